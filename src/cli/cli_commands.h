@@ -1,0 +1,14 @@
+#pragma once
+
+// Each subcommand of vantrolix-cli adds itself to the application and reports its exit status
+// through the shared result slot once it has run.
+namespace CLI {
+class App;
+}
+
+struct CliResult {
+    int exitCode = 0;
+};
+
+void AddEncodeCommand(CLI::App& app, CliResult& result);
+void AddDecodeCommand(CLI::App& app, CliResult& result);

@@ -1,0 +1,42 @@
+#include "cli_commands.h"
+
+#include "protocol/command_packet.h"
+#include "protocol/command_text_parser.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string JoinWords(const std::vector<std::string>& words)
+{
+    std::string text;
+    for (const std::string& word : words) {
+        if (!text.empty())
+            text += ' ';
+        text += word;
+    }
+    return text;
+}
+
+} // namespace
+
+void AddEncodeCommand(CLI::App& app, CliResult& result)
+{
+    auto words = std::make_shared<std::vector<std::string>>();
+    CLI::App* cmd = app.add_subcommand(
+        "encode", "Parse TEXT like the \"Command Data\" field and print the payload and its packet");
+    cmd->add_option("text", *words, "byte values in decimal or 0x hex, separated by spaces or commas "
+                                    "(put -- first when the text begins with a minus sign)");
+    cmd->callback([words, &result] {
+        CCommandPacket packet;
+        packet.SetCommand(ParseCommandText(JoinWords(*words)));
+        std::cout << "Command: " << FormatBytes(packet.GetCommand()) << '\n'
+                  << "Encoded: " << packet.GetEncodedText() << '\n';
+        result.exitCode = 0;
+    });
+}
