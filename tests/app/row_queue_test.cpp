@@ -1,0 +1,43 @@
+#include "app/power_notices.h"
+#include "app/row_queue.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+TEST(RowQueue, OneWakeUpPerBatchAndRowsInOrder)
+{
+    CRowQueue queue;
+    constexpr int kRows = 20000;
+    int wakeUps = 0;
+    std::vector<QString> seen;
+    std::thread producer([&] {
+        for (int i = 0; i < kRows; ++i)
+            if (queue.Push(LogRow{QString::number(i), {}, {}, {}, {}}))
+                ++wakeUps; // only this thread counts
+    });
+    while (seen.size() < kRows)
+        for (LogRow& row : queue.TakeAll())
+            seen.push_back(row.time);
+    producer.join();
+    ASSERT_EQ(seen.size(), static_cast<std::size_t>(kRows));
+    for (int i = 0; i < kRows; ++i)
+        ASSERT_EQ(seen[i], QString::number(i));
+    EXPECT_GE(wakeUps, 1);
+    EXPECT_TRUE(queue.TakeAll().empty());
+    EXPECT_TRUE(queue.Push({}));
+    EXPECT_FALSE(queue.Push({}));
+}
+
+TEST(PowerNotices, SleepAndWakeBecomeSuspendAndResumeCodes)
+{
+    CPowerNotices notices; // with or without a system bus
+    QSignalSpy spy(&notices, &CPowerNotices::PowerBroadcast);
+    notices.OnPrepareForSleep(true);
+    notices.OnPrepareForSleep(false);
+    ASSERT_EQ(spy.count(), 2);
+    EXPECT_EQ(spy.at(0).at(0).toUInt(), unsigned{PBT_APMQUERYSUSPEND});
+    EXPECT_EQ(spy.at(1).at(0).toUInt(), unsigned{PBT_APMRESUMESUSPEND});
+}
