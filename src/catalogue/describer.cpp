@@ -29,38 +29,33 @@ void AppendVariableName(std::string& text, const VariableEntry& variable)
     text += variable.name;
 }
 
-std::string DescribeSet(const MessageView& m)
+// The two directions differ on purpose: a Set carries exactly one listed value byte and shows a
+// formatted value only when it has value bytes; a Value response names its first value byte and
+// always runs the formatter, even on no bytes.
+enum class Direction { Command, Response };
+
+std::string DescribeVariableValue(const MessageView& m, Direction direction)
 {
     std::string text;
     const VariableEntry* variable = FindVariableEntry(m.Byte(2));
     if (variable == nullptr)
         return text;
     AppendVariableName(text, *variable);
+    const bool hasValueBytes = m.Count() >= 3;
     if (variable->values != nullptr) {
-        // A listed value is exactly one byte.
+        const bool named = direction == Direction::Command ? m.Count() == 3 : hasValueBytes;
         text += " = ";
-        text += m.Count() == 3 ? LookupValueName(variable->values, m.Byte(3)) : kInvalidValue;
-    } else if (variable->formatter != nullptr && m.Count() >= 3) {
+        text += named ? LookupValueName(variable->values, m.Byte(3)) : kInvalidValue;
+    } else if (variable->formatter != nullptr && (direction == Direction::Response || hasValueBytes)) {
         text += " = " + variable->formatter(m.From(3), m.Count() - 2);
     }
     return text;
 }
 
-std::string DescribeValue(const MessageView& m)
+// The name of the message's type in one direction; null for an empty message or a type without one.
+const char* TypeName(const MessageView& m, const char* (*nameOfType)(int))
 {
-    std::string text;
-    const VariableEntry* variable = FindVariableEntry(m.Byte(2));
-    if (variable == nullptr)
-        return text;
-    AppendVariableName(text, *variable);
-    if (variable->values != nullptr) {
-        // Value bytes after the first are ignored.
-        text += " = ";
-        text += m.Count() >= 3 ? LookupValueName(variable->values, m.Byte(3)) : kInvalidValue;
-    } else if (variable->formatter != nullptr) {
-        text += " = " + variable->formatter(m.From(3), m.Count() - 2);
-    }
-    return text;
+    return m.Count() == 0 ? nullptr : nameOfType(m.Byte(1));
 }
 
 } // namespace
@@ -68,12 +63,10 @@ std::string DescribeValue(const MessageView& m)
 std::string DescribeCommand(const CountedBytes& message)
 {
     const MessageView m(message);
-    if (m.Count() == 0)
-        return {};
-    const int type = m.Byte(1);
-    const char* name = CommandTypeName(type);
+    const char* name = TypeName(m, CommandTypeName);
     if (name == nullptr)
         return {};
+    const int type = m.Byte(1);
     std::string text = name;
     if (m.Count() < 2)
         return text;
@@ -88,7 +81,7 @@ std::string DescribeCommand(const CountedBytes& message)
         }
         break;
     case MessageType::kSet:
-        text += DescribeSet(m);
+        text += DescribeVariableValue(m, Direction::Command);
         break;
     case MessageType::kIrCommand:
     case MessageType::kAvPreset:
@@ -105,18 +98,16 @@ std::string DescribeCommand(const CountedBytes& message)
 std::string DescribeResponse(const CountedBytes& message)
 {
     const MessageView m(message);
-    if (m.Count() == 0)
-        return {};
-    const int type = m.Byte(1);
-    const char* name = ResponseTypeName(type);
+    const char* name = TypeName(m, ResponseTypeName);
     if (name == nullptr)
         return {};
+    const int type = m.Byte(1);
     std::string text = name;
 
     switch (type) {
     case MessageType::kValue:
         if (m.Count() >= 2)
-            text += DescribeValue(m);
+            text += DescribeVariableValue(m, Direction::Response);
         break;
     case MessageType::kAvPreset:
     case MessageType::kTunerPreset:

@@ -1,10 +1,10 @@
 #include "catalogue/value_encoders.h"
 #include "catalogue/value_formatters.h"
+#include "decimal_comma_locale.h"
 #include "protocol/command_text_parser.h"
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <string>
 
 TEST(ValueEncoders, LevelText)
@@ -55,12 +55,10 @@ TEST(ValueEncoders, ByteText)
 
 TEST(ValueEncoders, LevelReadsAPointWhateverTheProcessLocale)
 {
-    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr && std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr)
+    const DecimalCommaLocale comma;
+    if (!comma.Active())
         GTEST_SKIP() << "no locale with a decimal comma installed";
-    const std::string encoded = EncodeLevelText("-10.5");
-    std::setlocale(LC_NUMERIC, previous.c_str());
-    EXPECT_EQ(encoded, "128 245");
+    EXPECT_EQ(EncodeLevelText("-10.5"), "128 245");
 }
 
 TEST(ValueEncoders, ConversionByVariableAndModel)

@@ -1,9 +1,9 @@
 #include "catalogue/value_formatters.h"
+#include "decimal_comma_locale.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <clocale>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,14 +84,11 @@ TEST(ValueFormatters, CountsNotAcceptedGiveInvalid)
 
 TEST(ValueFormatters, DecimalPointIgnoresTheProcessLocale)
 {
-    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr && std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") == nullptr)
+    const DecimalCommaLocale comma;
+    if (!comma.Active())
         GTEST_SKIP() << "no locale with a decimal comma installed";
     const std::uint8_t level[] = {0x80, 0xF5};
     const std::uint8_t frequency[] = {0x52, 0x26};
-    const std::string levelText = FormatLevel(level, 2);
-    const std::string frequencyText = FormatFmFrequency(frequency, 2);
-    std::setlocale(LC_NUMERIC, previous.c_str());
-    EXPECT_EQ(levelText, "-10.500000 dB");
-    EXPECT_EQ(frequencyText, "98.10");
+    EXPECT_EQ(FormatLevel(level, 2), "-10.500000 dB");
+    EXPECT_EQ(FormatFmFrequency(frequency, 2), "98.10");
 }
