@@ -14,7 +14,8 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& args)
                        std::string("Start a simulated device on a pseudo-terminal and use it (model: ") +
                            kDefaultSimulatedModel + ")")
             ->type_name("[MODEL]")
-            ->expected(0, 1);
+            ->expected(0, 1)
+            ->excludes(portOption);
 
     CommandLineParse result;
     std::vector<std::string> reversed(args.rbegin(), args.rend());
