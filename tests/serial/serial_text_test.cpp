@@ -49,12 +49,12 @@ TEST(LineSettings, RefusesMalformedText)
 
 TEST(LineErrors, RowTextsFollowTheFlagsInOrder)
 {
-    EXPECT_EQ(LineErrorText(CE_FRAME), "RS232 Framing Error!!!");
-    EXPECT_EQ(LineErrorText(CE_FRAME | CE_IOE), "RS232 Framing Error!!!");
-    EXPECT_EQ(LineErrorText(CE_IOE | CE_OVERRUN), "I/O Error!!!");
-    EXPECT_EQ(LineErrorText(CE_BREAK), "Unknown RS232 Error!!!");
-    EXPECT_EQ(LineErrorText(CE_RXPARITY), "Unknown RS232 Error!!!");
-    EXPECT_EQ(LineErrorText(0), "Unknown Error!!!");
+    EXPECT_STREQ(LineErrorText(CE_FRAME), "RS232 Framing Error!!!");
+    EXPECT_STREQ(LineErrorText(CE_FRAME | CE_IOE), "RS232 Framing Error!!!");
+    EXPECT_STREQ(LineErrorText(CE_IOE | CE_OVERRUN), "I/O Error!!!");
+    EXPECT_STREQ(LineErrorText(CE_BREAK), "Unknown RS232 Error!!!");
+    EXPECT_STREQ(LineErrorText(CE_RXPARITY), "Unknown RS232 Error!!!");
+    EXPECT_STREQ(LineErrorText(0), "Unknown Error!!!");
 }
 
 namespace {
