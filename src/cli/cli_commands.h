@@ -12,3 +12,4 @@ struct CliResult {
 
 void AddEncodeCommand(CLI::App& app, CliResult& result);
 void AddDecodeCommand(CLI::App& app, CliResult& result);
+void AddCatalogueCommand(CLI::App& app, CliResult& result);

@@ -1,5 +1,9 @@
 #include "byte_text.h"
 #include "cli_commands.h"
+#include "printable_text.h"
+
+#include "catalogue/describer.h"
+#include "catalogue/radio_text.h"
 
 #include "protocol/receive_framer.h"
 
@@ -13,7 +17,8 @@
 
 namespace {
 
-// Prints each closed frame as the log's columns read, without the time.
+// Prints each closed frame as the log's columns read, without the time. Rows without a payload
+// keep an empty description column, so every row has three.
 class PrintingSink : public IFrameSink {
 public:
     explicit PrintingSink(std::ostream& out) : m_out(out) {}
@@ -22,9 +27,9 @@ public:
     {
         m_out << FormatBytes(frame) << '\t';
         if (payload)
-            m_out << FormatBytes(*payload);
+            m_out << FormatBytes(*payload) << '\t' << PrintableText(DescribeResponse(*payload));
         else
-            m_out << (checksumError ? "Checksum Error!" : "Invalid Packet!");
+            m_out << (checksumError ? "Checksum Error!" : "Invalid Packet!") << '\t';
         m_out << '\n';
     }
 
@@ -55,6 +60,8 @@ int RunDecode(const DecodeOptions& options)
         return 1;
     }
 
+    // Radio text accumulates over the rows of this capture only.
+    g_RadioText.Reset();
     PrintingSink sink(std::cout);
     CReceiveFramer framer(sink);
     if (options.text) {
@@ -80,7 +87,7 @@ void AddDecodeCommand(CLI::App& app, CliResult& result)
 {
     auto options = std::make_shared<DecodeOptions>();
     CLI::App* cmd = app.add_subcommand(
-        "decode", "Cut a captured byte stream into packets and print one line per frame");
+        "decode", "Cut a captured byte stream into packets and print one described line per frame");
     cmd->add_option("file", options->file, "raw capture to read (standard input when absent or -)");
     cmd->add_flag("--text", options->text, "read byte values written as text (decimal or 0x hex) instead of raw bytes");
     cmd->callback([options, &result] { result.exitCode = RunDecode(*options); });

@@ -1,4 +1,7 @@
 #include "cli_commands.h"
+#include "printable_text.h"
+
+#include "catalogue/describer.h"
 
 #include "protocol/command_packet.h"
 #include "protocol/command_text_parser.h"
@@ -29,14 +32,15 @@ void AddEncodeCommand(CLI::App& app, CliResult& result)
 {
     auto words = std::make_shared<std::vector<std::string>>();
     CLI::App* cmd = app.add_subcommand(
-        "encode", "Parse TEXT like the \"Command Data\" field and print the payload and its packet");
+        "encode", "Parse TEXT like the \"Command Data\" field and print the payload, its packet and its description");
     cmd->add_option("text", *words, "byte values in decimal or 0x hex, separated by spaces or commas "
                                     "(put -- first when the text begins with a minus sign)");
     cmd->callback([words, &result] {
         CCommandPacket packet;
         packet.SetCommand(ParseCommandText(JoinWords(*words)));
         std::cout << "Command: " << FormatBytes(packet.GetCommand()) << '\n'
-                  << "Encoded: " << packet.GetEncodedText() << '\n';
+                  << "Encoded: " << packet.GetEncodedText() << '\n'
+                  << "Description: " << PrintableText(DescribeCommand(packet.GetCommand())) << '\n';
         result.exitCode = 0;
     });
 }

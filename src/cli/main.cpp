@@ -6,12 +6,13 @@
 
 int main(int argc, char** argv)
 {
-    CLI::App app{"Vantrolix console tool: encode, decode and inspect RS-232 device packets",
+    CLI::App app{"Vantrolix console tool: encode, decode and describe RS-232 device packets; list the device catalogue",
                  "vantrolix-cli"};
     app.require_subcommand(1);
     CliResult result;
     AddEncodeCommand(app, result);
     AddDecodeCommand(app, result);
+    AddCatalogueCommand(app, result);
 
     try {
         app.parse(argc, argv);

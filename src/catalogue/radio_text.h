@@ -1,0 +1,31 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The RDS radio text as it builds up from segments: 64 characters, each received segment
+// overwriting 2 or 4 of them, until an empty segment clears it. Not locked: one thread only (the
+// one that logs received packets) may touch an instance.
+class CRadioText {
+public:
+    static constexpr std::size_t kLength = 64;
+
+    // Takes one RDS RT response's content (position byte, then the segment) and returns its
+    // description; a rejected segment leaves the text as it was.
+    std::string Apply(const std::uint8_t* bytes, int count);
+
+    // The characters before the first zero: empty at the start and after a clear, else all 64.
+    std::string_view Visible() const;
+
+    // Back to the state at program start.
+    void Reset() { m_text.fill('\0'); }
+
+private:
+    std::array<char, kLength + 1> m_text{};
+};
+
+// The one accumulator of the process, fed by DescribeResponse.
+extern CRadioText g_RadioText;

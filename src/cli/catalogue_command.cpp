@@ -1,0 +1,136 @@
+#include "cli_commands.h"
+
+#include "catalogue/catalogue_lookup.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <iostream>
+#include <memory>
+#include <string>
+
+namespace {
+
+// How a formatter reads the value bytes, in an engineer's words.
+const char* FormatterLabel(ValueFormatter formatter)
+{
+    struct Label {
+        ValueFormatter formatter;
+        const char* text;
+    };
+    static constexpr Label kLabels[] = {
+        {FormatText, "text"},
+        {FormatLevel, "level in dB (1 byte signed dB, or 2 bytes signed 1/256 dB)"},
+        {FormatByte, "byte"},
+        {FormatByteList, "1 to 3 bytes"},
+        {FormatWord, "word (2 bytes)"},
+        {FormatFmFrequency, "FM frequency in MHz (2 bytes, 10 kHz steps)"},
+        {FormatPlayTime, "play time (3 bytes: hours, minutes, seconds)"},
+        {FormatSignedByte, "signed byte"},
+        {FormatTitleChapter, "title and chapter (2 bytes)"},
+    };
+    for (const Label& label : kLabels)
+        if (label.formatter == formatter)
+            return label.text;
+    return "no value text";
+}
+
+std::string ValueText(const VariableEntry& variable)
+{
+    if (variable.values == nullptr)
+        return FormatterLabel(variable.formatter);
+    std::string text;
+    for (const ValueEntry* entry = variable.values; entry->text != nullptr; ++entry) {
+        if (!text.empty())
+            text += ", ";
+        text += std::to_string(entry->value & 0xFF) + " - " + entry->text;
+    }
+    return text;
+}
+
+std::string TypeEntry(int type)
+{
+    return std::to_string(type) + " - " + CommandTypeName(type);
+}
+
+std::string TypeList(int modelRow)
+{
+    std::string text;
+    for (int type : OfferedMessageTypes(modelRow)) {
+        if (!text.empty())
+            text += ", ";
+        text += TypeEntry(type);
+    }
+    return text;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b)
+{
+    return std::ranges::equal(a, b, [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// The exact name first, as the builder matches a device's answer; then any case, for typing.
+int FindModel(std::string_view name)
+{
+    for (int row = 0; row < static_cast<int>(kModelCount); ++row)
+        if (name == ModelName(row))
+            return row;
+    for (int row = 0; row < static_cast<int>(kModelCount); ++row)
+        if (SameIgnoringCase(name, ModelName(row)))
+            return row;
+    return -1;
+}
+
+void PrintModels()
+{
+    for (int row = 0; row < static_cast<int>(kModelCount); ++row)
+        std::cout << row << " - " << ModelName(row) << ": " << TypeList(row) << '\n';
+}
+
+void PrintModel(int modelRow)
+{
+    std::cout << modelRow << " - " << ModelName(modelRow) << ": " << TypeList(modelRow) << '\n';
+    for (int type : OfferedMessageTypes(modelRow)) {
+        const auto rows = OfferedVariables(modelRow, type);
+        if (rows.empty())
+            continue;
+        std::cout << '\n' << TypeEntry(type) << '\n';
+        for (std::size_t row : rows) {
+            const VariableEntry& variable = g_VariableTable[row];
+            std::cout << "  " << (variable.id & 0xFF) << " - " << variable.name << ": " << ValueText(variable)
+                      << '\n';
+        }
+    }
+}
+
+int RunCatalogue(const std::string& model)
+{
+    if (model.empty()) {
+        PrintModels();
+        return 0;
+    }
+    const int row = FindModel(model);
+    if (row < 0) {
+        std::cerr << "vantrolix-cli: no model named \"" << model << "\"; the models are:";
+        for (int r = 0; r < static_cast<int>(kModelCount); ++r)
+            std::cerr << (r == 0 ? " " : ", ") << ModelName(r);
+        std::cerr << '\n';
+        return 1;
+    }
+    PrintModel(row);
+    return 0;
+}
+
+} // namespace
+
+void AddCatalogueCommand(CLI::App& app, CliResult& result)
+{
+    auto model = std::make_shared<std::string>();
+    CLI::App* cmd = app.add_subcommand(
+        "catalogue", "List the device models and their message types, or one model's variables and values");
+    cmd->add_option("--model", *model, "model name (as the device reports it; any case)");
+    cmd->callback([model, &result] { result.exitCode = RunCatalogue(*model); });
+}

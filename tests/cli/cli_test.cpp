@@ -1,0 +1,114 @@
+#include "protocol/command_packet.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out; // standard output and standard error together
+};
+
+CliRun RunCli(const std::string& arguments)
+{
+    CliRun run;
+    const std::string command = std::string("'") + VANTROLIX_CLI_PATH + "' " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return run;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// A raw capture of the packets of these payloads, one after the other.
+std::string WriteCapture(const std::string& name, const std::vector<CountedBytes>& payloads, const std::string& tail = "")
+{
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream out(path, std::ios::binary);
+    for (const CountedBytes& payload : payloads) {
+        CCommandPacket packet;
+        packet.SetCommand(payload);
+        for (std::uint8_t b : packet.GetEncoded().Bytes())
+            out.put(static_cast<char>(b));
+    }
+    out << tail;
+    return path;
+}
+
+} // namespace
+
+TEST(CliEncode, PrintsTheDescriptionAsThirdLine)
+{
+    const CliRun run = RunCli("encode 21 23 128 245");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Command: 21, 23, 128, 245\nEncoded: 1, 21, 23, 128, 245, 2, 94, 94\n"
+                       "Description: Set Volume = -10.500000 dB\n");
+    EXPECT_EQ(Lines(RunCli("encode 1 2").out).at(2), "Description: ");
+    // A control byte in text would break the line; it is shown escaped.
+    EXPECT_EQ(Lines(RunCli("encode 21 20 65 10 66").out).at(2), "Description: Set Device ID = A\\x0aB");
+}
+
+TEST(CliDecode, EveryRowHasThreeColumnsAndRadioTextAccumulates)
+{
+    const std::string path = WriteCapture("rds.bin",
+        {{28, 0, 72, 105}, {20, 24, 1}, {28, 4, 'Y', 'O'}, {27, 'R', 'a', 'd', 'i', 'o', ' ', ' ', '1'}},
+        std::string("\x01\x14\x14\x02\xD6"));
+    const CliRun run = RunCli("decode '" + path + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    const std::vector<std::string> rows = Lines(run.out);
+    ASSERT_EQ(rows.size(), 5u) << run.out;
+    for (const std::string& row : rows)
+        EXPECT_EQ(std::count(row.begin(), row.end(), '\t'), 2) << row;
+    EXPECT_TRUE(rows[0].ends_with("\t28, 0, 72, 105\tRDS RT - This Packet: Pos 0 = \"Hi\", Full RT: \"Hi\"")) << rows[0];
+    EXPECT_TRUE(rows[1].ends_with("\tValue Mute = On")) << rows[1];
+    EXPECT_TRUE(rows[2].ends_with("Full RT: \"Hi  YO\"")) << rows[2];
+    EXPECT_TRUE(rows[3].ends_with("\tRDS PS - \"Radio  1\"")) << rows[3];
+    EXPECT_EQ(rows[4], "1, 20, 20, 2, 214\tChecksum Error!\t");
+
+    // A second run starts from an empty radio text.
+    const std::string second = WriteCapture("rds2.bin", {{28, 4, 'Y', 'O'}});
+    EXPECT_TRUE(RunCli("decode '" + second + "'").out.ends_with("Full RT: \"    YO\"\n"));
+}
+
+TEST(CliCatalogue, ListsModelsAndOneModelsVariables)
+{
+    const CliRun all = RunCli("catalogue");
+    EXPECT_EQ(all.exitCode, 0);
+    const std::vector<std::string> models = Lines(all.out);
+    ASSERT_EQ(models.size(), 14u);
+    EXPECT_EQ(models[4], "4 - Elmora: 20 - Query, 21 - Set, 22 - IR Command, 23 - Get Version");
+
+    const CliRun elmora = RunCli("catalogue --model Elmora");
+    EXPECT_EQ(elmora.exitCode, 0);
+    const std::string setSection = elmora.out.substr(elmora.out.find("\n21 - Set\n"));
+    EXPECT_EQ(setSection.find("Device ID"), std::string::npos); // query only
+    EXPECT_NE(setSection.find("  112 - Downmix: 0 - Lt/Rt, 1 - Stereo, 2 - off\n"), std::string::npos);
+    EXPECT_NE(elmora.out.find("\n20 - Query\n  20 - Device ID: text\n"), std::string::npos);
+    EXPECT_EQ(RunCli("catalogue --model 'orlin aster'").exitCode, 0);
+
+    const CliRun unknown = RunCli("catalogue --model Nobody");
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_NE(unknown.out.find("no model named \"Nobody\""), std::string::npos);
+}
