@@ -1,7 +1,7 @@
 #include "cli_commands.h"
+#include "model_argument.h"
 
 #include "catalogue/catalogue_lookup.h"
-#include "catalogue/catalogue_tables.h"
 #include "simulator/pseudo_terminal.h"
 #include "simulator/simulated_device.h"
 #include "simulator/simulator_runner.h"
@@ -32,20 +32,11 @@ struct SimulateOptions {
     std::size_t flood = 0;
 };
 
-std::string ModelNames()
-{
-    std::string names;
-    for (const ModelEntry& model : g_ModelTable)
-        names += std::string(names.empty() ? "" : ", ") + "\"" + model.name + "\"";
-    return names;
-}
-
 int RunSimulate(const SimulateOptions& options)
 {
-    const auto model = CSimulatedDevice::FindModel(options.model);
-    if (!model) {
-        std::fprintf(stderr, "vantrolix-cli: there is no model \"%s\"; the models are %s\n", options.model.c_str(),
-                     ModelNames().c_str());
+    const int model = FindModelArgument(options.model);
+    if (model < 0) {
+        std::fprintf(stderr, "vantrolix-cli: %s\n", UnknownModelText(options.model).c_str());
         return 1;
     }
     CPseudoTerminal line;
@@ -61,19 +52,19 @@ int RunSimulate(const SimulateOptions& options)
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 
-    std::printf("Simulated device: %s\nPort: %s\n", ModelName(*model),
+    std::printf("Simulated device: %s\nPort: %s\n", ModelName(model),
                 options.link.empty() ? line.SlavePath().c_str() : options.link.c_str());
     std::printf("Answering until interrupted (Ctrl+C).\n");
     std::fflush(stdout);
 
-    CSimulatedDevice device(*model);
+    CSimulatedDevice device(model);
     SimulatorOptions lineOptions;
     lineOptions.noise = options.noise;
     lineOptions.badChecksum = options.badChecksum;
     lineOptions.flood = options.flood;
     CSimulatorRunner runner(line, device, lineOptions);
     runner.Run(g_stopSimulation);
-    std::printf("Stopped after %zu commands and %zu packets.\n", device.CommandsReceived(), runner.PacketsSent());
+    std::printf("Stopped. Commands received: %zu, packets sent: %zu.\n", device.CommandsReceived(), runner.PacketsSent());
     return 0;
 }
 

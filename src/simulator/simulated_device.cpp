@@ -4,7 +4,6 @@
 #include "catalogue/catalogue_tables.h"
 #include "protocol/command_packet.h"
 
-#include <cctype>
 #include <string>
 #include <utility>
 
@@ -26,25 +25,7 @@ constexpr std::size_t kRtSegments = 64 / 4;
 // A clear of the radio text before every third round of segments.
 constexpr std::size_t kClearEvery = 3;
 
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 } // namespace
-
-std::optional<int> CSimulatedDevice::FindModel(std::string_view name)
-{
-    for (std::size_t row = 0; row < kModelCount; ++row)
-        if (SameName(name, g_ModelTable[row].name))
-            return static_cast<int>(row);
-    return std::nullopt;
-}
 
 CSimulatedDevice::CSimulatedDevice(int modelRow)
     : m_modelRow(modelRow), m_variables(modelRow), m_floodIds(m_variables.Ids())

@@ -6,9 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
-#include <string_view>
 #include <vector>
 
 // A device of the catalogue as the tool meets it on the line: it frames what it receives the way
@@ -16,9 +14,6 @@
 // understands. Only the answers' payloads are made here; the line puts them into packets.
 class CSimulatedDevice : private IFrameSink {
 public:
-    // The model row for a name, compared without regard to case.
-    static std::optional<int> FindModel(std::string_view name);
-
     explicit CSimulatedDevice(int modelRow);
 
     // Bytes from the tool, in any pieces.
