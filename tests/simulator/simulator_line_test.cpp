@@ -3,9 +3,7 @@
 #include "serial/line_settings.h"
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
-#include "simulator/pseudo_terminal.h"
-#include "simulator/simulated_device.h"
-#include "simulator/simulator_runner.h"
+#include "simulator/simulator_thread.h"
 
 #include <gtest/gtest.h>
 
@@ -68,18 +66,15 @@ private:
     std::condition_variable m_changed;
 };
 
-// A simulated device served on its own thread, with the tool's port and worker on the other end.
+// A simulated device with the tool's port and worker on the other end of the line.
 class SimulatorLine {
 public:
-    explicit SimulatorLine(SimulatorOptions options, int model = 0, bool keepPayloads = true)
-        : m_device(model)
+    explicit SimulatorLine(const SimulatorOptions& options, bool keepPayloads = true)
+        : m_simulator(0, options)
     {
         sink.keepPayloads = keepPayloads;
-        std::string error;
-        EXPECT_TRUE(m_pty.Create(error)) << error;
-        m_runner = std::make_unique<CSimulatorRunner>(m_pty, m_device, options);
-        m_thread = std::thread([this] { m_runner->Run(m_stop); });
-        EXPECT_TRUE(port.Open(m_pty.SlavePath(), std::string(kDeviceLineSettings))) << port.GetOpenError();
+        EXPECT_TRUE(m_simulator.Started()) << m_simulator.Error();
+        EXPECT_TRUE(port.Open(m_simulator.PortName(), std::string(kDeviceLineSettings))) << port.GetOpenError();
         m_worker.Start();
     }
     ~SimulatorLine()
@@ -87,8 +82,6 @@ public:
         m_worker.RequestStop();
         port.Close();
         m_worker.Join();
-        m_stop = true;
-        m_thread.join();
     }
 
     void Send(const std::vector<std::uint8_t>& packet)
@@ -96,17 +89,13 @@ public:
         std::size_t done = 0;
         EXPECT_TRUE(port.Write(packet.data(), packet.size(), &done));
     }
-    const CSimulatorRunner& Runner() const { return *m_runner; }
+    const CSimulatorRunner& Runner() const { return m_simulator.Runner(); }
 
     CountingSink sink;
     CSerialPort port;
 
 private:
-    CPseudoTerminal m_pty;
-    CSimulatedDevice m_device;
-    std::unique_ptr<CSimulatorRunner> m_runner;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
+    CSimulatorThread m_simulator;
     ReceiveWorker m_worker{port, sink};
 };
 
@@ -181,7 +170,7 @@ TEST(SimulatorLine, FloodOfOneHundredThousandPacketsLosesNone)
     constexpr std::size_t kFlood = 100'000;
     SimulatorOptions options = Quiet();
     options.flood = kFlood;
-    SimulatorLine line(options, 0, false);
+    SimulatorLine line(options, false);
     line.Send(kDeviceIdQuery);
     EXPECT_EQ(line.sink.WaitForValid(kFlood + 1, 60s), kFlood + 1);
     std::this_thread::sleep_for(50ms);
