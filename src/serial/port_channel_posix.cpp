@@ -79,6 +79,9 @@ std::string ReasonText(Fault fault, int err, const std::string& portName, const 
         const std::string group = GroupOf(path);
         if (group.empty())
             return "permission denied on " + where;
+        // Joining root's group is no advice to give; someone has to grant access to the node.
+        if (group == "root")
+            return "permission denied on " + where + ": only root may open it; ask an administrator for access";
         return "permission denied on " + where + ": the port belongs to group " + group
             + "; join it with \"sudo usermod -aG " + group + " $USER\", then log in again";
     }

@@ -16,15 +16,14 @@ using Clock = std::chrono::steady_clock;
 // How often a waiting thread with a pump hook lets its events through.
 constexpr std::chrono::milliseconds kPumpInterval{10};
 
-// Waits for the device until the deadline; with a pump the wait is cut into short slices with
-// the pump run between them.
+// Waits for room in the line until the deadline; with a pump the wait is cut into short slices
+// with the pump run between them.
 template <typename Pump>
-CPortChannel::Wait WaitOn(const CPortChannel& channel, bool writing, Clock::time_point deadline, bool pumping,
-                          Pump&& pump)
+CPortChannel::Wait WaitWritable(const CPortChannel& channel, Clock::time_point deadline, bool pumping, Pump&& pump)
 {
     for (;;) {
         const auto until = pumping ? std::min(deadline, Clock::now() + kPumpInterval) : deadline;
-        const auto result = writing ? channel.WaitWritable(until) : channel.WaitReadable(until);
+        const auto result = channel.WaitWritable(until);
         if (result != CPortChannel::Wait::TimedOut || until >= deadline)
             return result;
         pump();
@@ -126,16 +125,10 @@ std::shared_ptr<CSerialPort::Session> CSerialPort::OpenSession(const std::string
     return session;
 }
 
-bool CSerialPort::Open(const std::string& name, const std::string& settings)
+// Opens the device and makes it the port's, in place of a closed or gone session; the caller
+// holds m_openMutex.
+bool CSerialPort::Establish(const std::string& name, const std::string& settings)
 {
-    std::lock_guard openLock(m_openMutex);
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_session) {
-            m_openError = "the port is already open";
-            return false;
-        }
-    }
     std::string reason;
     auto session = OpenSession(name, settings, reason);
     std::lock_guard lock(m_mutex);
@@ -147,6 +140,19 @@ bool CSerialPort::Open(const std::string& name, const std::string& settings)
     m_errors = 0;
     m_openError.clear();
     return true;
+}
+
+bool CSerialPort::Open(const std::string& name, const std::string& settings)
+{
+    std::lock_guard openLock(m_openMutex);
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_session) {
+            m_openError = "the port is already open";
+            return false;
+        }
+    }
+    return Establish(name, settings);
 }
 
 // Wakes every wait on the session and waits until the other threads have left it; the device is
@@ -212,17 +218,7 @@ bool CSerialPort::TryReopen()
         if (!m_session->channel->IsReleased())
             Retire(lock, *m_session);
     }
-    std::string reason;
-    auto fresh = OpenSession(name, settings, reason);
-    std::lock_guard lock(m_mutex);
-    if (!fresh) {
-        m_openError = reason;
-        return false;
-    }
-    m_session = std::move(fresh);
-    m_errors = 0;
-    m_openError.clear();
-    return true;
+    return Establish(name, settings);
 }
 
 void CSerialPort::SetCounterReader(LineCounterReader reader)
@@ -290,7 +286,7 @@ void CSerialPort::NoteCounters(Session& session)
 bool CSerialPort::FillFromDevice(const Lease& lease, Clock::time_point deadline, bool& timedOut)
 {
     Session& session = lease.session();
-    switch (WaitOn(lease.channel(), false, deadline, PumpsOnThisThread(), [this] { PumpMessages(); })) {
+    switch (lease.channel().WaitReadable(deadline)) {
     case CPortChannel::Wait::Woken:
         return false;
     case CPortChannel::Wait::TimedOut:
@@ -378,6 +374,27 @@ bool CSerialPort::Write(const std::uint8_t* data, std::size_t count, std::size_t
 {
     if (done)
         *done = 0;
+    const auto self = std::this_thread::get_id();
+    {
+        // A Write started from the pump hook while this thread's Write waits would put its bytes
+        // into the middle of the other packet.
+        std::lock_guard lock(m_mutex);
+        if (m_writer == self)
+            return false;
+    }
+    std::lock_guard writeLock(m_writeMutex);
+    {
+        std::lock_guard lock(m_mutex);
+        m_writer = self;
+    }
+    const bool written = WriteWhole(data, count, done);
+    std::lock_guard lock(m_mutex);
+    m_writer = {};
+    return written;
+}
+
+bool CSerialPort::WriteWhole(const std::uint8_t* data, std::size_t count, std::size_t* done)
+{
     Lease lease(*this);
     if (!lease)
         return false;
@@ -396,7 +413,7 @@ bool CSerialPort::Write(const std::uint8_t* data, std::size_t count, std::size_t
         }
         if (put.count > 0)
             continue;
-        const auto wait = WaitOn(lease.channel(), true, deadline, pumping, [this] { PumpMessages(); });
+        const auto wait = WaitWritable(lease.channel(), deadline, pumping, [this] { PumpMessages(); });
         if (wait == CPortChannel::Wait::Gone) {
             gone = true;
             break;

@@ -48,8 +48,9 @@ public:
     // flags, when the port is closed. errors may be null.
     bool ClearErrors(std::uint32_t* errors);
 
-    // Runs the pump hook: a thread that waits in Write (or Read) on the thread that installed
-    // the hook calls it every few milliseconds, so a window stays responsive during a slow write.
+    // Runs the pump hook: a Write that waits, on the thread that installed the hook, calls it
+    // every few milliseconds, so a window stays responsive during a slow write. A Write from
+    // inside the hook fails at once rather than cut into the pending one.
     void PumpMessages();
     void SetPumpHook(std::function<void()> hook);
 
@@ -69,6 +70,8 @@ private:
 
     std::shared_ptr<Session> OpenSession(const std::string& name, const std::string& settings,
                                          std::string& reason);
+    bool WriteWhole(const std::uint8_t* data, std::size_t count, std::size_t* done);
+    bool Establish(const std::string& name, const std::string& settings);
     void Retire(std::unique_lock<std::mutex>& lock, Session& session);
     bool FillFromDevice(const Lease& lease, std::chrono::steady_clock::time_point deadline,
                         bool& timedOut);
@@ -82,8 +85,10 @@ private:
     std::string m_openError;
     std::function<void()> m_pumpHook;
     std::thread::id m_pumpThread;
+    std::thread::id m_writer; // the thread inside Write
     LineCounterReader m_counterReader;
 
     std::mutex m_openMutex; // one Open, Close or TryReopen at a time
     std::mutex m_readMutex; // one Read at a time; guards the session's read state
+    std::mutex m_writeMutex; // one Write at a time, so packets never interleave
 };

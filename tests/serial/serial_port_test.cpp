@@ -9,6 +9,9 @@
 #include <filesystem>
 #include <thread>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -304,8 +307,15 @@ TEST_F(SerialPortTest, PumpRunsDuringASlowWriteAndMayCloseThePort)
     // Nobody reads at the device end, so a large write waits for room in the line.
     std::vector<std::uint8_t> big(1 << 20, 0x41);
     int pumps = 0;
+    bool nestedWrite = true;
     port.SetPumpHook([&] {
-        if (++pumps == 3)
+        if (++pumps == 1) {
+            // The user presses Send again: refused, rather than cut into the pending packet.
+            const std::uint8_t other = 0x42;
+            std::size_t nestedDone = 0;
+            nestedWrite = port.Write(&other, 1, &nestedDone);
+        }
+        if (pumps == 3)
             port.Close(); // the user closes the window while the write waits
     });
     std::size_t done = 0;
@@ -313,10 +323,59 @@ TEST_F(SerialPortTest, PumpRunsDuringASlowWriteAndMayCloseThePort)
     EXPECT_FALSE(port.Write(big.data(), big.size(), &done));
     EXPECT_LT(MillisecondsSince(start), 1000.0);
     EXPECT_EQ(pumps, 3);
+    EXPECT_FALSE(nestedWrite);
     EXPECT_GT(done, 0u);
     EXPECT_LT(done, big.size());
     EXPECT_FALSE(port.IsOpen());
+    const auto received = DeviceReceives(pty, done);
+    EXPECT_EQ(received, std::vector<std::uint8_t>(done, 0x41));
     // The device was given back once the write let go of it.
     CSerialPort other;
     EXPECT_TRUE(other.Open(pty.SlavePath(), kSettings)) << other.GetOpenError();
+}
+
+namespace {
+
+// Tries to open the port as an ordinary user; the reason it gave, or "opened".
+std::string OpenAsNobody(const std::string& name)
+{
+    int result[2];
+    if (pipe(result) != 0)
+        return "no pipe";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(result[0]);
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        CSerialPort other;
+        const std::string reason = other.Open(name, kSettings) ? "opened" : other.GetOpenError();
+        [[maybe_unused]] const ssize_t n = write(result[1], reason.data(), reason.size());
+        _exit(0);
+    }
+    close(result[1]);
+    std::string reason;
+    char buffer[512];
+    for (ssize_t n; (n = read(result[0], buffer, sizeof buffer)) > 0;)
+        reason.append(buffer, static_cast<std::size_t>(n));
+    close(result[0]);
+    waitpid(child, nullptr, 0);
+    return reason;
+}
+
+} // namespace
+
+TEST_F(SerialPortTest, PermissionDeniedSaysHowToGetAccess)
+{
+    const group* dialout = getgrnam("dialout");
+    if (getuid() != 0 || !dialout)
+        GTEST_SKIP() << "needs root and a dialout group to try the port as another user";
+    port.Close();
+    const std::string& path = pty.SlavePath();
+    ASSERT_EQ(chown(path.c_str(), 0, dialout->gr_gid), 0);
+    ASSERT_EQ(chmod(path.c_str(), 0660), 0);
+    EXPECT_EQ(OpenAsNobody(path), "permission denied on " + path
+                                      + ": the port belongs to group dialout; join it with "
+                                        "\"sudo usermod -aG dialout $USER\", then log in again");
+    ASSERT_EQ(chown(path.c_str(), 0, 0), 0);
+    EXPECT_EQ(OpenAsNobody(path), "permission denied on " + path + ": only root may open it; ask an administrator for access");
 }
