@@ -35,9 +35,8 @@ std::vector<std::uint8_t> PacketStream(std::size_t bytes)
     return stream;
 }
 
-void BM_FramerPackets(benchmark::State& state)
+void FrameStream(benchmark::State& state, const std::vector<std::uint8_t>& stream)
 {
-    const std::vector<std::uint8_t> stream = PacketStream(1 << 20);
     CountingSink sink;
     CReceiveFramer framer(sink);
     for (auto _ : state) {
@@ -46,6 +45,11 @@ void BM_FramerPackets(benchmark::State& state)
         benchmark::DoNotOptimize(sink.frames);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * stream.size()));
+}
+
+void BM_FramerPackets(benchmark::State& state)
+{
+    FrameStream(state, PacketStream(1 << 20));
 }
 BENCHMARK(BM_FramerPackets);
 
@@ -56,14 +60,7 @@ void BM_FramerNoise(benchmark::State& state)
     std::vector<std::uint8_t> stream(1 << 20);
     for (auto& b : stream)
         b = static_cast<std::uint8_t>(rng());
-    CountingSink sink;
-    CReceiveFramer framer(sink);
-    for (auto _ : state) {
-        for (std::uint8_t b : stream)
-            framer.PutByte(b);
-        benchmark::DoNotOptimize(sink.frames);
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * stream.size()));
+    FrameStream(state, stream);
 }
 BENCHMARK(BM_FramerNoise);
 

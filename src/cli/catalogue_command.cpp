@@ -1,4 +1,5 @@
 #include "cli_commands.h"
+#include "model_argument.h"
 
 #include "catalogue/catalogue_lookup.h"
 
@@ -65,25 +66,6 @@ std::string TypeList(int modelRow)
     return text;
 }
 
-bool SameIgnoringCase(std::string_view a, std::string_view b)
-{
-    return std::ranges::equal(a, b, [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
-// The exact name first, as the builder matches a device's answer; then any case, for typing.
-int FindModel(std::string_view name)
-{
-    for (int row = 0; row < static_cast<int>(kModelCount); ++row)
-        if (name == ModelName(row))
-            return row;
-    for (int row = 0; row < static_cast<int>(kModelCount); ++row)
-        if (SameIgnoringCase(name, ModelName(row)))
-            return row;
-    return -1;
-}
-
 void PrintModels()
 {
     for (int row = 0; row < static_cast<int>(kModelCount); ++row)
@@ -112,12 +94,9 @@ int RunCatalogue(const std::string& model)
         PrintModels();
         return 0;
     }
-    const int row = FindModel(model);
+    const int row = FindModelArgument(model);
     if (row < 0) {
-        std::cerr << "vantrolix-cli: no model named \"" << model << "\"; the models are:";
-        for (int r = 0; r < static_cast<int>(kModelCount); ++r)
-            std::cerr << (r == 0 ? " " : ", ") << ModelName(r);
-        std::cerr << '\n';
+        std::cerr << "vantrolix-cli: " << UnknownModelText(model) << '\n';
         return 1;
     }
     PrintModel(row);

@@ -13,3 +13,5 @@ struct CliResult {
 void AddEncodeCommand(CLI::App& app, CliResult& result);
 void AddDecodeCommand(CLI::App& app, CliResult& result);
 void AddCatalogueCommand(CLI::App& app, CliResult& result);
+void AddSimulateCommand(CLI::App& app, CliResult& result);
+void AddMonitorCommand(CLI::App& app, CliResult& result);

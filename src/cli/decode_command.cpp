@@ -2,10 +2,10 @@
 #include "cli_commands.h"
 #include "printable_text.h"
 
-#include "catalogue/describer.h"
 #include "catalogue/radio_text.h"
 
 #include "protocol/receive_framer.h"
+#include "serial/log_row.h"
 
 #include <CLI/CLI.hpp>
 
@@ -25,12 +25,8 @@ public:
 
     void OnFrame(const CountedBytes& frame, const CountedBytes* payload, bool checksumError) override
     {
-        m_out << FormatBytes(frame) << '\t';
-        if (payload)
-            m_out << FormatBytes(*payload) << '\t' << PrintableText(DescribeResponse(*payload));
-        else
-            m_out << (checksumError ? "Checksum Error!" : "Invalid Packet!") << '\t';
-        m_out << '\n';
+        const LogRow row = MakePacketRow({}, frame, payload, checksumError);
+        m_out << row.encoded << '\t' << row.data << '\t' << PrintableText(row.description) << '\n';
     }
 
 private:

@@ -6,13 +6,16 @@
 
 int main(int argc, char** argv)
 {
-    CLI::App app{"Vantrolix console tool: encode, decode and describe RS-232 device packets; list the device catalogue",
+    CLI::App app{"Vantrolix console tool: encode, decode and describe RS-232 device packets; list the device catalogue;\n"
+                 "simulate a device and monitor a port",
                  "vantrolix-cli"};
     app.require_subcommand(1);
     CliResult result;
     AddEncodeCommand(app, result);
     AddDecodeCommand(app, result);
     AddCatalogueCommand(app, result);
+    AddSimulateCommand(app, result);
+    AddMonitorCommand(app, result);
 
     try {
         app.parse(argc, argv);

@@ -1,46 +1,15 @@
+#include "cli_run.h"
+
 #include "protocol/command_packet.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    std::string out; // standard output and standard error together
-};
-
-CliRun RunCli(const std::string& arguments)
-{
-    CliRun run;
-    const std::string command = std::string("'") + VANTROLIX_CLI_PATH + "' " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 // A raw capture of the packets of these payloads, one after the other.
 std::string WriteCapture(const std::string& name, const std::vector<CountedBytes>& payloads, const std::string& tail = "")

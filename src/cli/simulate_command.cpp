@@ -1,0 +1,84 @@
+#include "cli_commands.h"
+#include "model_argument.h"
+
+#include "catalogue/catalogue_lookup.h"
+#include "simulator/pseudo_terminal.h"
+#include "simulator/simulated_device.h"
+#include "simulator/simulator_runner.h"
+
+#include <CLI/CLI.hpp>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace {
+
+std::atomic<bool> g_stopSimulation{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+extern "C" void StopSimulation(int)
+{
+    g_stopSimulation = true;
+}
+
+struct SimulateOptions {
+    std::string model = "Arvane";
+    std::string link;
+    bool noise = false;
+    bool badChecksum = false;
+    std::size_t flood = 0;
+};
+
+int RunSimulate(const SimulateOptions& options)
+{
+    const int model = FindModelArgument(options.model);
+    if (model < 0) {
+        std::fprintf(stderr, "vantrolix-cli: %s\n", UnknownModelText(options.model).c_str());
+        return 1;
+    }
+    CPseudoTerminal line;
+    std::string error;
+    if (!line.Create(error) || (!options.link.empty() && !line.Link(options.link, error))) {
+        std::fprintf(stderr, "vantrolix-cli: %s\n", error.c_str());
+        return 1;
+    }
+
+    struct sigaction action {};
+    action.sa_handler = StopSimulation;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    std::printf("Simulated device: %s\nPort: %s\n", ModelName(model),
+                options.link.empty() ? line.SlavePath().c_str() : options.link.c_str());
+    std::printf("Answering until interrupted (Ctrl+C).\n");
+    std::fflush(stdout);
+
+    CSimulatedDevice device(model);
+    SimulatorOptions lineOptions;
+    lineOptions.noise = options.noise;
+    lineOptions.badChecksum = options.badChecksum;
+    lineOptions.flood = options.flood;
+    CSimulatorRunner runner(line, device, lineOptions);
+    runner.Run(g_stopSimulation);
+    std::printf("Stopped. Commands received: %zu, packets sent: %zu.\n", device.CommandsReceived(), runner.PacketsSent());
+    return 0;
+}
+
+} // namespace
+
+void AddSimulateCommand(CLI::App& app, CliResult& result)
+{
+    auto options = std::make_shared<SimulateOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "simulate", "Run a device of the catalogue behind a pseudo-terminal and print the port name to use");
+    cmd->add_option("--model", options->model, "model name as the device reports it (default Arvane)");
+    cmd->add_option("--link", options->link, "also make this path a link to the port, for a fixed port name");
+    cmd->add_flag("--noise", options->noise, "put a few random bytes between packets now and then");
+    cmd->add_flag("--bad-checksum", options->badChecksum, "send every packet with a wrong checksum");
+    cmd->add_option("--flood", options->flood, "after the first command, send N packets as fast as the line takes them");
+    cmd->callback([options, &result] { result.exitCode = RunSimulate(*options); });
+}

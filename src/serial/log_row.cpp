@@ -1,0 +1,51 @@
+#include "log_row.h"
+
+#include "catalogue/catalogue_tables.h"
+#include "catalogue/describer.h"
+#include "serial/line_errors.h"
+
+#include <ctime>
+
+namespace {
+
+constexpr std::uint8_t kDeviceIdVariable = 20;
+
+} // namespace
+
+std::string FormatLogTime(std::chrono::system_clock::time_point when)
+{
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm local {};
+    localtime_r(&seconds, &local);
+    char text[16];
+    const std::size_t n = std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    return std::string(text, n);
+}
+
+LogRow MakePacketRow(std::chrono::system_clock::time_point when, const CountedBytes& frame,
+                     const CountedBytes* payload, bool checksumError)
+{
+    LogRow row{FormatLogTime(when), FormatBytes(frame), {}, {}};
+    if (checksumError) {
+        row.data = "Checksum Error!";
+    } else if (payload) {
+        row.data = FormatBytes(*payload);
+        row.description = DescribeResponse(*payload);
+    } else {
+        row.data = "Invalid Packet!";
+    }
+    return row;
+}
+
+LogRow MakeLineErrorRow(std::chrono::system_clock::time_point when, std::uint32_t flags)
+{
+    return {FormatLogTime(when), LineErrorText(flags), {}, {}};
+}
+
+std::optional<std::string> ReportedDeviceName(const CountedBytes& payload)
+{
+    if (payload.Count() < 3 || payload[0] != MessageType::kValue || payload[1] != kDeviceIdVariable)
+        return std::nullopt;
+    const auto name = payload.Bytes().subspan(2);
+    return std::string(name.begin(), name.end());
+}

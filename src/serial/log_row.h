@@ -1,0 +1,29 @@
+#pragma once
+
+#include "protocol/counted_bytes.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The four columns of a response-log row, as every front end shows them.
+struct LogRow {
+    std::string time;        // local time of day, "HH:MM:SS"
+    std::string encoded;     // the frame's bytes, or a line error's text
+    std::string data;        // the payload's bytes, or a verdict
+    std::string description; // what the payload means
+};
+
+std::string FormatLogTime(std::chrono::system_clock::time_point when);
+
+// A closed frame: a valid packet is described (this touches the radio-text accumulator, so only
+// the one thread that logs received packets may call it); a checksum error or broken frame gets
+// its verdict in the data column. payload is null for those two.
+LogRow MakePacketRow(std::chrono::system_clock::time_point when, const CountedBytes& frame,
+                     const CountedBytes* payload, bool checksumError);
+LogRow MakeLineErrorRow(std::chrono::system_clock::time_point when, std::uint32_t flags);
+
+// The model name a device reports in its Value response to the Device ID query, if this payload
+// is one that carries a name.
+std::optional<std::string> ReportedDeviceName(const CountedBytes& payload);

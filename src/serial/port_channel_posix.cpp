@@ -1,0 +1,334 @@
+// The POSIX side of the serial port: termios, poll and an eventfd for waking waits.
+
+#include "port_channel.h"
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// Where in the life of a port a system call failed; the same errno means different things.
+enum class Step { OpenNode, Lock, Configure, ApplySettings, ModemLines, Transfer };
+enum class Fault { Retry, Ignore, Gone, PermissionDenied, Busy, Missing, NotSerial, SettingsRefused, Failed };
+
+// The one place that decides what an errno means for a port.
+Fault MapErrno(int err, Step step)
+{
+    switch (err) {
+    case EINTR:
+        return Fault::Retry;
+    case EAGAIN: // also EWOULDBLOCK
+        return step == Step::Lock ? Fault::Busy : Fault::Retry;
+    case EACCES:
+    case EPERM:
+        return step == Step::OpenNode ? Fault::PermissionDenied : Fault::Failed;
+    case EBUSY:
+        return Fault::Busy;
+    case ENOENT:
+    case ENOTDIR:
+        return Fault::Missing;
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+        // A node without hardware behind it fails to open with these; an open port that later
+        // fails with them has lost its device (an adapter pulled out).
+        return step == Step::OpenNode ? Fault::Missing : Fault::Gone;
+    case ENOTTY:
+    case EINVAL:
+        // Pseudo-terminals have no modem lines and answer ENOTTY (older kernels EINVAL).
+        if (step == Step::ModemLines)
+            return Fault::Ignore;
+        if (step == Step::ApplySettings && err == EINVAL)
+            return Fault::SettingsRefused;
+        return err == ENOTTY ? Fault::NotSerial : Fault::Failed;
+    default:
+        return step == Step::Transfer ? Fault::Gone : Fault::Failed;
+    }
+}
+
+std::string GroupOf(const std::string& path)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return {};
+    struct group entry {};
+    struct group* found = nullptr;
+    char buffer[1024];
+    if (getgrgid_r(info.st_gid, &entry, buffer, sizeof buffer, &found) != 0 || !found)
+        return std::to_string(info.st_gid);
+    return found->gr_name;
+}
+
+std::string ReasonText(Fault fault, int err, const std::string& portName, const std::string& path)
+{
+    const std::string where = portName == path ? path : portName + " (" + path + ")";
+    switch (fault) {
+    case Fault::PermissionDenied: {
+        const std::string group = GroupOf(path);
+        if (group.empty())
+            return "permission denied on " + where;
+        // Joining root's group is no advice to give; someone has to grant access to the node.
+        if (group == "root")
+            return "permission denied on " + where + ": only root may open it; ask an administrator for access";
+        return "permission denied on " + where + ": the port belongs to group " + group
+            + "; join it with \"sudo usermod -aG " + group + " $USER\", then log in again";
+    }
+    case Fault::Busy:
+        return where + " is in use by another program";
+    case Fault::Missing:
+        return "there is no such port: " + where;
+    case Fault::NotSerial:
+        return where + " is not a serial port";
+    case Fault::SettingsRefused:
+        return where + " does not accept the line settings";
+    default:
+        return where + ": " + std::strerror(err);
+    }
+}
+
+speed_t SpeedFor(unsigned baud)
+{
+    static constexpr std::pair<unsigned, speed_t> kSpeeds[] = {
+        {50, B50}, {75, B75}, {110, B110}, {134, B134}, {150, B150}, {200, B200}, {300, B300},
+        {600, B600}, {1200, B1200}, {1800, B1800}, {2400, B2400}, {4800, B4800}, {9600, B9600},
+        {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400},
+        {460800, B460800}, {500000, B500000}, {576000, B576000}, {921600, B921600},
+        {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000}, {2000000, B2000000},
+        {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000}};
+    for (const auto& [rate, speed] : kSpeeds)
+        if (rate == baud)
+            return speed;
+    return B0;
+}
+
+void ApplySettings(termios& mode, const LineSettings& settings)
+{
+    cfmakeraw(&mode);
+    mode.c_cflag |= CLOCAL | CREAD;
+    mode.c_cflag &= ~CRTSCTS;
+    mode.c_iflag &= ~(IXON | IXOFF | IXANY | IGNPAR | IGNBRK | BRKINT | ISTRIP);
+    // Bad bytes and breaks are marked in the stream so that reads can fail on them.
+    mode.c_iflag |= INPCK | PARMRK;
+    mode.c_cc[VMIN] = 1;
+    mode.c_cc[VTIME] = 0;
+    if (settings.baud) {
+        cfsetispeed(&mode, SpeedFor(*settings.baud));
+        cfsetospeed(&mode, SpeedFor(*settings.baud));
+    }
+    if (settings.parity) {
+        mode.c_cflag &= ~(PARENB | PARODD | CMSPAR);
+        switch (*settings.parity) {
+        case 'E': mode.c_cflag |= PARENB; break;
+        case 'O': mode.c_cflag |= PARENB | PARODD; break;
+        case 'M': mode.c_cflag |= PARENB | CMSPAR | PARODD; break;
+        case 'S': mode.c_cflag |= PARENB | CMSPAR; break;
+        default: break;
+        }
+    }
+    if (settings.dataBits) {
+        static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
+        mode.c_cflag = (mode.c_cflag & ~CSIZE) | kSizes[*settings.dataBits - 5];
+    }
+    if (settings.stopBits) {
+        mode.c_cflag &= ~CSTOPB;
+        if (*settings.stopBits == 2)
+            mode.c_cflag |= CSTOPB;
+    }
+}
+
+// tcsetattr succeeds when any part of the change applied, so what counts is what reads back.
+bool SettingsTook(const termios& wanted, const termios& actual)
+{
+    constexpr tcflag_t kControl = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CLOCAL | CREAD;
+    constexpr tcflag_t kInput = IXON | IXOFF | IXANY | IGNPAR | IGNBRK | BRKINT | ISTRIP | INPCK | PARMRK;
+    constexpr tcflag_t kLocal = ICANON | ECHO | ISIG | IEXTEN;
+    return (wanted.c_cflag & kControl) == (actual.c_cflag & kControl)
+        && (wanted.c_iflag & kInput) == (actual.c_iflag & kInput)
+        && (wanted.c_lflag & kLocal) == (actual.c_lflag & kLocal)
+        && cfgetispeed(&wanted) == cfgetispeed(&actual) && cfgetospeed(&wanted) == cfgetospeed(&actual)
+        && actual.c_cc[VMIN] == 1 && actual.c_cc[VTIME] == 0;
+}
+
+// Closes what an Open has acquired so far unless the Open succeeds and takes it over.
+class Acquired {
+public:
+    ~Acquired()
+    {
+        if (m_exclusive)
+            ioctl(m_fd, TIOCNXCL);
+        if (m_fd >= 0)
+            close(m_fd);
+        if (m_wakeFd >= 0)
+            close(m_wakeFd);
+    }
+    int m_fd = -1;
+    int m_wakeFd = -1;
+    bool m_exclusive = false;
+};
+
+} // namespace
+
+std::unique_ptr<CPortChannel> CPortChannel::Open(const std::string& portName, const std::string& path,
+                                                 const LineSettings& settings, std::string& reason)
+{
+    Acquired node;
+    auto fail = [&](Step step) {
+        const int err = errno;
+        reason = ReasonText(MapErrno(err, step), err, portName, path);
+        return nullptr;
+    };
+
+    node.m_fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (node.m_fd < 0)
+        return fail(Step::OpenNode);
+    termios mode {};
+    if (tcgetattr(node.m_fd, &mode) != 0)
+        return fail(Step::Configure);
+    // TIOCEXCL keeps other users out but not root; the lock covers every process that locks too.
+    if (flock(node.m_fd, LOCK_EX | LOCK_NB) != 0)
+        return fail(Step::Lock);
+    if (ioctl(node.m_fd, TIOCEXCL) != 0)
+        return fail(Step::Configure);
+    node.m_exclusive = true;
+
+    ApplySettings(mode, settings);
+    if (tcsetattr(node.m_fd, TCSANOW, &mode) != 0)
+        return fail(Step::ApplySettings);
+    termios actual {};
+    if (tcgetattr(node.m_fd, &actual) != 0)
+        return fail(Step::Configure);
+    if (!SettingsTook(mode, actual)) {
+        errno = EINVAL;
+        return fail(Step::ApplySettings);
+    }
+
+    int dtr = TIOCM_DTR;
+    int rts = TIOCM_RTS;
+    if (ioctl(node.m_fd, TIOCMBIS, &dtr) != 0 && MapErrno(errno, Step::ModemLines) != Fault::Ignore)
+        return fail(Step::ModemLines);
+    if (ioctl(node.m_fd, TIOCMBIC, &rts) != 0 && MapErrno(errno, Step::ModemLines) != Fault::Ignore)
+        return fail(Step::ModemLines);
+
+    node.m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (node.m_wakeFd < 0)
+        return fail(Step::Configure);
+
+    const bool parityNone = (actual.c_cflag & PARENB) == 0;
+    std::unique_ptr<CPortChannel> channel(new CPortChannel(node.m_fd, node.m_wakeFd, parityNone));
+    node.m_fd = node.m_wakeFd = -1;
+    node.m_exclusive = false;
+    return channel;
+}
+
+CPortChannel::~CPortChannel()
+{
+    Release();
+}
+
+void CPortChannel::Release()
+{
+    if (m_fd < 0)
+        return;
+    ioctl(m_fd, TIOCNXCL);
+    close(m_fd);
+    close(m_wakeFd);
+    m_fd = m_wakeFd = -1;
+}
+
+void CPortChannel::Wake() const
+{
+    if (m_wakeFd < 0)
+        return;
+    const std::uint64_t one = 1;
+    // The counter cannot overflow from a handful of wake-ups, and a full counter wakes anyway.
+    [[maybe_unused]] const ssize_t written = write(m_wakeFd, &one, sizeof one);
+}
+
+CPortChannel::Wait CPortChannel::WaitFor(short events, Clock::time_point deadline) const
+{
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now());
+        const auto wait = std::max(left, std::chrono::nanoseconds::zero());
+        const timespec timeout{static_cast<time_t>(wait.count() / 1'000'000'000),
+                               static_cast<long>(wait.count() % 1'000'000'000)};
+        pollfd fds[2] = {{m_fd, events, 0}, {m_wakeFd, POLLIN, 0}};
+        const int ready = ppoll(fds, 2, &timeout, nullptr);
+        if (ready < 0) {
+            if (MapErrno(errno, Step::Transfer) == Fault::Retry)
+                continue;
+            return Wait::Gone;
+        }
+        if (fds[1].revents != 0)
+            return Wait::Woken;
+        // Input that is still there is read before a hang-up counts.
+        if (fds[0].revents & events)
+            return Wait::Ready;
+        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL))
+            return Wait::Gone;
+        if (ready == 0 && Clock::now() >= deadline)
+            return Wait::TimedOut;
+    }
+}
+
+CPortChannel::Wait CPortChannel::WaitReadable(Clock::time_point deadline) const
+{
+    return WaitFor(POLLIN, deadline);
+}
+
+CPortChannel::Wait CPortChannel::WaitWritable(Clock::time_point deadline) const
+{
+    return WaitFor(POLLOUT, deadline);
+}
+
+CPortChannel::Transfer CPortChannel::ReadSome(std::span<std::uint8_t> buffer) const
+{
+    Transfer result;
+    const ssize_t n = read(m_fd, buffer.data(), buffer.size());
+    if (n > 0)
+        result.count = static_cast<std::size_t>(n);
+    else if (n == 0)
+        result.gone = true; // end of file: the other side has hung up
+    else if (MapErrno(errno, Step::Transfer) == Fault::Retry)
+        result.wouldBlock = true;
+    else
+        result.gone = true;
+    return result;
+}
+
+CPortChannel::Transfer CPortChannel::WriteSome(std::span<const std::uint8_t> data) const
+{
+    Transfer result;
+    const ssize_t n = write(m_fd, data.data(), data.size());
+    if (n > 0)
+        result.count = static_cast<std::size_t>(n);
+    else if (n == 0 || MapErrno(errno, Step::Transfer) == Fault::Retry)
+        result.wouldBlock = true;
+    else
+        result.gone = true;
+    return result;
+}
+
+bool CPortChannel::ReadDriverCounters(int descriptor, LineCounters& counters)
+{
+    serial_icounter_struct raw {};
+    if (ioctl(descriptor, TIOCGICOUNT, &raw) != 0)
+        return false;
+    counters.frame = static_cast<std::uint64_t>(raw.frame);
+    counters.parity = static_cast<std::uint64_t>(raw.parity);
+    counters.breaks = static_cast<std::uint64_t>(raw.brk);
+    counters.overrun = static_cast<std::uint64_t>(raw.overrun);
+    counters.bufferOverrun = static_cast<std::uint64_t>(raw.buf_overrun);
+    return true;
+}

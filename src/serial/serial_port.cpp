@@ -1,0 +1,431 @@
+#include "serial_port.h"
+
+#include "serial/line_settings.h"
+#include "serial/marked_input_parser.h"
+#include "serial/port_channel.h"
+#include "serial/port_name.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How often a waiting thread with a pump hook lets its events through.
+constexpr std::chrono::milliseconds kPumpInterval{10};
+
+// Waits for room in the line until the deadline; with a pump the wait is cut into short slices
+// with the pump run between them.
+template <typename Pump>
+CPortChannel::Wait WaitWritable(const CPortChannel& channel, Clock::time_point deadline, bool pumping, Pump&& pump)
+{
+    for (;;) {
+        const auto until = pumping ? std::min(deadline, Clock::now() + kPumpInterval) : deadline;
+        const auto result = channel.WaitWritable(until);
+        if (result != CPortChannel::Wait::TimedOut || until >= deadline)
+            return result;
+        pump();
+    }
+}
+
+// Received input is queued as items: a data byte, or a line error at the place it occurred.
+constexpr std::uint32_t kErrorItem = 0x8000'0000;
+constexpr std::uint32_t kGoneItem = 0x4000'0000;
+constexpr std::size_t kChunk = 1024; // the device's input queue size
+
+} // namespace
+
+struct CSerialPort::Session {
+    std::string name;
+    std::string settings;
+    std::unique_ptr<CPortChannel> channel;
+
+    // Guarded by the port's m_mutex.
+    std::vector<std::thread::id> users;
+    bool gone = false;
+
+    // Guarded by the port's m_readMutex.
+    CMarkedInputParser parser;
+    std::vector<std::uint32_t> items;
+    std::size_t head = 0;
+    LineCounterReader counterReader;
+    LineCounters counters;
+    std::uint32_t markKinds = 0; // what the counters say the next marked byte was
+    std::uint32_t lossFlags = 0; // overruns the counters reported, not yet queued
+};
+
+// An operation's hold on the open session: while any lease is held, Close waits and the
+// descriptor stays open. Taking one fails when the port is closed, gone or has errors pending.
+class CSerialPort::Lease {
+public:
+    explicit Lease(CSerialPort& port) : m_port(port)
+    {
+        std::lock_guard lock(port.m_mutex);
+        if (!port.m_session || port.m_errors != 0)
+            return;
+        if (port.m_session->gone || port.m_session->channel->IsReleased()) {
+            port.m_errors |= CE_IOE;
+            return;
+        }
+        m_session = port.m_session;
+        m_session->users.push_back(std::this_thread::get_id());
+    }
+    ~Lease()
+    {
+        if (!m_session)
+            return;
+        std::lock_guard lock(m_port.m_mutex);
+        auto& users = m_session->users;
+        users.erase(std::ranges::find(users, std::this_thread::get_id()));
+        m_port.m_idle.notify_all();
+    }
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+
+    explicit operator bool() const { return m_session != nullptr; }
+    Session& session() const { return *m_session; }
+    const CPortChannel& channel() const { return *m_session->channel; }
+
+private:
+    CSerialPort& m_port;
+    std::shared_ptr<Session> m_session;
+};
+
+CSerialPort::CSerialPort() : m_counterReader(&CPortChannel::ReadDriverCounters) {}
+
+CSerialPort::~CSerialPort()
+{
+    Close();
+}
+
+std::shared_ptr<CSerialPort::Session> CSerialPort::OpenSession(const std::string& name,
+                                                               const std::string& settings,
+                                                               std::string& reason)
+{
+    const auto parsed = ParseLineSettings(settings);
+    if (!parsed) {
+        reason = "malformed line settings \"" + settings + "\"";
+        return nullptr;
+    }
+    auto channel = CPortChannel::Open(name, DevicePathForPort(name), *parsed, reason);
+    if (!channel)
+        return nullptr;
+    auto session = std::make_shared<Session>();
+    session->name = name;
+    session->settings = settings;
+    session->channel = std::move(channel);
+    {
+        std::lock_guard lock(m_mutex);
+        session->counterReader = m_counterReader;
+    }
+    if (session->counterReader && !session->counterReader(session->channel->Descriptor(), session->counters))
+        session->counterReader = nullptr;
+    return session;
+}
+
+// Opens the device and makes it the port's, in place of a closed or gone session; the caller
+// holds m_openMutex.
+bool CSerialPort::Establish(const std::string& name, const std::string& settings)
+{
+    std::string reason;
+    auto session = OpenSession(name, settings, reason);
+    std::lock_guard lock(m_mutex);
+    if (!session) {
+        m_openError = reason;
+        return false;
+    }
+    m_session = std::move(session);
+    m_errors = 0;
+    m_openError.clear();
+    return true;
+}
+
+bool CSerialPort::Open(const std::string& name, const std::string& settings)
+{
+    std::lock_guard openLock(m_openMutex);
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_session) {
+            m_openError = "the port is already open";
+            return false;
+        }
+    }
+    return Establish(name, settings);
+}
+
+// Wakes every wait on the session and waits until the other threads have left it; the device is
+// given back at once unless this thread itself is inside a transfer (Close from the pump hook),
+// in which case it goes when that transfer lets go of the session.
+void CSerialPort::Retire(std::unique_lock<std::mutex>& lock, Session& session)
+{
+    session.channel->Wake();
+    const auto self = std::this_thread::get_id();
+    m_idle.wait(lock, [&] { return std::ranges::all_of(session.users, [&](auto id) { return id == self; }); });
+    if (session.users.empty())
+        session.channel->Release();
+}
+
+void CSerialPort::Close()
+{
+    std::lock_guard openLock(m_openMutex);
+    std::unique_lock lock(m_mutex);
+    if (!m_session)
+        return;
+    const std::shared_ptr<Session> session = std::move(m_session);
+    m_session.reset();
+    m_errors = 0;
+    Retire(lock, *session);
+}
+
+bool CSerialPort::IsOpen() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_session != nullptr;
+}
+
+bool CSerialPort::IsDeviceGone() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_session && m_session->gone;
+}
+
+std::string CSerialPort::GetOpenError() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_openError;
+}
+
+std::string CSerialPort::GetName() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_session ? m_session->name : std::string();
+}
+
+bool CSerialPort::TryReopen()
+{
+    std::lock_guard openLock(m_openMutex);
+    std::string name;
+    std::string settings;
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_session || !m_session->gone)
+            return false;
+        name = m_session->name;
+        settings = m_session->settings;
+        // The dead descriptor still holds the lock on the node; give it back first.
+        if (!m_session->channel->IsReleased())
+            Retire(lock, *m_session);
+    }
+    return Establish(name, settings);
+}
+
+void CSerialPort::SetCounterReader(LineCounterReader reader)
+{
+    std::lock_guard lock(m_mutex);
+    m_counterReader = std::move(reader);
+}
+
+void CSerialPort::SetPumpHook(std::function<void()> hook)
+{
+    std::lock_guard lock(m_mutex);
+    m_pumpHook = std::move(hook);
+    m_pumpThread = std::this_thread::get_id();
+}
+
+void CSerialPort::PumpMessages()
+{
+    std::function<void()> hook;
+    {
+        std::lock_guard lock(m_mutex);
+        hook = m_pumpHook;
+    }
+    if (hook)
+        hook();
+}
+
+bool CSerialPort::ClearErrors(std::uint32_t* errors)
+{
+    std::lock_guard lock(m_mutex);
+    const std::uint32_t flags = m_session ? m_errors : 0;
+    m_errors = 0;
+    if (errors)
+        *errors = flags;
+    return m_session != nullptr;
+}
+
+bool CSerialPort::PumpsOnThisThread() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_pumpHook && m_pumpThread == std::this_thread::get_id();
+}
+
+void CSerialPort::NoteCounters(Session& session)
+{
+    LineCounters now;
+    if (!session.counterReader(session.channel->Descriptor(), now)) {
+        session.counterReader = nullptr;
+        return;
+    }
+    const LineCounters& was = session.counters;
+    if (now.frame != was.frame)
+        session.markKinds |= CE_FRAME;
+    if (now.parity != was.parity)
+        session.markKinds |= CE_RXPARITY;
+    if (now.breaks != was.breaks)
+        session.markKinds |= CE_BREAK;
+    if (now.overrun != was.overrun)
+        session.lossFlags |= CE_OVERRUN;
+    if (now.bufferOverrun != was.bufferOverrun)
+        session.lossFlags |= CE_RXOVER;
+    session.counters = now;
+}
+
+// Moves what the device has sent into the item queue. False when the wait was ended by Close.
+bool CSerialPort::FillFromDevice(const Lease& lease, Clock::time_point deadline, bool& timedOut)
+{
+    Session& session = lease.session();
+    switch (lease.channel().WaitReadable(deadline)) {
+    case CPortChannel::Wait::Woken:
+        return false;
+    case CPortChannel::Wait::TimedOut:
+        timedOut = true;
+        return true;
+    case CPortChannel::Wait::Gone:
+        session.items.push_back(kErrorItem | kGoneItem | CE_IOE);
+        return true;
+    case CPortChannel::Wait::Ready:
+        break;
+    }
+    std::array<std::uint8_t, kChunk> raw;
+    const auto got = lease.channel().ReadSome(raw);
+    if (got.gone) {
+        session.items.push_back(kErrorItem | kGoneItem | CE_IOE);
+        return true;
+    }
+    if (session.counterReader)
+        NoteCounters(session);
+    const bool parityNone = lease.channel().ParityNone();
+    session.parser.Feed(
+        std::span(raw.data(), got.count), [&](std::uint8_t b) { session.items.push_back(b); },
+        [&](std::uint8_t marked) {
+            // Framing and parity errors look alike in the stream; the counters, where the driver
+            // keeps them, tell them apart.
+            std::uint32_t kind = session.markKinds;
+            if (kind == 0)
+                kind = marked == 0 ? CE_BREAK : parityNone ? CE_FRAME : CE_RXPARITY;
+            session.items.push_back(kErrorItem | kind | session.lossFlags);
+            session.markKinds = 0;
+            session.lossFlags = 0;
+        });
+    if (session.lossFlags != 0) {
+        session.items.push_back(kErrorItem | session.lossFlags);
+        session.lossFlags = 0;
+    }
+    return true;
+}
+
+bool CSerialPort::Read(std::uint8_t* buffer, std::size_t count, std::size_t* done)
+{
+    std::size_t got = 0;
+    if (done)
+        *done = 0;
+    std::lock_guard readLock(m_readMutex);
+    Lease lease(*this);
+    if (!lease)
+        return false;
+    Session& session = lease.session();
+    const auto deadline = Clock::now() + kReadTimeout;
+    for (;;) {
+        while (got < count && session.head < session.items.size()) {
+            const std::uint32_t item = session.items[session.head];
+            if (item & kErrorItem) {
+                // The bytes before an error are delivered first; the next Read meets the error.
+                if (got > 0)
+                    break;
+                ++session.head;
+                std::lock_guard lock(m_mutex);
+                m_errors |= item & ~(kErrorItem | kGoneItem);
+                if (item & kGoneItem)
+                    session.gone = true;
+                return false;
+            }
+            buffer[got++] = static_cast<std::uint8_t>(item);
+            ++session.head;
+        }
+        if (session.head == session.items.size()) {
+            session.items.clear();
+            session.head = 0;
+        }
+        if (done)
+            *done = got;
+        if (got == count || (got > 0 && session.head < session.items.size()))
+            return true;
+        bool timedOut = false;
+        if (!FillFromDevice(lease, deadline, timedOut))
+            return false;
+        if (timedOut)
+            return true;
+    }
+}
+
+bool CSerialPort::Write(const std::uint8_t* data, std::size_t count, std::size_t* done)
+{
+    if (done)
+        *done = 0;
+    const auto self = std::this_thread::get_id();
+    {
+        // A Write started from the pump hook while this thread's Write waits would put its bytes
+        // into the middle of the other packet.
+        std::lock_guard lock(m_mutex);
+        if (m_writer == self)
+            return false;
+    }
+    std::lock_guard writeLock(m_writeMutex);
+    {
+        std::lock_guard lock(m_mutex);
+        m_writer = self;
+    }
+    const bool written = WriteWhole(data, count, done);
+    std::lock_guard lock(m_mutex);
+    m_writer = {};
+    return written;
+}
+
+bool CSerialPort::WriteWhole(const std::uint8_t* data, std::size_t count, std::size_t* done)
+{
+    Lease lease(*this);
+    if (!lease)
+        return false;
+    const auto deadline = Clock::now() + count * kWriteTimeoutPerByte;
+    const bool pumping = PumpsOnThisThread();
+    std::size_t sent = 0;
+    bool gone = false;
+    while (sent < count) {
+        const auto put = lease.channel().WriteSome(std::span(data + sent, count - sent));
+        sent += put.count;
+        if (done)
+            *done = sent;
+        if (put.gone) {
+            gone = true;
+            break;
+        }
+        if (put.count > 0)
+            continue;
+        const auto wait = WaitWritable(lease.channel(), deadline, pumping, [this] { PumpMessages(); });
+        if (wait == CPortChannel::Wait::Gone) {
+            gone = true;
+            break;
+        }
+        if (wait != CPortChannel::Wait::Ready)
+            return false;
+    }
+    if (gone) {
+        std::lock_guard lock(m_mutex);
+        lease.session().gone = true;
+        m_errors |= CE_IOE;
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,45 @@
+#include "serial/line_errors.h"
+#include "serial/log_row.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace {
+
+const auto kWhen = std::chrono::system_clock::now();
+
+} // namespace
+
+TEST(LogRow, ColumnsByOutcome)
+{
+    const CountedBytes frame{1, 20, 24, 94, 65, 2, 230};
+    const CountedBytes payload{20, 24, 1};
+    const LogRow valid = MakePacketRow(kWhen, frame, &payload, false);
+    EXPECT_TRUE(std::regex_match(valid.time, std::regex("[0-2][0-9]:[0-5][0-9]:[0-6][0-9]"))) << valid.time;
+    EXPECT_EQ(valid.encoded, "1, 20, 24, 94, 65, 2, 230");
+    EXPECT_EQ(valid.data, "20, 24, 1");
+    EXPECT_EQ(valid.description, "Value Mute = On");
+
+    const LogRow checksum = MakePacketRow(kWhen, frame, nullptr, true);
+    EXPECT_EQ(checksum.data, "Checksum Error!");
+    EXPECT_EQ(checksum.description, "");
+    const LogRow broken = MakePacketRow(kWhen, CountedBytes{65}, nullptr, false);
+    EXPECT_EQ(broken.encoded, "65");
+    EXPECT_EQ(broken.data, "Invalid Packet!");
+    EXPECT_EQ(broken.description, "");
+
+    const LogRow line = MakeLineErrorRow(kWhen, CE_FRAME | CE_IOE);
+    EXPECT_EQ(line.time, valid.time);
+    EXPECT_EQ(line.encoded, "RS232 Framing Error!!!");
+    EXPECT_EQ(line.data + line.description, "");
+}
+
+TEST(LogRow, DeviceNameOnlyFromADeviceIdValueWithAName)
+{
+    EXPECT_EQ(ReportedDeviceName(CountedBytes{20, 20, 'E', 'l', 'm', 'o', 'r', 'a'}), "Elmora");
+    EXPECT_FALSE(ReportedDeviceName(CountedBytes{20, 20})); // logged, but names no model
+    EXPECT_FALSE(ReportedDeviceName(CountedBytes{20, 21, 'E'}));
+    EXPECT_FALSE(ReportedDeviceName(CountedBytes{23, 20, 'E'}));
+    EXPECT_FALSE(ReportedDeviceName(CountedBytes{}));
+}

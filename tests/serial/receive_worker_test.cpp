@@ -1,0 +1,154 @@
+#include "pty_helpers.h"
+#include "recording_row_sink.h"
+
+#include "serial/line_settings.h"
+#include "serial/receive_worker.h"
+#include "serial/serial_port.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <thread>
+
+#include <unistd.h>
+
+namespace {
+
+using Rows = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+const std::string kSettings(kDeviceLineSettings);
+
+double ProcessCpuMilliseconds()
+{
+    timespec t {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+class ReceiveWorkerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(pty.Create(error)) << error;
+    }
+    void TearDown() override
+    {
+        worker.RequestStop();
+        port.Close();
+        worker.Join();
+    }
+    void OpenAndStart()
+    {
+        ASSERT_TRUE(port.Open(pty.SlavePath(), kSettings)) << port.GetOpenError();
+        worker.Start();
+    }
+
+    CPseudoTerminal pty;
+    CSerialPort port;
+    RecordingRowSink sink;
+    ReceiveWorker worker{port, sink};
+};
+
+} // namespace
+
+TEST_F(ReceiveWorkerTest, RowsArriveInOrder)
+{
+    OpenAndStart();
+    DeviceSends(pty, {1, 20, 20, 2, 215, 65, 1, 20, 20, 2, 214, 1, 237, 2, 94, 82});
+    EXPECT_EQ(sink.WaitFor(4), (Rows{"valid: 1, 20, 20, 2, 215 / 20, 20", "broken: 65",
+                                     "checksum: 1, 20, 20, 2, 214", "valid: 1, 237, 2, 94, 82 / 237"}));
+}
+
+TEST_F(ReceiveWorkerTest, TimeStampIsWhenTheFrameClosed)
+{
+    OpenAndStart();
+    DeviceSends(pty, {1, 20, 20, 2});
+    std::this_thread::sleep_for(300ms);
+    const auto lastByte = IRowSink::Clock::now();
+    DeviceSends(pty, {215});
+    ASSERT_EQ(sink.WaitFor(1).size(), 1u);
+    EXPECT_GE(sink.TimeOf(0), lastByte);
+}
+
+TEST_F(ReceiveWorkerTest, BrokenFrameRowComesBeforeTheLineErrorThatCausedIt)
+{
+    OpenAndStart();
+    SetPortMarking(pty, false);
+    DeviceSends(pty, {1, 20, 0xFF, 0x00, 0x41});
+    EXPECT_EQ(sink.WaitFor(2), (Rows{"broken: 1, 20", "line error: RS232 Framing Error!!!"}));
+    SetPortMarking(pty, true);
+    // A line error with nothing gathered gives only its own row; then reading goes on.
+    SetPortMarking(pty, false);
+    DeviceSends(pty, {0xFF, 0x00, 0x00});
+    EXPECT_EQ(sink.WaitFor(3).back(), "line error: Unknown RS232 Error!!!");
+    SetPortMarking(pty, true);
+    DeviceSends(pty, {1, 20, 20, 2, 215});
+    EXPECT_EQ(sink.WaitFor(4).back(), "valid: 1, 20, 20, 2, 215 / 20, 20");
+}
+
+TEST_F(ReceiveWorkerTest, NoRowsWhileThePortIsClosed)
+{
+    worker.Start();
+    DeviceSends(pty, {1, 20, 20, 2, 215}); // nobody has the port open: the line drops it
+    std::this_thread::sleep_for(350ms);
+    EXPECT_TRUE(sink.Rows().empty());
+
+    // Opened later, the port is picked up within the closed-port poll.
+    ASSERT_TRUE(port.Open(pty.SlavePath(), kSettings)) << port.GetOpenError();
+    std::this_thread::sleep_for(ReceiveWorker::kClosedPoll + 50ms);
+    DeviceSends(pty, {1, 20, 20, 2, 215});
+    EXPECT_EQ(sink.WaitFor(1).back(), "valid: 1, 20, 20, 2, 215 / 20, 20");
+}
+
+TEST_F(ReceiveWorkerTest, ClosingAnIdlePortGivesOneRow)
+{
+    OpenAndStart();
+    std::this_thread::sleep_for(100ms);
+    port.Close();
+    EXPECT_EQ(sink.WaitFor(1), Rows{"line error: Unknown Error!!!"});
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(sink.Rows().size(), 1u);
+}
+
+TEST_F(ReceiveWorkerTest, ShutdownIsPromptAndSilent)
+{
+    OpenAndStart();
+    DeviceSends(pty, {1, 20}); // a frame half received
+    std::this_thread::sleep_for(100ms);
+    const auto start = std::chrono::steady_clock::now();
+    worker.RequestStop();
+    port.Close();
+    worker.Join();
+    EXPECT_LT(MillisecondsSince(start), 100.0);
+    EXPECT_TRUE(sink.Rows().empty());
+}
+
+TEST_F(ReceiveWorkerTest, VanishedDeviceGivesOneRowAndComesBack)
+{
+    const std::string link = ::testing::TempDir() + "vantrolix-worker-" + std::to_string(getpid());
+    std::string error;
+    ASSERT_TRUE(pty.Link(link, error)) << error;
+    ASSERT_TRUE(port.Open(link, kSettings)) << port.GetOpenError();
+    worker.Start();
+    DeviceSends(pty, {1, 20, 20});
+    std::this_thread::sleep_for(100ms); // a hang-up drops what the port has not read yet
+
+    pty.Close(); // the adapter is pulled out
+    EXPECT_EQ(sink.WaitFor(3), (Rows{"broken: 1, 20, 20", "line error: I/O Error!!!", "event: gone"}));
+
+    // Away for a while: no more rows, and the worker only looks now and then.
+    const double cpuBefore = ProcessCpuMilliseconds();
+    std::this_thread::sleep_for(1200ms);
+    EXPECT_LT(ProcessCpuMilliseconds() - cpuBefore, 60.0);
+    EXPECT_EQ(sink.Rows().size(), 3u);
+    EXPECT_TRUE(port.IsOpen());
+
+    CPseudoTerminal again;
+    ASSERT_TRUE(again.Create(error)) << error;
+    ASSERT_TRUE(again.Link(link, error)) << error;
+    EXPECT_EQ(sink.WaitFor(4, 2s).back(), "event: reopened");
+    DeviceSends(again, {1, 20, 20, 2, 215});
+    EXPECT_EQ(sink.WaitFor(5).back(), "valid: 1, 20, 20, 2, 215 / 20, 20");
+}
