@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "catalogue/model_argument.h"
+
 #include <CLI/CLI.hpp>
 
 CommandLineParse ParseCommandLine(const std::vector<std::string>& args)
@@ -39,9 +41,16 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& args)
         }
         result.options.port = port;
     }
-    if (simulateOption->count() > 0)
-        result.options.simulateModel =
+    if (simulateOption->count() > 0) {
+        const std::string name =
             model.empty() || model.front().empty() ? std::string(kDefaultSimulatedModel) : model.front();
+        if (FindModelArgument(name) < 0) {
+            result.exitCode = 2;
+            result.message = "--simulate: " + UnknownModelText(name) + "\n" + app.help();
+            return result;
+        }
+        result.options.simulateModel = name;
+    }
     result.run = true;
     return result;
 }

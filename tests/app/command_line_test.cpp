@@ -20,6 +20,7 @@ TEST(CommandLine, PortAndSimulatedModel)
     EXPECT_EQ(Parse({"--simulate"}).options.simulateModel, "Elmora");
     EXPECT_EQ(Parse({"--simulate", "Brisolt"}).options.simulateModel, "Brisolt");
     EXPECT_EQ(Parse({"--simulate=Orlin Birch"}).options.simulateModel, "Orlin Birch");
+    EXPECT_EQ(Parse({"--simulate", "elmora"}).options.simulateModel, "elmora"); // any letter case
 
     const CommandLineParse port = Parse({"--port", "/dev/ttyUSB1"});
     EXPECT_TRUE(port.run);
@@ -31,7 +32,7 @@ TEST(CommandLine, BadArgumentsGiveTheUsageAndExitCode2)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"--bogus"}, {"stray"}, {"--port"}, {"--port", ""}, {"--simulate", "A", "B"},
-             {"--simulate", "--port", "/dev/ttyUSB1"}}) {
+             {"--simulate", "--port", "/dev/ttyUSB1"}, {"--simulate", "Nomodel"}}) {
         const CommandLineParse r = Parse(args);
         EXPECT_FALSE(r.run) << args.front();
         EXPECT_EQ(r.exitCode, 2) << args.front();
