@@ -12,19 +12,19 @@ TEST(RowQueue, OneWakeUpPerBatchAndRowsInOrder)
     CRowQueue queue;
     constexpr int kRows = 20000;
     int wakeUps = 0;
-    std::vector<QString> seen;
+    std::vector<std::string> seen;
     std::thread producer([&] {
         for (int i = 0; i < kRows; ++i)
-            if (queue.Push(LogRow{QString::number(i), {}, {}, {}, {}}))
+            if (queue.Push({ReceivedEntry::Kind::Row, {std::to_string(i), {}, {}, {}}, {}}))
                 ++wakeUps; // only this thread counts
     });
     while (seen.size() < kRows)
-        for (LogRow& row : queue.TakeAll())
-            seen.push_back(row.time);
+        for (ReceivedEntry& entry : queue.TakeAll())
+            seen.push_back(entry.row.time);
     producer.join();
     ASSERT_EQ(seen.size(), static_cast<std::size_t>(kRows));
     for (int i = 0; i < kRows; ++i)
-        ASSERT_EQ(seen[i], QString::number(i));
+        ASSERT_EQ(seen[i], std::to_string(i));
     EXPECT_GE(wakeUps, 1);
     EXPECT_TRUE(queue.TakeAll().empty());
     EXPECT_TRUE(queue.Push({}));
