@@ -1,15 +1,17 @@
 #include "platform/dialog_builder.h"
 
 #include "platform/dialog_units.h"
+#include "platform/group_box.h"
 #include "platform/resource_loader.h"
 
 #include <QComboBox>
 #include <QDialog>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -43,7 +45,7 @@ QWidget* CreateControl(const DialogItemTemplate& item, QDialog& dialog, const CD
         return button;
     }
     if (kind == "groupbox")
-        return new QGroupBox(item.text, &dialog);
+        return new CGroupBox(item.text, &dialog);
     if (kind == "combobox") {
         auto* combo = new QComboBox(&dialog);
         combo->setEditable(item.Has("dropdown"));
@@ -101,6 +103,10 @@ bool BuildDialog(QDialog& dialog, const DialogTemplate& t, CDialogControls& cont
         // A combo box's template height includes its dropped list; closed, it is as tall as it needs.
         if (item.kind == "combobox")
             rect.setHeight(widget->sizeHint().height());
+        // Templates were laid out for one font; a label whose text needs more room under the
+        // user's font grows to the right rather than cut its text.
+        if (item.kind == "static" && !item.text.isEmpty())
+            rect.setWidth(std::max(rect.width(), widget->sizeHint().width()));
         widget->setGeometry(rect);
         if (item.Has("clientedge"))
             if (auto* frame = qobject_cast<QFrame*>(widget))

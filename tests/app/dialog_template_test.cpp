@@ -1,11 +1,11 @@
 #include "platform/dialog_builder.h"
 #include "platform/dialog_template.h"
 #include "platform/dialog_units.h"
+#include "platform/group_box.h"
 #include "platform/resource_loader.h"
 
 #include <QComboBox>
 #include <QDialog>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -105,8 +105,8 @@ TEST(DialogBuilder, CreatesEveryControlWithItsKindTextAndPlace)
 
     EXPECT_EQ(dialog.windowTitle(), "Vantrolix v0.10");
     EXPECT_EQ(dialog.size(), units.MapDialogSize(QSize(320, 333)));
-    ASSERT_NE(controls.Get<QGroupBox>(1021), nullptr);
-    EXPECT_EQ(controls.Get<QGroupBox>(1021)->title(), "Setup");
+    ASSERT_NE(controls.Get<CGroupBox>(1021), nullptr);
+    EXPECT_EQ(controls.Get<CGroupBox>(1021)->title(), "Setup");
     ASSERT_NE(controls.Get<QLineEdit>(1001), nullptr);
     EXPECT_TRUE(controls.Get<QLineEdit>(1001)->isReadOnly());
     EXPECT_FALSE(controls.Get<QLineEdit>(1017)->isReadOnly());
