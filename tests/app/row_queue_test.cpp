@@ -41,3 +41,12 @@ TEST(PowerNotices, SleepAndWakeBecomeSuspendAndResumeCodes)
     EXPECT_EQ(spy.at(0).at(0).toUInt(), unsigned{PBT_APMQUERYSUSPEND});
     EXPECT_EQ(spy.at(1).at(0).toUInt(), unsigned{PBT_APMRESUMESUSPEND});
 }
+
+TEST(ReportedDeviceName, IsTheTextUpToTheFirstZeroByte)
+{
+    EXPECT_EQ(ReportedDeviceName(CountedBytes{20, 20, 'E', 'l', 'm', 'o', 'r', 'a'}), "Elmora");
+    EXPECT_EQ(ReportedDeviceName(CountedBytes{20, 20, 'E', 'l', 'm', 'o', 'r', 'a', 0, 0}), "Elmora");
+    EXPECT_EQ(ReportedDeviceName(CountedBytes{20, 20, 0, 'x'}), "");
+    EXPECT_FALSE(ReportedDeviceName(CountedBytes{20, 20}));
+    EXPECT_FALSE(ReportedDeviceName(CountedBytes{20, 21, 'E'}));
+}
