@@ -1,0 +1,31 @@
+#include "platform/font_object.h"
+
+bool CFont::CreateFontIndirect(const LOGFONT* font)
+{
+    DeleteObject();
+    if (font == nullptr)
+        return false;
+    CreateFromQFont(ToQFont(*font));
+    return true;
+}
+
+void CFont::CreateFromQFont(const QFont& font)
+{
+    m_font = font;
+    m_metrics.reset();
+    m_created = true;
+}
+
+const QFontMetrics& CFont::Metrics() const
+{
+    if (!m_metrics)
+        m_metrics = std::make_unique<QFontMetrics>(m_font);
+    return *m_metrics;
+}
+
+void CFont::DeleteObject()
+{
+    m_metrics.reset();
+    m_created = false;
+    m_font = QFont();
+}
