@@ -211,7 +211,7 @@ signals:
     void GridNotify(const CGridNotify& notify);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -219,6 +219,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
     void OnSysColorChange();
+    void OnSize();
 
 private:
     friend class CGridCellBase;

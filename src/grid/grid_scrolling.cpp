@@ -1,8 +1,8 @@
 #include "grid/grid_ctrl.h"
 
 #include <QApplication>
-#include <QResizeEvent>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QWheelEvent>
 
@@ -103,6 +103,9 @@ void CGridCtrl::ApplyScrollRange(int bar)
     QScrollBar* sb = bar == SB_HORZ ? horizontalScrollBar() : verticalScrollBar();
     const int page = m_scrollPage[bar == SB_HORZ ? 0 : 1];
     const int max = bar == SB_HORZ ? m_hScrollMax : m_vScrollMax;
+    // The scroll area listens to range changes only to show bars "as needed", which the grid
+    // never asks for; unheard, the change costs no queued event for every appended row.
+    const QSignalBlocker quiet(sb);
     sb->setPageStep(page);
     sb->setRange(0, std::max(0, max - std::max(page - 1, 0)));
 }
@@ -224,16 +227,25 @@ void CGridCtrl::wheelEvent(QWheelEvent* event)
     event->ignore();
 }
 
-void CGridCtrl::resizeEvent(QResizeEvent* event)
+// The grid's own resize, after the scroll area has laid out its bars and viewport for the new
+// size; handled any earlier, the bars sized here would be undone by that layout.
+bool CGridCtrl::event(QEvent* event)
 {
-    // Showing or hiding a bar resizes the viewport, which comes back here.
-    static bool s_inResize = false;
-    if (s_inResize)
+    const bool handled = QAbstractScrollArea::event(event);
+    if (event->type() == QEvent::Resize)
+        OnSize();
+    return handled;
+}
+
+void CGridCtrl::OnSize()
+{
+    // Showing or hiding a bar can resize the grid again from within.
+    static bool s_inSize = false;
+    if (s_inSize)
         return;
-    s_inResize = true;
-    QAbstractScrollArea::resizeEvent(event);
+    s_inSize = true;
     UpdateScrollBars();
-    s_inResize = false;
+    s_inSize = false;
 }
 
 void CGridCtrl::scrollContentsBy(int /*dx*/, int /*dy*/)
