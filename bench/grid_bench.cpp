@@ -4,6 +4,7 @@
 //   build/bin/vantrolix_grid_bench
 #include "grid/grid_ctrl.h"
 #include "platform/device_context.h"
+#include "support/log_grid.h"
 
 #include <QApplication>
 #include <QImage>
@@ -77,15 +78,7 @@ struct LogGrid {
     {
         grid.resize(900, 420);
         grid.show();
-        grid.SetColumnCount(4);
-        grid.SetFixedRowCount(1);
-        grid.EnableColumnResize(false);
-        grid.EnableRowResize(false);
-        grid.SetTrackFocusHeaders(false);
-        grid.SetEditable(false);
-        const char* titles[] = {"Time", "Encoded", "Data", "Description"};
-        for (int c = 0; c < 4; ++c)
-            grid.SetItemText(0, c, titles[c]);
+        SetUpLogGrid(grid);
         grid.SetRowCount(dataRows + 1);
         for (int r = 1; r <= dataRows; ++r) {
             for (int c = 0; c < 4; ++c)

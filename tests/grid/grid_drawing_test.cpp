@@ -35,18 +35,7 @@ protected:
     void Make(int rows, int columns, int fixedRows, int fixedColumns, int w, int h)
     {
         grid.SetCellClass(&RecordingCell::classRecordingCell);
-        grid.SetColumnCount(columns);
-        grid.SetRowCount(rows);
-        grid.SetFixedRowCount(fixedRows);
-        grid.SetFixedColumnCount(fixedColumns);
-        for (int r = 0; r < rows; ++r)
-            grid.SetRowHeight(r, 20);
-        for (int c = 0; c < columns; ++c)
-            grid.SetColumnWidth(c, 50);
-        grid.show();
-        const int frame = 2 * grid.frameWidth();
-        grid.resize(w + frame, h + frame);
-        grid.UpdateScrollBars();
+        MakeUniform(grid, rows, columns, fixedRows, fixedColumns, w, h);
         drawn.clear();
     }
 

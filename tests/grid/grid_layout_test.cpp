@@ -13,15 +13,7 @@ class Layout : public GridTest {
 protected:
     void Make(int rows, int columns, int fixedRows, int fixedColumns, int w = 200, int h = 100)
     {
-        grid.SetRowCount(rows);
-        grid.SetColumnCount(columns);
-        grid.SetFixedRowCount(fixedRows);
-        grid.SetFixedColumnCount(fixedColumns);
-        for (int r = 0; r < rows; ++r)
-            grid.SetRowHeight(r, 20);
-        for (int c = 0; c < columns; ++c)
-            grid.SetColumnWidth(c, 50);
-        grid.show();
+        MakeUniform(grid, rows, columns, fixedRows, fixedColumns, w, h);
         SetClientSize(w, h);
     }
     void SetClientSize(int w, int h)

@@ -1,4 +1,5 @@
 #include "grid_test_support.h"
+#include "support/log_grid.h"
 
 #include "platform/device_context.h"
 #include "platform/ole_init.h"
@@ -10,21 +11,6 @@
 using namespace test_colours;
 
 namespace {
-
-// The main window's set-up of its response log.
-void SetUpLog(CGridCtrl& grid)
-{
-    grid.SetColumnCount(4);
-    grid.SetFixedRowCount(1);
-    grid.EnableColumnResize(false);
-    grid.EnableRowResize(false);
-    grid.SetTrackFocusHeaders(false);
-    grid.SetEditable(false);
-    const char* titles[] = {"Time", "Encoded", "Data", "Description"};
-    for (int c = 0; c < 4; ++c)
-        grid.SetItemText(0, c, titles[c]);
-    grid.AutoSizeColumns(0);
-}
 
 void AppendRow(CGridCtrl& grid, const std::string& text)
 {
@@ -99,7 +85,7 @@ TEST_F(GridTest, InvariantsHoldThroughAnySequenceOfCountChanges)
 TEST_F(GridTest, ClearingTheLogKeepsTheHeader)
 {
     CGridCtrl grid;
-    SetUpLog(grid);
+    SetUpLogGrid(grid);
     for (int i = 0; i < 20; ++i)
         AppendRow(grid, "row" + std::to_string(i));
     grid.SetFocusCell(12, 2);

@@ -12,18 +12,7 @@ class Scrolling : public GridTest {
 protected:
     Scrolling()
     {
-        grid.SetRowCount(30);
-        grid.SetColumnCount(12);
-        grid.SetFixedRowCount(1);
-        grid.SetFixedColumnCount(1);
-        for (int r = 0; r < 30; ++r)
-            grid.SetRowHeight(r, 20);
-        for (int c = 0; c < 12; ++c)
-            grid.SetColumnWidth(c, 50);
-        grid.show();
-        const int frame = 2 * grid.frameWidth();
-        grid.resize(200 + frame, 100 + frame);
-        grid.UpdateScrollBars();
+        MakeUniform(grid, 30, 12, 1, 1, 200, 100);
         bar = grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         pageV = grid.GetClientRect().Height() - 20;
         pageH = grid.GetClientRect().Width() - 50;

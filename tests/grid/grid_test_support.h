@@ -40,6 +40,24 @@ inline QPalette TestPalette()
     return p;
 }
 
+// Counts as given, every row 20 pixels high and every column 50 wide; shown with a grid of
+// (w + frame) x (h + frame), so that the client area is w x h while no bar shows.
+inline void MakeUniform(CGridCtrl& grid, int rows, int columns, int fixedRows, int fixedColumns, int w, int h)
+{
+    grid.SetColumnCount(columns);
+    grid.SetRowCount(rows);
+    grid.SetFixedRowCount(fixedRows);
+    grid.SetFixedColumnCount(fixedColumns);
+    for (int r = 0; r < rows; ++r)
+        grid.SetRowHeight(r, 20);
+    for (int c = 0; c < columns; ++c)
+        grid.SetColumnWidth(c, 50);
+    grid.show();
+    const int frame = 2 * grid.frameWidth();
+    grid.resize(w + frame, h + frame);
+    grid.UpdateScrollBars();
+}
+
 // A grid on the test palette, with message boxes recorded rather than shown.
 class GridTest : public ::testing::Test {
 protected:
