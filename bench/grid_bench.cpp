@@ -1,0 +1,182 @@
+// The response log's grid at 1,000, 100,000 and 1,000,000 rows: the work for each appended row
+// as the main window does it, one full repaint of the visible area, and the memory a row takes.
+//
+//   build/bin/vantrolix_grid_bench
+#include "grid/grid_ctrl.h"
+#include "platform/device_context.h"
+#include "support/log_grid.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+
+#include <array>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+
+namespace {
+
+// Texts shaped like logged packets: a time, the frame's bytes, the payload's bytes and a
+// description, 20 to 60 characters for the last three. Made once, before anything is timed.
+class RowTexts {
+public:
+    RowTexts()
+    {
+        std::mt19937 rng(2024);
+        static const char* const kDescriptions[] = {
+            "Value: Master Volume = -35.5 dB",
+            "Value: Input Source = Tuner (FM) Preset 12",
+            "Value: Device ID = Surround Processor SP-9000 v2",
+            "Value: RDS Radio Text = \"Traffic news at the top of the hour\"",
+            "Checksum Error! Frame of 9 bytes dropped",
+            "Invalid Packet! Framing error after 14 bytes received",
+        };
+        for (std::size_t i = 0; i < kPool; ++i) {
+            char time[16];
+            std::snprintf(time, sizeof time, "%02zu:%02zu:%02zu", (i / 3600) % 24, (i / 60) % 60, i % 60);
+            m_rows[i][0] = time;
+            for (int c = 1; c <= 2; ++c) {
+                std::string bytes = "1";
+                const std::size_t length = 20 + rng() % 41;
+                while (bytes.size() < length)
+                    bytes += ", " + std::to_string(rng() % 256);
+                m_rows[i][c] = bytes.substr(0, length);
+            }
+            m_rows[i][3] = kDescriptions[rng() % 6];
+        }
+    }
+    const std::string& Row(int n, int column) const
+    {
+        return m_rows[static_cast<std::size_t>(n) % kPool][static_cast<std::size_t>(column)];
+    }
+
+private:
+    static constexpr std::size_t kPool = 4096;
+    std::array<std::string, 4> m_rows[kPool];
+};
+
+const RowTexts& Texts()
+{
+    static const RowTexts texts;
+    return texts;
+}
+
+// A grid set up as the main window sets up its log, filled with n rows and sized to them.
+struct LogGrid {
+    CGridCtrl grid;
+    const RowTexts& texts = Texts();
+    int rows;
+
+    explicit LogGrid(int dataRows) : rows(dataRows)
+    {
+        grid.resize(900, 420);
+        grid.show();
+        SetUpLogGrid(grid);
+        grid.SetRowCount(dataRows + 1);
+        for (int r = 1; r <= dataRows; ++r) {
+            for (int c = 0; c < 4; ++c)
+                grid.SetItemText(r, c, texts.Row(r, c));
+        }
+        grid.AutoSizeColumns(0);
+        grid.EnsureVisible(dataRows, 0);
+    }
+
+    // What the main window does for every logged packet.
+    void Append()
+    {
+        const int n = grid.GetRowCount();
+        grid.SetRowCount(n + 1);
+        for (int c = 0; c < 4; ++c)
+            grid.SetItemText(n, c, texts.Row(n, c));
+        grid.AutoSizeColumns(0);
+        if (grid.IsCellVisible(n - 1, 0))
+            grid.EnsureVisible(n, 0);
+    }
+};
+
+std::size_t HeapInUse() { return mallinfo2().uordblks; }
+
+// Built once for each size and kept for the benchmarks that follow; gone before the application.
+std::map<int, std::unique_ptr<LogGrid>> g_grids;
+
+LogGrid& GridOf(int rows)
+{
+    std::unique_ptr<LogGrid>& grid = g_grids[rows];
+    if (!grid)
+        grid = std::make_unique<LogGrid>(rows);
+    return *grid;
+}
+
+void BM_AppendRow(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    LogGrid& log = GridOf(rows);
+    int appended = 0;
+    for (auto _ : state) {
+        log.Append();
+        // Keep the log at the size measured.
+        if (++appended == 256) {
+            state.PauseTiming();
+            log.grid.SetRowCount(rows + 1);
+            log.grid.EnsureVisible(rows, 0);
+            QCoreApplication::sendPostedEvents();
+            appended = 0;
+            state.ResumeTiming();
+        }
+    }
+    log.grid.SetRowCount(rows + 1);
+    state.counters["rows"] = rows;
+}
+
+void BM_FullRepaint(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    LogGrid& log = GridOf(rows);
+    QImage image(log.grid.viewport()->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        CDC dc(&painter);
+        log.grid.OnDraw(&dc);
+    }
+    state.counters["rows"] = rows;
+    state.counters["visible_rows"] = log.grid.GetVisibleScrolledRange().maxRow - log.grid.GetTopLeftScrolledCell().row + 1;
+}
+
+void BM_MemoryPerRow(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    double perRow = 0;
+    for (auto _ : state) {
+        const std::size_t before = HeapInUse();
+        LogGrid log(rows);
+        perRow = static_cast<double>(HeapInUse() - before) / rows;
+    }
+    state.counters["bytes_per_row"] = perRow;
+}
+
+} // namespace
+
+BENCHMARK(BM_AppendRow)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FullRepaint)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MemoryPerRow)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    Texts();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    g_grids.clear();
+    return 0;
+}

@@ -1,0 +1,34 @@
+#include "platform/font_object.h"
+
+bool CFont::CreateFontIndirect(const LOGFONT* font)
+{
+    DeleteObject();
+    if (font == nullptr)
+        return false;
+    CreateFromQFont(ToQFont(*font));
+    return true;
+}
+
+void CFont::CreateFromQFont(const QFont& font)
+{
+    m_font = font;
+    // Text here is Latin-1 bytes, which needs no shaping; left out, measuring costs a fraction.
+    m_font.setStyleStrategy(static_cast<QFont::StyleStrategy>(m_font.styleStrategy() | QFont::PreferNoShaping));
+    m_font.setKerning(false);
+    m_metrics.reset();
+    m_created = true;
+}
+
+const QFontMetrics& CFont::Metrics() const
+{
+    if (!m_metrics)
+        m_metrics = std::make_unique<QFontMetrics>(m_font);
+    return *m_metrics;
+}
+
+void CFont::DeleteObject()
+{
+    m_metrics.reset();
+    m_created = false;
+    m_font = QFont();
+}

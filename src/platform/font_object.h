@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/log_font.h"
+
+#include <QFont>
+#include <QFontMetrics>
+
+#include <memory>
+
+// A platform font made from a LOGFONT. It keeps its metrics so that measuring many texts in one
+// font does not look the font up again each time.
+class CFont {
+public:
+    CFont() = default;
+    CFont(const CFont&) = delete;
+    CFont& operator=(const CFont&) = delete;
+
+    // False, leaving the object empty, for a null record.
+    bool CreateFontIndirect(const LOGFONT* font);
+    // A font that stands for a Qt font (a widget's or the application's).
+    void CreateFromQFont(const QFont& font);
+    void DeleteObject();
+
+    // Null while empty.
+    const void* GetSafeHandle() const { return m_created ? this : nullptr; }
+    const QFont& Font() const { return m_font; }
+    // Made on first use: measuring needs the application's font database.
+    const QFontMetrics& Metrics() const;
+
+private:
+    QFont m_font;
+    bool m_created = false;
+    mutable std::unique_ptr<QFontMetrics> m_metrics;
+};

@@ -1,0 +1,69 @@
+#include "grid/prefix_sums.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+std::int64_t NaivePrefix(const std::vector<int>& v, std::size_t n)
+{
+    std::int64_t s = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        s += v[i];
+    return s;
+}
+
+std::size_t NaiveSearch(const std::vector<int>& v, std::int64_t target, bool strictly)
+{
+    for (std::size_t n = 0; n <= v.size(); ++n) {
+        const std::int64_t p = NaivePrefix(v, n);
+        if (strictly ? p > target : p >= target)
+            return n;
+    }
+    return v.size() + 1;
+}
+
+} // namespace
+
+TEST(PrefixSums, AgreeWithPlainSumsThroughAppendsChangesAndCuts)
+{
+    std::mt19937 rng(7);
+    std::vector<int> values;
+    CPrefixSums sums;
+    for (int step = 0; step < 400; ++step) {
+        const int action = static_cast<int>(rng() % 10);
+        if (action < 6 || values.empty()) {
+            // Zero sizes (hidden rows) are common enough to matter.
+            const int v = rng() % 3 == 0 ? 0 : static_cast<int>(rng() % 40);
+            values.push_back(v);
+            sums.PushBack(v);
+        } else if (action < 9) {
+            const std::size_t i = rng() % values.size();
+            const int v = static_cast<int>(rng() % 40);
+            sums.Add(i, v - values[i]);
+            values[i] = v;
+        } else {
+            const std::size_t n = rng() % (values.size() + 1);
+            values.resize(n);
+            sums.Truncate(n);
+        }
+        ASSERT_EQ(sums.Size(), values.size());
+        for (std::size_t n = 0; n <= values.size(); ++n)
+            ASSERT_EQ(sums.Prefix(n), NaivePrefix(values, n)) << "step " << step << " n " << n;
+        const std::int64_t total = sums.Total();
+        for (std::int64_t target = -1; target <= total + 1; target += 1 + total / 20) {
+            ASSERT_EQ(sums.LowerBound(target), NaiveSearch(values, target, false)) << target;
+            ASSERT_EQ(sums.UpperBound(target), NaiveSearch(values, target, true)) << target;
+        }
+    }
+}
+
+TEST(PrefixSums, EmptySequence)
+{
+    CPrefixSums sums;
+    EXPECT_EQ(sums.Total(), 0);
+    EXPECT_EQ(sums.LowerBound(0), 0u);
+    EXPECT_EQ(sums.LowerBound(1), 1u);
+    EXPECT_EQ(sums.UpperBound(0), 1u);
+}
