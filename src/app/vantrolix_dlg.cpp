@@ -268,7 +268,10 @@ void CVantrolixDlg::resizeEvent(QResizeEvent* event)
     QDialog::resizeEvent(event);
     if (!isVisible())
         return;
-    m_resizeRules.Apply(size(), [this](int id, const QRect& rect) { m_controls.Item(id)->setGeometry(rect); });
+    // No minimum size: a window made smaller than its controls squeezes them to nothing.
+    m_resizeRules.Apply(size(), [this](int id, const QRect& rect) {
+        m_controls.Item(id)->setGeometry(rect.x(), rect.y(), std::max(0, rect.width()), std::max(0, rect.height()));
+    });
     update();
 }
 

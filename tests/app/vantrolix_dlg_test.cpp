@@ -220,8 +220,11 @@ TEST_F(MainWindowTest, WideningMovesAndWidensExactlyTheListedControls)
     EXPECT_EQ(dlg->Control(1001)->geometry(), before[1001]);
     EXPECT_EQ(dlg->Control(1002)->geometry(), before[1002]);
 
-    // Back to the old size, everything is where it was.
-    dlg->resize(dlg->width() - 100, dlg->height() - 40);
+    // Squeezed to almost nothing and back to the old size, everything is where it was.
+    const QSize original(dlg->width() - 100, dlg->height() - 40);
+    dlg->resize(20, 20);
+    EXPECT_EQ(dlg->Control(1003)->width(), 0);
+    dlg->resize(original);
     for (int id : ids)
         EXPECT_EQ(dlg->Control(id)->geometry(), before[id]) << id;
 }
