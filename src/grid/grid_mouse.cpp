@@ -175,22 +175,32 @@ void CGridCtrl::OnTimer(int id)
     const CRect client = GetClientRect();
     const int fixedH = GetFixedRowHeight();
     const int fixedW = GetFixedColumnWidth();
-    const int x = std::clamp(pos.x(), client.left, client.right);
-    const int y = std::clamp(pos.y(), client.top, client.bottom);
+    // Beyond the last column or row (a log narrower or shorter than the window) the pointer
+    // stands for the last one, so that the block still reaches the edge of the log.
+    const auto lastX = [this, &client] {
+        CRect drawn;
+        GetVisibleScrolledRange(&drawn);
+        return drawn.right < client.right ? drawn.right - 1 : client.right;
+    };
+    const auto lastY = [this, &client] {
+        CRect drawn;
+        GetVisibleScrolledRange(&drawn);
+        return drawn.bottom < client.bottom ? drawn.bottom - 1 : client.bottom;
+    };
 
     if (pos.y() > client.bottom) {
         OnKeyDown(VK_DOWN);
-        ExtendSelection(GetCellFromPoint(CPoint(x, client.bottom), true));
+        ExtendSelection(GetCellFromPoint(CPoint(std::clamp(pos.x(), client.left, lastX()), lastY()), true));
     } else if (pos.y() < fixedH) {
         OnKeyDown(VK_UP);
-        ExtendSelection(GetCellFromPoint(CPoint(x, fixedH + 1), true));
+        ExtendSelection(GetCellFromPoint(CPoint(std::clamp(pos.x(), client.left, lastX()), fixedH + 1), true));
     }
     if (pos.x() > client.right) {
         OnKeyDown(VK_RIGHT);
-        ExtendSelection(GetCellFromPoint(CPoint(client.right, y), true));
+        ExtendSelection(GetCellFromPoint(CPoint(lastX(), std::clamp(pos.y(), client.top, lastY())), true));
     } else if (pos.x() < fixedW) {
         OnKeyDown(VK_LEFT);
-        ExtendSelection(GetCellFromPoint(CPoint(fixedW + 1, y), true));
+        ExtendSelection(GetCellFromPoint(CPoint(fixedW + 1, std::clamp(pos.y(), client.top, lastY())), true));
     }
 }
 
