@@ -66,8 +66,11 @@ void CGridCtrl::OnLButtonDown(unsigned flags, CPoint point)
     setFocus(Qt::MouseFocusReason);
     m_leftButtonDown = true;
     m_clickDownCell = GetCellFromPoint(point, true);
-    if (!IsValid(m_clickDownCell))
+    // Beside the cells the lookup may still find a row or a column; that is no cell.
+    if (!IsValid(m_clickDownCell)) {
+        m_clickDownCell = CGridCellId();
         return;
+    }
 
     if ((flags & MK_SHIFT) != 0) {
         if (!IsValid(m_selectionStartCell))
@@ -175,17 +178,19 @@ void CGridCtrl::OnTimer(int id)
     const CRect client = GetClientRect();
     const int fixedH = GetFixedRowHeight();
     const int fixedW = GetFixedColumnWidth();
-    // Beyond the last column or row (a log narrower or shorter than the window) the pointer
-    // stands for the last one, so that the block still reaches the edge of the log.
-    const auto lastX = [this, &client] {
+    // The cell reached is the last one drawn in the pointer's direction: its last pixel row or
+    // column inside the window (the window's edge itself belongs to the next row, which would
+    // make every tick run two rows ahead), or the last row or column of a log that ends short
+    // of the window's edge.
+    const auto lastX = [this] {
         CRect drawn;
         GetVisibleScrolledRange(&drawn);
-        return drawn.right < client.right ? drawn.right - 1 : client.right;
+        return drawn.right - 1;
     };
-    const auto lastY = [this, &client] {
+    const auto lastY = [this] {
         CRect drawn;
         GetVisibleScrolledRange(&drawn);
-        return drawn.bottom < client.bottom ? drawn.bottom - 1 : client.bottom;
+        return drawn.bottom - 1;
     };
 
     if (pos.y() > client.bottom) {
