@@ -1,5 +1,5 @@
 #include "cli_commands.h"
-#include "model_argument.h"
+#include "catalogue/model_argument.h"
 
 #include "catalogue/catalogue_lookup.h"
 #include "simulator/pseudo_terminal.h"

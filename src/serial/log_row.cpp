@@ -4,6 +4,7 @@
 #include "catalogue/describer.h"
 #include "serial/line_errors.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace {
@@ -46,6 +47,7 @@ std::optional<std::string> ReportedDeviceName(const CountedBytes& payload)
 {
     if (payload.Count() < 3 || payload[0] != MessageType::kValue || payload[1] != kDeviceIdVariable)
         return std::nullopt;
-    const auto name = payload.Bytes().subspan(2);
-    return std::string(name.begin(), name.end());
+    // The name is a C text: a device may pad it with zero bytes, which are not part of it.
+    const auto value = payload.Bytes().subspan(2);
+    return std::string(value.begin(), std::find(value.begin(), value.end(), std::uint8_t{0}));
 }

@@ -1,4 +1,4 @@
-#include "model_argument.h"
+#include "catalogue/model_argument.h"
 
 #include "catalogue/catalogue_lookup.h"
 #include "catalogue/catalogue_tables.h"

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the program was asked to do by its arguments.
+struct CommandLine {
+    std::optional<std::string> port;          // --port NAME: this run only, not stored
+    std::optional<std::string> simulateModel; // --simulate [MODEL]
+};
+
+struct CommandLineParse {
+    bool run = false;     // false: print `message` and end with `exitCode`
+    int exitCode = 0;     // 0 for --help, 2 for bad arguments
+    std::string message;  // the help, or the error followed by the usage
+    CommandLine options;
+};
+
+inline constexpr const char* kDefaultSimulatedModel = "Elmora";
+
+// args[0] is the program's name, as in argv.
+CommandLineParse ParseCommandLine(const std::vector<std::string>& args);

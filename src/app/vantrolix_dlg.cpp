@@ -1,0 +1,390 @@
+#include "app/vantrolix_dlg.h"
+
+#include "app/about_dlg.h"
+#include "app/power_notices.h"
+#include "app/setup_dlg.h"
+#include "builder/build_command_dlg.h"
+#include "catalogue/describer.h"
+#include "grid/grid_ctrl.h"
+#include "platform/message_box.h"
+#include "platform/resource_loader.h"
+#include "protocol/command_text_parser.h"
+#include "serial/line_settings.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int IDD_VANTROLIX_DIALOG = 102;
+constexpr int IDC_PORT = 1001;
+constexpr int IDC_SETUP = 1002;
+constexpr int IDC_GRID = 1003;
+constexpr int IDC_BUILD_COMMAND = 1004;
+constexpr int IDC_SEND = 1010;
+constexpr int IDC_CLEAR = 1014;
+constexpr int IDC_COMMAND_DATA = 1017;
+constexpr int IDC_ENCODED_COMMAND = 1018;
+constexpr int IDC_DESCRIPTION = 1024;
+constexpr int IDS_ABOUTBOX = 101;
+
+// A displayed frame: rows arriving faster than this are added in one batch per frame.
+constexpr qint64 kFrameMs = 16;
+// The part of a frame spent adding rows; the sizing of the columns and the painting follow.
+constexpr qint64 kRowBudgetMs = 4;
+// Between two batches the window always gets this long for input and painting.
+constexpr qint64 kBreatheMs = 4;
+
+const CountedBytes kDeviceIdQuery{20, 20};
+
+void AddResizeRules(CResizeRules& rules)
+{
+    rules.Add(1021, RESIZE_WIDEN);
+    rules.Add(1022, RESIZE_WIDEN);
+    rules.Add(1023, RESIZE_WIDEN | RESIZE_LENGTHEN);
+    rules.Add(IDC_COMMAND_DATA, RESIZE_WIDEN);
+    rules.Add(IDC_BUILD_COMMAND, RESIZE_MOVE_RIGHT);
+    rules.Add(IDC_ENCODED_COMMAND, RESIZE_WIDEN);
+    rules.Add(IDC_DESCRIPTION, RESIZE_WIDEN);
+    rules.Add(IDC_SEND, RESIZE_MOVE_RIGHT);
+    rules.Add(IDC_GRID, RESIZE_WIDEN | RESIZE_LENGTHEN);
+    rules.Add(IDC_CLEAR, RESIZE_MOVE_RIGHT | RESIZE_MOVE_DOWN);
+}
+
+} // namespace
+
+CVantrolixDlg::CVantrolixDlg(CPortSetting setting, std::optional<std::string> portOverride, QWidget* parent)
+    : QDialog(parent), m_setting(std::move(setting)), m_portOverride(std::move(portOverride))
+{
+    BuildDialog(*this, IDD_VANTROLIX_DIALOG, m_controls,
+                [](const DialogItemTemplate&, QWidget* owner) -> QWidget* { return new CGridCtrl(0, 0, 0, 0, owner); });
+    AddResizeRules(m_resizeRules);
+
+    auto* edit = m_controls.Get<QLineEdit>(IDC_COMMAND_DATA);
+    connect(edit, &QLineEdit::textChanged, this, [this] { OnChangeCommandData(); });
+    const auto onClick = [this](int id, void (CVantrolixDlg::*handler)()) {
+        connect(m_controls.Get<QPushButton>(id), &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    };
+    onClick(IDC_SETUP, &CVantrolixDlg::OnSetup);
+    onClick(IDC_BUILD_COMMAND, &CVantrolixDlg::OnBuildCommand);
+    onClick(IDC_SEND, &CVantrolixDlg::Transmit);
+    onClick(IDC_CLEAR, &CVantrolixDlg::OnClear);
+
+    m_port.SetPumpHook([] {
+        // Paint and take rows while a write waits; input waits too, so nothing re-enters Transmit.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+}
+
+CVantrolixDlg::~CVantrolixDlg()
+{
+    StopReceiving();
+}
+
+CGridCtrl* CVantrolixDlg::Grid() const
+{
+    return m_controls.Get<CGridCtrl>(IDC_GRID);
+}
+
+void CVantrolixDlg::showEvent(QShowEvent* event)
+{
+    if (!m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        m_resizeRules.Record(size(), [this](int id) { return m_controls.Item(id)->geometry(); });
+}
+
+void CVantrolixDlg::OnInitDialog()
+{
+    // No system menu to extend on Linux desktops: the About entry lives in the window's context
+    // menu and on F1.
+    const QString about = LoadResourceString(IDS_ABOUTBOX);
+    if (!about.isEmpty()) {
+        m_aboutAction = new QAction(about, this);
+        m_aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
+        addAction(m_aboutAction);
+        connect(m_aboutAction, &QAction::triggered, this, [this] { OnAbout(); });
+    }
+    setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
+
+    SetCommandData("20 20");
+
+    m_log = std::make_unique<CResponseLog>(*Grid());
+    m_log->SetUp();
+
+    m_builder = new CBuildCommandDlg(this, {[this](const QString& text) { SetCommandData(text); },
+                                            [this] { m_controls.Get<QPushButton>(IDC_SEND)->click(); }});
+    m_builder->FillDeviceList();
+
+    m_portName = m_portOverride ? *m_portOverride : m_setting.Read().toStdString();
+    OpenPort();
+
+    m_worker = std::make_unique<ReceiveWorker>(m_port, static_cast<IRowSink&>(*this));
+    m_worker->Start();
+
+    m_powerNotices = new CPowerNotices(this);
+    connect(m_powerNotices, &CPowerNotices::PowerBroadcast, this, &CVantrolixDlg::OnPowerBroadcast);
+
+    SendDeviceIdQuery();
+}
+
+void CVantrolixDlg::OpenPort()
+{
+    m_port.Close();
+    if (m_port.Open(m_portName, std::string(kDeviceLineSettings)))
+        ShowPortState(" (port open)");
+    else
+        ShowPortState(" (could not open port)", QString::fromStdString(m_port.GetOpenError()));
+}
+
+void CVantrolixDlg::ShowPortState(const QString& state, const QString& reason)
+{
+    auto* field = m_controls.Get<QLineEdit>(IDC_PORT);
+    field->setText(QString::fromStdString(m_portName) + state);
+    field->setCursorPosition(0);
+    field->setToolTip(reason);
+}
+
+void CVantrolixDlg::SetCommandData(const QString& text)
+{
+    auto* edit = m_controls.Get<QLineEdit>(IDC_COMMAND_DATA);
+    // Setting the same text is still a change of the field, as typing is.
+    if (edit->text() == text)
+        OnChangeCommandData();
+    else
+        edit->setText(text);
+}
+
+void CVantrolixDlg::OnChangeCommandData()
+{
+    const std::string text = m_controls.Get<QLineEdit>(IDC_COMMAND_DATA)->text().toStdString();
+    m_commandPacket.SetCommand(ParseCommandText(text));
+    auto* encoded = m_controls.Get<QLineEdit>(IDC_ENCODED_COMMAND);
+    encoded->setText(QString::fromStdString(m_commandPacket.GetEncodedText()));
+    encoded->setCursorPosition(0);
+    auto* description = m_controls.Get<QLineEdit>(IDC_DESCRIPTION);
+    description->setText(QString::fromLatin1(DescribeCommand(m_commandPacket.GetCommand())));
+    description->setCursorPosition(0);
+}
+
+void CVantrolixDlg::Transmit()
+{
+    TransmitPacket(m_commandPacket);
+}
+
+// The query travels in a packet of its own, so Send goes on sending what "Encoded Command" shows.
+void CVantrolixDlg::SendDeviceIdQuery()
+{
+    m_deviceIdQuery.SetCommand(kDeviceIdQuery);
+    TransmitPacket(m_deviceIdQuery);
+}
+
+void CVantrolixDlg::TransmitPacket(const CCommandPacket& packet)
+{
+    const CountedBytes& encoded = packet.GetEncoded();
+    if (encoded.Empty() || !m_port.IsOpen())
+        return;
+    std::size_t written = 0;
+    const bool ok = m_port.Write(encoded.Data(), encoded.Count(), &written);
+    // A packet only partly on the line is not a sent command.
+    if (!ok || written != encoded.Count()) {
+        m_port.ClearErrors(nullptr);
+        AfxMessageBox("RS232 Transmit Error");
+    }
+}
+
+void CVantrolixDlg::OnSetup()
+{
+    CSetupDlg dlg(nullptr);
+    dlg.SetPortName(QString::fromStdString(m_portName));
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    m_portName = dlg.GetPortName().toStdString();
+    m_setting.Write(dlg.GetPortName());
+    OpenPort();
+}
+
+void CVantrolixDlg::OnBuildCommand()
+{
+    if (m_builder->isVisible()) {
+        m_builder->hide();
+        return;
+    }
+    SendDeviceIdQuery();
+    m_builder->show();
+}
+
+void CVantrolixDlg::OnClear()
+{
+    m_log->Clear();
+}
+
+void CVantrolixDlg::OnAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CVantrolixDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!m_aboutAction)
+        return;
+    QMenu menu(this);
+    menu.addAction(m_aboutAction);
+    menu.exec(event->globalPos());
+}
+
+void CVantrolixDlg::OnPowerBroadcast(unsigned event)
+{
+    switch (event) {
+    case PBT_APMQUERYSUSPEND:
+        m_port.Close();
+        break;
+    case PBT_APMRESUMECRITICAL:
+    case PBT_APMRESUMESUSPEND:
+    case PBT_APMRESUMEAUTOMATIC:
+        QThread::msleep(10);
+        OpenPort();
+        break;
+    default:
+        break;
+    }
+}
+
+void CVantrolixDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (!isVisible())
+        return;
+    // No minimum size: a window made smaller than its controls squeezes them to nothing.
+    m_resizeRules.Apply(size(), [this](int id, const QRect& rect) {
+        m_controls.Item(id)->setGeometry(rect.x(), rect.y(), std::max(0, rect.width()), std::max(0, rect.height()));
+    });
+    update();
+}
+
+void CVantrolixDlg::reject()
+{
+    StopReceiving();
+    QDialog::reject();
+}
+
+void CVantrolixDlg::StopReceiving()
+{
+    if (m_worker) {
+        m_worker->RequestStop();
+        m_port.Close();
+        m_worker->Join();
+        m_worker.reset();
+    }
+    m_port.Close();
+}
+
+// ---- receive thread ----
+
+void CVantrolixDlg::LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
+                              bool checksumError)
+{
+    ReceivedEntry entry{ReceivedEntry::Kind::Row, MakePacketRow(when, frame, payload, checksumError), {}};
+    if (payload && !checksumError)
+        entry.deviceName = ReportedDeviceName(*payload);
+    Enqueue(std::move(entry));
+}
+
+void CVantrolixDlg::ReportLineError(Clock::time_point when, std::uint32_t flags)
+{
+    Enqueue({ReceivedEntry::Kind::Row, MakeLineErrorRow(when, flags), {}});
+}
+
+void CVantrolixDlg::OnPortEvent(Clock::time_point, PortEvent event)
+{
+    ReceivedEntry change;
+    change.kind = event == PortEvent::DeviceGone ? ReceivedEntry::Kind::DeviceGone : ReceivedEntry::Kind::Reopened;
+    Enqueue(std::move(change));
+}
+
+void CVantrolixDlg::Enqueue(ReceivedEntry entry)
+{
+    if (m_rows.Push(std::move(entry)))
+        QMetaObject::invokeMethod(this, &CVantrolixDlg::OnRowsReady, Qt::QueuedConnection);
+}
+
+// ---- UI thread ----
+
+void CVantrolixDlg::OnRowsReady()
+{
+    const qint64 since = m_sinceDrain.isValid() ? m_sinceDrain.elapsed() : kFrameMs;
+    if (since >= kFrameMs && !m_drainScheduled)
+        DrainRows(false);
+    else
+        ScheduleDrain();
+}
+
+void CVantrolixDlg::ScheduleDrain()
+{
+    if (m_drainScheduled)
+        return;
+    m_drainScheduled = true;
+    const qint64 since = m_sinceDrain.isValid() ? m_sinceDrain.elapsed() : kFrameMs;
+    QTimer::singleShot(static_cast<int>(std::max(kBreatheMs, kFrameMs - since)), this, [this] {
+        m_drainScheduled = false;
+        DrainRows(false);
+    });
+}
+
+void CVantrolixDlg::ProcessReceivedRows()
+{
+    DrainRows(true);
+}
+
+// Adds what has arrived, for at most kRowBudgetMs unless asked for everything: a device that sends
+// faster than the log can take rows queues them, and the window stays responsive meanwhile.
+void CVantrolixDlg::DrainRows(bool everything)
+{
+    m_sinceDrain.restart();
+    for (ReceivedEntry& entry : m_rows.TakeAll())
+        m_pending.push_back(std::move(entry));
+    if (m_pending.empty() || !m_log)
+        return;
+    QElapsedTimer budget;
+    budget.start();
+    m_log->BeginBatch();
+    for (int applied = 1; !m_pending.empty(); ++applied) {
+        ApplyEntry(m_pending.front());
+        m_pending.pop_front();
+        if (!everything && applied % 16 == 0 && budget.elapsed() >= kRowBudgetMs)
+            break;
+    }
+    m_log->EndBatch();
+    if (!m_pending.empty())
+        ScheduleDrain();
+}
+
+void CVantrolixDlg::ApplyEntry(const ReceivedEntry& entry)
+{
+    switch (entry.kind) {
+    case ReceivedEntry::Kind::Row:
+        m_log->Add(entry.row);
+        if (entry.deviceName)
+            m_builder->SelectDeviceByName(*entry.deviceName);
+        break;
+    case ReceivedEntry::Kind::DeviceGone:
+        ShowPortState(" (device gone)", tr("The device has gone away; the port opens again when it returns."));
+        break;
+    case ReceivedEntry::Kind::Reopened:
+        ShowPortState(" (port open)");
+        break;
+    }
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "app/port_setting.h"
+#include "app/resize_rules.h"
+#include "app/response_log.h"
+#include "app/row_queue.h"
+#include "platform/dialog_builder.h"
+#include "protocol/command_packet.h"
+#include "serial/receive_worker.h"
+#include "serial/row_sink.h"
+#include "serial/serial_port.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+
+#include <deque>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class CBuildCommandDlg;
+class CGridCtrl;
+class CPowerNotices;
+class QAction;
+class QLineEdit;
+
+// The main window: the port in use, one command to prepare and send, and the log of everything the
+// device sends back. Rows come from the receive thread through a queue and are added here, on the UI
+// thread, in batches of at most one per displayed frame.
+class CVantrolixDlg : public QDialog, private IRowSink {
+    Q_OBJECT
+public:
+    // portOverride is used instead of the stored port name for this run, without being stored.
+    explicit CVantrolixDlg(CPortSetting setting, std::optional<std::string> portOverride = {},
+                           QWidget* parent = nullptr);
+    ~CVantrolixDlg() override;
+
+    void OpenPort();
+    void Transmit();
+    void SendDeviceIdQuery();
+    void OnPowerBroadcast(unsigned event);
+
+    QWidget* Control(int id) const { return m_controls.Item(id); }
+    CGridCtrl* Grid() const;
+    CBuildCommandDlg* Builder() const { return m_builder; }
+    CSerialPort& Port() { return m_port; }
+    const std::string& GetPortName() const { return m_portName; }
+    QAction* AboutAction() const { return m_aboutAction; }
+    // Adds every row received so far now, without waiting for the next frame.
+    void ProcessReceivedRows();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+public slots:
+    // Escape and the close box: the port is closed and the receive thread ends before the window.
+    void reject() override;
+
+private:
+    void OnInitDialog();
+    void OnChangeCommandData();
+    void OnSetup();
+    void OnBuildCommand();
+    void OnClear();
+    void OnAbout();
+    void SetCommandData(const QString& text);
+    void TransmitPacket(const CCommandPacket& packet);
+    void ShowPortState(const QString& state, const QString& reason = {});
+    void StopReceiving();
+
+    // IRowSink, on the receive thread.
+    void LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
+                   bool checksumError) override;
+    void ReportLineError(Clock::time_point when, std::uint32_t flags) override;
+    void OnPortEvent(Clock::time_point when, PortEvent event) override;
+    void Enqueue(ReceivedEntry entry);
+
+    // On the UI thread.
+    void OnRowsReady();
+    void ScheduleDrain();
+    void DrainRows(bool everything);
+    void ApplyEntry(const ReceivedEntry& entry);
+
+    CDialogControls m_controls;
+    CPortSetting m_setting;
+    std::optional<std::string> m_portOverride;
+    std::string m_portName;
+    CSerialPort m_port;
+    CCommandPacket m_commandPacket;
+    CCommandPacket m_deviceIdQuery;
+    CBuildCommandDlg* m_builder = nullptr;
+    std::unique_ptr<CResponseLog> m_log;
+    CResizeRules m_resizeRules;
+    CPowerNotices* m_powerNotices = nullptr;
+    QAction* m_aboutAction = nullptr;
+    bool m_initialised = false;
+
+    CRowQueue m_rows;
+    std::deque<ReceivedEntry> m_pending; // taken from the queue, not yet in the log
+    QElapsedTimer m_sinceDrain;
+    bool m_drainScheduled = false;
+    std::unique_ptr<ReceiveWorker> m_worker;
+};

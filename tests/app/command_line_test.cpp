@@ -1,0 +1,45 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+CommandLineParse Parse(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "vantrolix");
+    return ParseCommandLine(args);
+}
+} // namespace
+
+TEST(CommandLine, PortAndSimulatedModel)
+{
+    const CommandLineParse none = Parse({});
+    EXPECT_TRUE(none.run);
+    EXPECT_FALSE(none.options.port);
+    EXPECT_FALSE(none.options.simulateModel);
+
+    EXPECT_EQ(Parse({"--simulate"}).options.simulateModel, "Elmora");
+    EXPECT_EQ(Parse({"--simulate", "Brisolt"}).options.simulateModel, "Brisolt");
+    EXPECT_EQ(Parse({"--simulate=Orlin Birch"}).options.simulateModel, "Orlin Birch");
+    EXPECT_EQ(Parse({"--simulate", "elmora"}).options.simulateModel, "elmora"); // any letter case
+
+    const CommandLineParse port = Parse({"--port", "/dev/ttyUSB1"});
+    EXPECT_TRUE(port.run);
+    EXPECT_EQ(port.options.port, "/dev/ttyUSB1");
+    EXPECT_FALSE(port.options.simulateModel);
+}
+
+TEST(CommandLine, BadArgumentsGiveTheUsageAndExitCode2)
+{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--bogus"}, {"stray"}, {"--port"}, {"--port", ""}, {"--simulate", "A", "B"},
+             {"--simulate", "--port", "/dev/ttyUSB1"}, {"--simulate", "Nomodel"}}) {
+        const CommandLineParse r = Parse(args);
+        EXPECT_FALSE(r.run) << args.front();
+        EXPECT_EQ(r.exitCode, 2) << args.front();
+        EXPECT_NE(r.message.find("--simulate"), std::string::npos) << args.front();
+    }
+    const CommandLineParse help = Parse({"--help"});
+    EXPECT_FALSE(help.run);
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.message.find("--port"), std::string::npos);
+}
