@@ -315,6 +315,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // The right button is the grid's own (NM_RCLICK); only the keyboard's menu key goes on.
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     // The grid keeps Tab and Shift+Tab while Ctrl is up.
     bool focusNextPrevChild(bool next) override;

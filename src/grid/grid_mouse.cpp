@@ -2,6 +2,7 @@
 
 #include "platform/key_state.h"
 
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QTimerEvent>
 
@@ -41,6 +42,11 @@ void CGridCtrl::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
         OnLButtonDblClk(EventFlags(event), EventPoint(event));
+}
+
+void CGridCtrl::contextMenuEvent(QContextMenuEvent* event)
+{
+    event->setAccepted(event->reason() == QContextMenuEvent::Mouse);
 }
 
 void CGridCtrl::timerEvent(QTimerEvent* event)
