@@ -63,6 +63,9 @@ CGridCtrl::CGridCtrl(int rows, int columns, int fixedRows, int fixedColumns, QWi
 
 CGridCtrl::~CGridCtrl()
 {
+    // Emptied on the way out, the grid would tell an owner that may be half destroyed itself
+    // (a parent deletes its children from its own destructor).
+    blockSignals(true);
     if (m_dropTarget.IsRegistered())
         m_dropTarget.Revoke();
     KillAutoScrollTimer();
