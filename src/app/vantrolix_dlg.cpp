@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -78,6 +79,9 @@ CVantrolixDlg::CVantrolixDlg(CPortSetting setting, std::optional<std::string> po
     onClick(IDC_BUILD_COMMAND, &CVantrolixDlg::OnBuildCommand);
     onClick(IDC_SEND, &CVantrolixDlg::Transmit);
     onClick(IDC_CLEAR, &CVantrolixDlg::OnClear);
+
+    Grid()->SetDlgCtrlID(IDC_GRID);
+    connect(Grid(), &CGridCtrl::GridNotify, this, &CVantrolixDlg::OnGridNotify);
 
     m_port.SetPumpHook([] {
         // Paint and take rows while a write waits; input waits too, so nothing re-enters Transmit.
@@ -229,6 +233,25 @@ void CVantrolixDlg::OnBuildCommand()
 void CVantrolixDlg::OnClear()
 {
     m_log->Clear();
+}
+
+void CVantrolixDlg::OnGridNotify(const CGridNotify& notify)
+{
+    if (notify.code != NM_RCLICK)
+        return;
+    CGridCtrl* grid = Grid();
+    QMenu menu(this);
+    QAction* copy = menu.addAction("Copy");
+    copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    grid->OnUpdateEditCopy(copy);
+    QAction* selectAll = menu.addAction("Select All");
+    selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    grid->OnUpdateEditSelectAll(selectAll);
+    const QAction* chosen = menu.exec(QCursor::pos());
+    if (chosen == copy)
+        grid->OnCommand(ID_EDIT_COPY);
+    else if (chosen == selectAll)
+        grid->OnCommand(ID_EDIT_SELECT_ALL);
 }
 
 void CVantrolixDlg::OnAbout()

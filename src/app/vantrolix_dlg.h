@@ -21,6 +21,7 @@
 
 class CBuildCommandDlg;
 class CGridCtrl;
+struct CGridNotify;
 class CPowerNotices;
 class QAction;
 class QLineEdit;
@@ -66,6 +67,8 @@ private:
     void OnBuildCommand();
     void OnClear();
     void OnAbout();
+    // A right click on the log offers the grid's own Copy and Select All.
+    void OnGridNotify(const CGridNotify& notify);
     void SetCommandData(const QString& text);
     void TransmitPacket(const CCommandPacket& packet);
     void ShowPortState(const QString& state, const QString& reason = {});

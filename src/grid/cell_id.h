@@ -8,6 +8,11 @@ struct CGridCellId {
     constexpr CGridCellId() = default;
     constexpr CGridCellId(int r, int c) : row(r), col(c) {}
     friend constexpr bool operator==(const CGridCellId&, const CGridCellId&) = default;
+    // By row, then column.
+    friend constexpr bool operator<(const CGridCellId& a, const CGridCellId& b)
+    {
+        return a.row != b.row ? a.row < b.row : a.col < b.col;
+    }
 };
 
 // A block of cells, all bounds inclusive; -1 in every field is the empty range.

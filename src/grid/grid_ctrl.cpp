@@ -8,6 +8,7 @@
 #include "platform/window_class_registry.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QScrollBar>
 
 #include <new>
@@ -44,7 +45,7 @@ CGridCtrl::CGridCtrl(int rows, int columns, int fixedRows, int fixedColumns, QWi
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAttribute(Qt::WA_NoSystemBackground);
     viewport()->setMouseTracking(true);
-    m_titleTip.SetParent(viewport());
+    m_cursorPos = [] { return QCursor::pos(); };
     connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this,
             [this](int action) { OnScrollBarAction(SB_HORZ, action); });
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
@@ -56,10 +57,18 @@ CGridCtrl::CGridCtrl(int rows, int columns, int fixedRows, int fixedColumns, QWi
     SetFixedColumnCount(fixedColumns);
     m_selectedCells.clear();
     m_previousSelectedCells.clear();
+    // A Qt widget is its own window from the start, so it is taken up at once.
+    OnAttach();
 }
 
 CGridCtrl::~CGridCtrl()
 {
+    // Emptied on the way out, the grid would tell an owner that may be half destroyed itself
+    // (a parent deletes its children from its own destructor).
+    blockSignals(true);
+    if (m_dropTarget.IsRegistered())
+        m_dropTarget.Revoke();
+    KillAutoScrollTimer();
     DeleteAllItems();
     if (m_titleTip.IsCreated())
         m_titleTip.DestroyWindow();
@@ -75,6 +84,18 @@ bool CGridCtrl::RegisterGridWindowClass()
         return true;
     if (!RegisterWindowClass(kWindowClassName))
         throw CResourceException("the grid's window class could not be registered");
+    return true;
+}
+
+bool CGridCtrl::OnAttach()
+{
+    static bool s_attaching = false;
+    if (s_attaching)
+        return false;
+    s_attaching = true;
+    m_dropTarget.Register(this);
+    m_titleTip.SetParent(viewport());
+    s_attaching = false;
     return true;
 }
 
@@ -374,12 +395,11 @@ bool CGridCtrl::SetItemState(int row, int column, unsigned state)
     CGridCellBase* cell = GetCell(row, column);
     if (cell == nullptr)
         return false;
-    const unsigned key = (static_cast<unsigned>(column & 0xFFFF) << 16) | static_cast<unsigned>(row & 0xFFFF);
     const bool wasSelected = (cell->GetState() & GRIDSTATE_SELECTED) != 0;
     if (wasSelected && (state & GRIDSTATE_SELECTED) == 0)
-        m_selectedCells.erase(key);
+        m_selectedCells.erase(CGridCellId(row, column));
     else if (!wasSelected && (state & GRIDSTATE_SELECTED) != 0)
-        m_selectedCells[key] = CGridCellId(row, column);
+        m_selectedCells.insert(CGridCellId(row, column));
     cell->SetState(state);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "grid/cell_id.h"
 #include "grid/column_extent_tally.h"
+#include "grid/grid_drop_target.h"
 #include "grid/grid_default_cell.h"
 #include "grid/prefix_sums.h"
 #include "grid/title_tip.h"
@@ -9,17 +10,27 @@
 #include "platform/geometry.h"
 
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
 
-#include <map>
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 class CDC;
+class COleDataSource;
+class QAction;
+class QMimeData;
 struct CRuntimeClass;
 
-// What the grid tells its parent: the notification code and the cell concerned.
+class CGridCtrl;
+
+// What the grid tells its owner: which grid (and its control id), the notification code and the
+// cell concerned.
 struct CGridNotify {
+    CGridCtrl* grid = nullptr;
+    int controlId = 0;
     int code = 0;
     int row = -1;
     int column = -1;
@@ -33,6 +44,26 @@ enum GridNotifyCode : int {
     LVN_ITEMCHANGING = -100,
     LVN_ITEMCHANGED = -101,
 };
+
+// Edit commands.
+enum GridCommandId : int {
+    ID_EDIT_COPY = 57634,
+    ID_EDIT_CUT = 57635,
+    ID_EDIT_PASTE = 57637,
+    ID_EDIT_SELECT_ALL = 57642,
+};
+
+// What a press of the left button started.
+enum GridMouseMode : int {
+    MouseIdle = 0,
+    MouseSelectAll = 1,     // a corner header cell: moving selects everything
+    MouseSelectColumns = 2, // a header cell of a fixed row: moving selects whole columns
+    MouseSelectRows = 3,    // a header cell of a fixed column: moving selects whole rows
+    MouseSelectCells = 4,   // a scrolled cell: moving selects a block
+};
+
+// The platform timer id of the auto-scroll timer.
+inline constexpr int kAutoScrollTimerId = 0x201;
 
 // Scroll bars and scroll request codes.
 enum ScrollBarId : int { SB_HORZ = 0, SB_VERT = 1, SB_BOTH = 3 };
@@ -74,6 +105,14 @@ public:
     ~CGridCtrl() override;
 
     static bool RegisterGridWindowClass();
+    // The companions' part of taking up the window: the drop target registers the grid, the
+    // title tip takes the viewport as its parent. False when called from within itself.
+    bool OnAttach();
+    CGridOleDropTarget& GetDropTarget() { return m_dropTarget; }
+
+    // The id the owner knows the grid by, sent with every notification and command.
+    void SetDlgCtrlID(int id) { m_controlId = id; }
+    int GetDlgCtrlID() const { return m_controlId; }
 
     // Dimensions
     bool SetRowCount(int rows);
@@ -188,16 +227,68 @@ public:
     void SelectRange(int minRow, int minColumn, int maxRow, int maxColumn, bool repaintNow, bool select);
     void ClearSelection();
     void SelectAll();
+    void SelectColumnSpan(const CGridCellId& cell, bool repaintNow, bool select);
+    void SelectRowSpan(const CGridCellId& cell, bool repaintNow, bool select);
+    void SelectCellSpan(const CGridCellId& cell, bool repaintNow, bool select);
+    // Extends the selection to the cell as the mouse mode says and moves the focus there.
+    void ExtendSelection(const CGridCellId& cell);
     bool IsCellSelected(int row, int column) const;
     CGridCellRange GetSelectedCellRange() const;
+    void SetSelectionStartCell(const CGridCellId& cell) { m_selectionStartCell = cell; }
+    CGridCellId GetSelectionStartCell() const { return m_selectionStartCell; }
+    // Emits GridNotify, synchronously; the owner's answer is not used.
     int NotifyParent(int row, int column, int code);
+
+    // Clipboard and edit commands. The copy is the bounding block of the selection as text:
+    // TAB between cells, LF between rows, one NUL at the end; cells inside the block that are not
+    // selected give empty fields, hidden rows and columns are left out.
+    virtual std::unique_ptr<COleDataSource> CreateCopyData();
+    virtual void OnEditCopy();
+    // The grid cannot be edited: cut and paste change nothing and are never enabled.
+    virtual void OnEditCut();
+    virtual void OnEditPaste();
+    bool IsEditCopyEnabled() const;
+    void OnUpdateEditCopy(QAction* action) const;
+    void OnUpdateEditCut(QAction* action) const;
+    void OnUpdateEditPaste(QAction* action) const;
+    void OnUpdateEditSelectAll(QAction* action) const;
+    // Runs one of the edit commands; false for any other id.
+    bool OnCommand(int id);
+
+    // Drags handed over by the drop target: all refused, nothing looked at or changed.
+    virtual unsigned OnDragEnter(const QMimeData* data, unsigned keyState, CPoint point);
+    virtual unsigned OnDragOver(const QMimeData* data, unsigned keyState, CPoint point);
+    virtual bool OnDrop(const QMimeData* data, unsigned dropEffect, CPoint point);
+    virtual void OnDragLeave();
 
     // The title tip over cut-off texts, and the colours handed to it (CLR_DEFAULT: the tip's own).
     CGridTitleTip& GetTitleTip() { return m_titleTip; }
     COLORREF GetTitleTipTextColour() const { return m_titleTipTextColour; }
     COLORREF GetTitleTipBackColour() const { return m_titleTipBackColour; }
-    // The pointer moved over the client area with no button action in progress.
-    void OnMouseMove(CPoint point);
+
+    // Mouse and keyboard; flags are MK_ values, points in client pixels. Qt's events arrive here.
+    void OnLButtonDown(unsigned flags, CPoint point);
+    void OnMouseMove(unsigned flags, CPoint point);
+    void OnLButtonUp(unsigned flags, CPoint point);
+    void OnLButtonDblClk(unsigned flags, CPoint point);
+    void OnRButtonUp(unsigned flags, CPoint point);
+    void OnTimer(int id);
+    // Another window took the mouse (null: nobody holds it now).
+    void OnCaptureChanged(QWidget* gaining);
+    // Sets the cursor for the point: the cell's own, else the arrow.
+    bool OnSetCursor(CPoint point);
+    // Answers whether the grid used the key; false leaves it to the platform (the parent).
+    bool OnKeyDown(unsigned key);
+    void OnChar(unsigned character);
+    virtual void OnFixedRowClick(const CGridCellId& cell);
+    virtual void OnFixedColumnClick(const CGridCellId& cell);
+    int GetMouseMode() const { return m_mouseMode; }
+    CGridCellId GetClickDownCell() const { return m_clickDownCell; }
+    bool HasCapture() const;
+    // The auto-scroll timer's id while it runs, else 0.
+    int GetTimerId() const { return m_timerId; }
+    // Where the auto-scroll timer reads the pointer, in screen coordinates (QCursor::pos by default).
+    void SetCursorPositionSource(std::function<QPoint()> source) { m_cursorPos = std::move(source); }
 
     // Whether OleInitialize was called by this grid (and so must be released by it).
     bool IsOleInitialised() const { return m_oleInitialised; }
@@ -209,6 +300,9 @@ public:
 
 signals:
     void GridNotify(const CGridNotify& notify);
+    // After every left button release that followed a press on a cell, delivered queued: the
+    // control id in the low word (high word 0) and the grid.
+    void GridCommand(int wParam, CGridCtrl* grid);
 
 protected:
     bool event(QEvent* event) override;
@@ -217,6 +311,15 @@ protected:
     void changeEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // The right button is the grid's own (NM_RCLICK); only the keyboard's menu key goes on.
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    // The grid keeps Tab and Shift+Tab while Ctrl is up.
+    bool focusNextPrevChild(bool next) override;
 
     void OnSysColorChange();
     void OnSize();
@@ -229,6 +332,18 @@ private:
     void InvalidateRect(const CRect& rect);
     void ForgetTopLeft() { m_topLeftCache = CGridCellId(); }
     void HideTitleTip() { m_titleTip.Hide(); }
+    bool IsFixedCell(const CGridCellId& cell) const
+    {
+        return cell.row < m_fixedRowCount || cell.col < m_fixedColumnCount;
+    }
+    CGridCellId RaisedToScrolled(const CGridCellId& cell) const;
+    CGridCellId SpanStart(const CGridCellId& cell) const;
+    void SetArrowCursor();
+    void KillAutoScrollTimer();
+    // Where a navigation key moves the focus; false for keys that are not navigation keys or
+    // that the platform handles (Tab past either end).
+    bool NextKeyCell(unsigned key, bool shift, bool control, CGridCellId& next, bool& wrapped);
+    void ScrollTowards(unsigned key, bool shift, bool wrapped);
     void SetColumnWidthInternal(int column, int width);
     void ChangeFixedBit(int row, int column, unsigned bit, bool fixing, bool fixedOtherwise);
     void ApplyScrollRange(int bar);
@@ -275,9 +390,20 @@ private:
     bool m_rowResizeEnabled = true;
     bool m_columnResizeEnabled = true;
     int m_wheelScrollLines = 3;
-    // Keyed by ((column & 0xFFFF) << 16) | (row & 0xFFFF), as the selection has always been.
-    std::map<unsigned, CGridCellId> m_selectedCells;
-    std::map<unsigned, CGridCellId> m_previousSelectedCells;
+    // Keyed by the full (row, column): a log passes 65,536 rows in a day.
+    std::set<CGridCellId> m_selectedCells;
+    std::set<CGridCellId> m_previousSelectedCells;
+    CGridCellId m_selectionStartCell;
+    CGridCellId m_clickDownCell;
+    int m_mouseMode = MouseIdle;
+    bool m_leftButtonDown = false;
+    bool m_captured = false;
+    int m_timerId = 0;
+    int m_timerInterval = 25;
+    QBasicTimer m_autoScrollTimer;
+    std::function<QPoint()> m_cursorPos;
+    int m_controlId = 0;
+    CGridOleDropTarget m_dropTarget;
     bool m_oleInitialised = false;
     CGridTitleTip m_titleTip;
     COLORREF m_titleTipTextColour = CLR_DEFAULT;

@@ -187,7 +187,7 @@ TEST_F(Scrolling, ScrollingHidesTheTitleTip)
 {
     grid.GetTitleTip().SetApplicationActiveQuery([] { return true; });
     grid.SetItemText(2, 2, "a text far too long for fifty pixels");
-    grid.OnMouseMove(CPoint(110, 45));
+    grid.OnMouseMove(0, CPoint(110, 45));
     ASSERT_TRUE(grid.GetTitleTip().IsVisible());
     grid.OnVScroll(SB_LINEDOWN);
     EXPECT_FALSE(grid.GetTitleTip().IsVisible());
