@@ -2,7 +2,7 @@
 // port and the receive worker: the path every received packet takes.
 
 #include "serial/line_settings.h"
-#include "serial/log_row.h"
+#include "log/log_row.h"
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
 #include "simulator/simulator_thread.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "serial/log_row.h"
+#include "log/log_row.h"
 
 #include <mutex>
 #include <optional>

@@ -1,11 +1,10 @@
 #include "byte_text.h"
 #include "cli_commands.h"
-#include "printable_text.h"
 
 #include "catalogue/radio_text.h"
 
 #include "protocol/receive_framer.h"
-#include "serial/log_row.h"
+#include "log/log_row.h"
 
 #include <CLI/CLI.hpp>
 
@@ -26,7 +25,7 @@ public:
     void OnFrame(const CountedBytes& frame, const CountedBytes* payload, bool checksumError) override
     {
         const LogRow row = MakePacketRow({}, frame, payload, checksumError);
-        m_out << row.encoded << '\t' << row.data << '\t' << PrintableText(row.description) << '\n';
+        m_out << row.encoded << '\t' << row.data << '\t' << row.description << '\n';
     }
 
 private:

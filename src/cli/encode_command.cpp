@@ -1,5 +1,5 @@
 #include "cli_commands.h"
-#include "printable_text.h"
+#include "log/printable_text.h"
 
 #include "catalogue/describer.h"
 

@@ -1,10 +1,9 @@
 #include "cli_commands.h"
-#include "printable_text.h"
 
 #include "protocol/command_packet.h"
 #include "protocol/command_text_parser.h"
 #include "serial/line_settings.h"
-#include "serial/log_row.h"
+#include "log/log_row.h"
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
 
@@ -56,7 +55,7 @@ private:
     static void Print(const LogRow& row)
     {
         const std::string line = row.time + '\t' + row.encoded + '\t' + row.data + '\t'
-            + PrintableText(row.description) + '\n';
+            + row.description + '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fflush(stdout);
     }

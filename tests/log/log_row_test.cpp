@@ -1,5 +1,5 @@
 #include "serial/line_errors.h"
-#include "serial/log_row.h"
+#include "log/log_row.h"
 
 #include <gtest/gtest.h>
 
@@ -42,4 +42,13 @@ TEST(LogRow, DeviceNameOnlyFromADeviceIdValueWithAName)
     EXPECT_FALSE(ReportedDeviceName(CountedBytes{20, 21, 'E'}));
     EXPECT_FALSE(ReportedDeviceName(CountedBytes{23, 20, 'E'}));
     EXPECT_FALSE(ReportedDeviceName(CountedBytes{}));
+}
+
+TEST(LogRow, DeviceTextControlBytesShownAsEscapes)
+{
+    // A Device ID answer whose name carries a tab and a line feed stays one line of four columns.
+    const CountedBytes payload{20, 20, 'T', 'a', 'b', 9, 'h', 'e', 'r', 'e', 10};
+    const LogRow row = MakePacketRow(kWhen, CountedBytes{1, 2}, &payload, false);
+    EXPECT_EQ(row.description.find_first_of("\t\n"), std::string::npos) << row.description;
+    EXPECT_NE(row.description.find("Tab\\x09here\\x0a"), std::string::npos) << row.description;
 }

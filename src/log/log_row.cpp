@@ -1,4 +1,5 @@
 #include "log_row.h"
+#include "printable_text.h"
 
 #include "catalogue/catalogue_tables.h"
 #include "catalogue/describer.h"
@@ -31,7 +32,7 @@ LogRow MakePacketRow(std::chrono::system_clock::time_point when, const CountedBy
         row.data = "Checksum Error!";
     } else if (payload) {
         row.data = FormatBytes(*payload);
-        row.description = DescribeResponse(*payload);
+        row.description = PrintableText(DescribeResponse(*payload));
     } else {
         row.data = "Invalid Packet!";
     }

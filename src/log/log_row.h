@@ -7,7 +7,8 @@
 #include <optional>
 #include <string>
 
-// The four columns of a response-log row, as every front end shows them.
+// The four columns of a response-log row, as every front end shows them. Device text in the
+// description has its control bytes shown as \xNN, so a row is always one line of its columns.
 struct LogRow {
     std::string time;        // local time of day, "HH:MM:SS"
     std::string encoded;     // the frame's bytes, or a line error's text
