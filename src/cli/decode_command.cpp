@@ -1,5 +1,6 @@
 #include "byte_text.h"
 #include "cli_commands.h"
+#include "console_input.h"
 
 #include "catalogue/radio_text.h"
 
@@ -48,6 +49,8 @@ int RunDecode(const DecodeOptions& options)
             return 1;
         }
         in = &fileStream;
+    } else {
+        UseBinaryStandardInput();
     }
     const std::string input{std::istreambuf_iterator<char>(*in), std::istreambuf_iterator<char>()};
     if (in->bad()) {

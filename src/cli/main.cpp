@@ -7,14 +7,20 @@
 int main(int argc, char** argv)
 {
     CLI::App app{"Vantrolix console tool: encode, decode and describe RS-232 device packets; list the device catalogue;\n"
+#if VANTROLIX_SIMULATOR
                  "simulate a device and monitor a port",
+#else
+                 "monitor a port",
+#endif
                  "vantrolix-cli"};
     app.require_subcommand(1);
     CliResult result;
     AddEncodeCommand(app, result);
     AddDecodeCommand(app, result);
     AddCatalogueCommand(app, result);
+#if VANTROLIX_SIMULATOR
     AddSimulateCommand(app, result);
+#endif
     AddMonitorCommand(app, result);
 
     try {

@@ -1,4 +1,5 @@
 #include "cli_commands.h"
+#include "console_input.h"
 
 #include "protocol/command_packet.h"
 #include "protocol/command_text_parser.h"
@@ -15,11 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
-
-#include <poll.h>
-#include <unistd.h>
 
 namespace {
 
@@ -90,32 +87,20 @@ void Send(CSerialPort& port, const std::string& text)
     }
 }
 
-// Sends each line of standard input until it ends or the deadline passes. True at the end of
-// the input.
-bool SendInputLines(CSerialPort& port, std::optional<Clock::time_point> deadline)
+// Sends each line of standard input until it ends, the deadline passes or Ctrl+C. True at the
+// end of the input.
+bool SendInputLines(CSerialPort& port, ConsoleInput& input, std::optional<Clock::time_point> deadline)
 {
     std::string pending;
-    char buffer[4096];
     for (;;) {
-        int timeout = -1;
-        if (deadline) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
-            if (left.count() <= 0)
-                return false;
-            timeout = static_cast<int>(left.count());
-        }
-        pollfd in{STDIN_FILENO, POLLIN, 0};
-        if (poll(&in, 1, timeout) <= 0)
-            continue;
-        const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) {
-            if (n < 0 && errno == EINTR)
-                continue;
+        const auto result = input.Read(pending, deadline);
+        if (result == ConsoleInput::Result::End) {
             if (!pending.empty())
                 Send(port, pending);
             return true;
         }
-        pending.append(buffer, static_cast<std::size_t>(n));
+        if (result != ConsoleInput::Result::Data)
+            return false;
         for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
             Send(port, pending.substr(0, end));
             pending.erase(0, end + 1);
@@ -130,6 +115,7 @@ int RunMonitor(const MonitorOptions& options)
         std::fprintf(stderr, "vantrolix-cli: cannot open %s: %s\n", options.port.c_str(), port.GetOpenError().c_str());
         return 1;
     }
+    ConsoleInput input;
     ConsoleRowSink sink(options.port);
     ReceiveWorker worker(port, sink);
     worker.Start();
@@ -139,11 +125,9 @@ int RunMonitor(const MonitorOptions& options)
         deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*options.seconds));
     for (const std::string& text : options.sends)
         Send(port, text);
-    const bool inputEnded = SendInputLines(port, deadline);
-    if (inputEnded && deadline)
-        std::this_thread::sleep_until(*deadline);
-    else if (inputEnded)
-        std::this_thread::sleep_for(kAnswerGrace);
+    const bool inputEnded = SendInputLines(port, input, deadline);
+    if (inputEnded)
+        input.WaitUntil(deadline ? *deadline : Clock::now() + kAnswerGrace);
 
     worker.RequestStop();
     port.Close();
