@@ -19,16 +19,38 @@ bool operator==(const CountedBytes& a, const CountedBytes& b)
     return std::ranges::equal(a.Bytes(), b.Bytes());
 }
 
+namespace {
+
+// Each byte's decimal text, made once: printing long captures is mostly this.
+struct ByteTexts {
+    std::array<std::array<char, 4>, 256> text{}; // digits, then their count in the last slot
+    ByteTexts()
+    {
+        for (unsigned b = 0; b < 256; ++b) {
+            auto [end, ec] = std::to_chars(text[b].data(), text[b].data() + 3, b);
+            text[b][3] = static_cast<char>(end - text[b].data());
+        }
+    }
+};
+
+const ByteTexts kByteTexts;
+
+} // namespace
+
+void AppendBytesText(std::string& out, std::span<const std::uint8_t> bytes)
+{
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i > 0)
+            out.append(", ", 2);
+        const auto& text = kByteTexts.text[bytes[i]];
+        out.append(text.data(), static_cast<std::size_t>(text[3]));
+    }
+}
+
 std::string FormatBytes(std::span<const std::uint8_t> bytes)
 {
     std::string text;
     text.reserve(bytes.size() * 5);
-    char digits[4];
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i > 0)
-            text += ", ";
-        auto [end, ec] = std::to_chars(digits, digits + sizeof digits, unsigned{bytes[i]});
-        text.append(digits, end);
-    }
+    AppendBytesText(text, bytes);
     return text;
 }

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <utility>
 
 #include <fcntl.h>
@@ -161,11 +163,46 @@ bool SettingsTook(const termios& wanted, const termios& actual)
         && actual.c_cc[VMIN] == 1 && actual.c_cc[VTIME] == 0;
 }
 
+// The line settings each open port had before this program changed them, given back when it
+// closes, as terminal programs do: the next user of the port (a shell on a console line, another
+// tool) finds it as it was. Kept here, by descriptor, so the channel's interface stays the same
+// for every platform.
+class SavedSettings {
+public:
+    void Keep(int fd, const termios& mode)
+    {
+        std::lock_guard lock(m_mutex);
+        m_modes.insert_or_assign(fd, mode);
+    }
+    // Puts the settings back on the line; nothing is left to do when its device has gone.
+    void Restore(int fd)
+    {
+        std::lock_guard lock(m_mutex);
+        const auto found = m_modes.find(fd);
+        if (found == m_modes.end())
+            return;
+        tcsetattr(fd, TCSANOW, &found->second);
+        m_modes.erase(found);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::map<int, termios> m_modes;
+};
+
+SavedSettings& Saved()
+{
+    static SavedSettings saved;
+    return saved;
+}
+
 // Closes what an Open has acquired so far unless the Open succeeds and takes it over.
 class Acquired {
 public:
     ~Acquired()
     {
+        if (m_changed)
+            tcsetattr(m_fd, TCSANOW, &m_original);
         if (m_exclusive)
             ioctl(m_fd, TIOCNXCL);
         if (m_fd >= 0)
@@ -176,6 +213,8 @@ public:
     int m_fd = -1;
     int m_wakeFd = -1;
     bool m_exclusive = false;
+    bool m_changed = false;
+    termios m_original {};
 };
 
 } // namespace
@@ -203,6 +242,8 @@ std::unique_ptr<CPortChannel> CPortChannel::Open(const std::string& portName, co
         return fail(Step::Configure);
     node.m_exclusive = true;
 
+    node.m_original = mode;
+    node.m_changed = true;
     ApplySettings(mode, settings);
     if (tcsetattr(node.m_fd, TCSANOW, &mode) != 0)
         return fail(Step::ApplySettings);
@@ -226,9 +267,10 @@ std::unique_ptr<CPortChannel> CPortChannel::Open(const std::string& portName, co
         return fail(Step::Configure);
 
     const bool parityNone = (actual.c_cflag & PARENB) == 0;
+    Saved().Keep(node.m_fd, node.m_original);
     std::unique_ptr<CPortChannel> channel(new CPortChannel(node.m_fd, node.m_wakeFd, parityNone));
     node.m_fd = node.m_wakeFd = -1;
-    node.m_exclusive = false;
+    node.m_exclusive = node.m_changed = false;
     return channel;
 }
 
@@ -241,6 +283,7 @@ void CPortChannel::Release()
 {
     if (m_fd < 0)
         return;
+    Saved().Restore(m_fd);
     ioctl(m_fd, TIOCNXCL);
     close(m_fd);
     close(m_wakeFd);

@@ -4,6 +4,7 @@
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
 #include "simulator/simulator_thread.h"
+#include "protocol/receive_framer.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,10 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -180,4 +185,55 @@ TEST(SimulatorLine, FloodOfOneHundredThousandPacketsLosesNone)
         return 0;
     });
     EXPECT_EQ(line.Runner().FloodSent(), kFlood);
+}
+
+namespace {
+
+class ValidFrames : public IFrameSink {
+public:
+    void OnFrame(const CountedBytes&, const CountedBytes* payload, bool) override { count += payload != nullptr; }
+    std::size_t count = 0;
+};
+
+} // namespace
+
+// The tool stops reading in the middle of a flood: the line fills and the writes stall. Stopping
+// then is quick, and the packets counted as sent are exactly those that reached the tool whole.
+TEST(SimulatorLine, StallsStopQuicklyAndCountOnlyWhatWentOut)
+{
+    CPseudoTerminal line;
+    std::string error;
+    ASSERT_TRUE(line.Create(error)) << error;
+    CSimulatedDevice device(0);
+    SimulatorOptions options = Quiet();
+    options.flood = 1'000'000'000;
+    CSimulatorRunner runner(line, device, options);
+    std::atomic<bool> stop{false};
+    std::thread serving([&] { runner.Run(stop); });
+
+    const int tool = open(line.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(tool, 0);
+    ASSERT_EQ(write(tool, kDeviceIdQuery.data(), kDeviceIdQuery.size()), static_cast<ssize_t>(kDeviceIdQuery.size()));
+    int waiting = -1;
+    for (int last = -2, i = 0; i < 500 && (waiting <= 0 || waiting != last); ++i) {
+        last = waiting;
+        std::this_thread::sleep_for(20ms);
+        ioctl(tool, FIONREAD, &waiting);
+    }
+    ASSERT_GT(waiting, 0);
+
+    const auto start = std::chrono::steady_clock::now();
+    stop = true;
+    serving.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1000ms); // 20 ms, with room for a loaded machine
+
+    ValidFrames frames;
+    CReceiveFramer framer(frames);
+    std::uint8_t buffer[4096];
+    for (ssize_t n; (n = read(tool, buffer, sizeof buffer)) > 0;)
+        for (ssize_t i = 0; i < n; ++i)
+            framer.PutByte(buffer[i]);
+    EXPECT_EQ(frames.count, runner.PacketsSent());
+    EXPECT_GT(frames.count, 1u);
+    close(tool);
 }
