@@ -48,9 +48,16 @@ public:
     // Waits until at least count valid packets have been logged or the time is up.
     std::size_t WaitForValid(std::size_t count, std::chrono::milliseconds timeout)
     {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait_for(lock, timeout, [&] { return valid >= count; });
+        WaitUntil([&] { return valid >= count; }, timeout);
+        std::lock_guard lock(m_mutex);
         return valid;
+    }
+    // Waits until the counts satisfy the condition or the time is up; whether they do.
+    template <typename F>
+    bool WaitUntil(F&& condition, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, condition);
     }
     template <typename F>
     auto Read(F&& f)
@@ -144,7 +151,7 @@ TEST(SimulatorLine, BadChecksumSpoilsEveryPacket)
     line.Send(kDeviceIdQuery);
     line.Send({1, 20, 43, 2, 192});
     line.Send({1, 23, 2, 232});
-    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(line.sink.WaitUntil([&] { return line.sink.checksumErrors >= 3; }, 10s));
     line.sink.Read([&] {
         EXPECT_EQ(line.sink.checksumErrors, 3u);
         EXPECT_EQ(line.sink.valid + line.sink.broken + line.sink.lineErrors, 0u);
@@ -159,10 +166,9 @@ TEST(SimulatorLine, NoiseBreaksFramesButNoPacket)
     options.flood = 300;
     SimulatorLine line(options);
     line.Send(kDeviceIdQuery);
-    EXPECT_EQ(line.sink.WaitForValid(301, 5s), 301u);
-    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(line.sink.WaitForValid(301, 30s), 301u);
+    EXPECT_TRUE(line.sink.WaitUntil([&] { return line.sink.broken > 50; }, 10s));
     line.sink.Read([&] {
-        EXPECT_GT(line.sink.broken, 50u);
         EXPECT_EQ(line.sink.checksumErrors, 0u);
         return 0;
     });
