@@ -128,9 +128,12 @@ CPortChannel::Wait CWin32Channel::WaitReadable(Clock::time_point deadline) const
             return Wait::Gone;
         }
         if (!m_readPending) {
-            // Finished at once; nothing means the driver's time-out passed first.
-            if (m_readCount == 0 && Clock::now() >= deadline)
-                return Wait::TimedOut;
+            // Finished at once. With no total time-out a read only ends with data, so an empty
+            // one means the device has hung up, as a read of nothing does on POSIX.
+            if (m_readCount == 0) {
+                m_gone = true;
+                return Wait::Gone;
+            }
             continue;
         }
         const HANDLE events[2] = {m_wake.Get(), m_readDone.Get()};
@@ -138,7 +141,7 @@ CPortChannel::Wait CWin32Channel::WaitReadable(Clock::time_point deadline) const
         case WAIT_OBJECT_0:
             return Wait::Woken; // the read stays pending until Release cancels it
         case WAIT_OBJECT_0 + 1:
-            if (!FinishRead()) {
+            if (!FinishRead() || m_readCount == 0) {
                 m_gone = true;
                 return Wait::Gone;
             }
