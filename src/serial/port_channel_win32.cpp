@@ -53,8 +53,11 @@ private:
 
 class CWin32Channel final : public CPortChannel {
 public:
-    CWin32Channel(HANDLE port, HANDLE wake, HANDLE readDone, HANDLE writeDone)
-        : m_port(port), m_wake(wake), m_readDone(readDone), m_writeDone(writeDone)
+    // found and foundTimeouts are the port's settings before this program changed them.
+    CWin32Channel(HANDLE port, HANDLE wake, HANDLE readDone, HANDLE writeDone, const DCB& found,
+                  const COMMTIMEOUTS& foundTimeouts)
+        : m_port(port), m_wake(wake), m_readDone(readDone), m_writeDone(writeDone), m_found(found),
+          m_foundTimeouts(foundTimeouts)
     {
     }
     ~CWin32Channel() override { Release(); }
@@ -78,6 +81,8 @@ private:
     Handle m_wake;
     Handle m_readDone;
     Handle m_writeDone;
+    DCB m_found;
+    COMMTIMEOUTS m_foundTimeouts;
 
     // The reader's state: a wait starts the read that a later ReadSome hands over. One reader at
     // a time, so no lock.
@@ -233,6 +238,11 @@ void CWin32Channel::Release()
         GetOverlappedResult(m_port.Get(), &m_readOverlapped, &ignored, TRUE);
         m_readPending = false;
     }
+    // The next program finds the port as this one did; a device that has gone takes no settings.
+    if (!m_gone) {
+        SetCommState(m_port.Get(), &m_found);
+        SetCommTimeouts(m_port.Get(), &m_foundTimeouts);
+    }
     m_port.Close();
     m_wake.Close();
     m_readDone.Close();
@@ -246,22 +256,30 @@ std::unique_ptr<CPortChannel> OpenDeviceChannel(const std::string& portName, con
 {
     const std::string path = DevicePathForPort(portName);
     const std::string where = PortWhere(portName, path);
-    auto fail = [&](Win32PortStep step, DWORD error) {
-        reason = Win32PortErrorText(MapWin32Error(error, step), error, where);
-        return nullptr;
-    };
 
     // No sharing: the port is this program's alone while it is open.
     Handle port(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_FLAG_OVERLAPPED, nullptr));
+    DCB found {};
+    found.DCBlength = sizeof found;
+    COMMTIMEOUTS foundTimeouts {};
+    bool changed = false; // from then on a failure gives the port back as it was found
+    const auto fail = [&](Win32PortStep step, DWORD error) {
+        reason = Win32PortErrorText(MapWin32Error(error, step), error, where);
+        if (changed) {
+            SetCommState(port.Get(), &found);
+            SetCommTimeouts(port.Get(), &foundTimeouts);
+        }
+        return nullptr;
+    };
     if (!port.Valid())
         return fail(Win32PortStep::Open, GetLastError());
-    DCB wanted {};
-    wanted.DCBlength = sizeof wanted;
-    if (!GetCommState(port.Get(), &wanted))
+    if (!GetCommState(port.Get(), &found) || !GetCommTimeouts(port.Get(), &foundTimeouts))
         return fail(Win32PortStep::Configure, GetLastError());
+    DCB wanted = found;
     if (!ApplyLineSettings(wanted, settings))
         return fail(Win32PortStep::ApplySettings, ERROR_INVALID_PARAMETER);
+    changed = true;
     if (!SetCommState(port.Get(), &wanted))
         return fail(Win32PortStep::ApplySettings, GetLastError());
     DCB actual {};
@@ -282,5 +300,6 @@ std::unique_ptr<CPortChannel> OpenDeviceChannel(const std::string& portName, con
     Handle writeDone(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!wake.Valid() || !readDone.Valid() || !writeDone.Valid())
         return fail(Win32PortStep::Configure, GetLastError());
-    return std::make_unique<CWin32Channel>(port.Take(), wake.Take(), readDone.Take(), writeDone.Take());
+    return std::make_unique<CWin32Channel>(port.Take(), wake.Take(), readDone.Take(), writeDone.Take(), found,
+                                           foundTimeouts);
 }
