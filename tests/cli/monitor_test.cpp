@@ -1,6 +1,7 @@
 // The simulated device and the monitor, run as two programs the way ./run shows them.
 
 #include "cli_run.h"
+#include "support/spawn_quietly.h"
 
 #include "serial/line_settings.h"
 #include "serial/serial_port.h"
@@ -13,8 +14,6 @@
 #include <fstream>
 #include <thread>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <unistd.h>
 
 namespace {
@@ -29,15 +28,8 @@ public:
         link = ::testing::TempDir() + "vantrolix-sim-" + std::to_string(getpid()) + "-" + std::to_string(++s_count);
         std::vector<std::string> args = {VANTROLIX_CLI_PATH, "simulate", "--link", link};
         args.insert(args.end(), extra.begin(), extra.end());
-        std::vector<char*> argv;
-        for (std::string& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        EXPECT_EQ(posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
+        m_pid = SpawnQuietly(args);
+        EXPECT_NE(m_pid, 0);
         for (int i = 0; i < 200 && !std::filesystem::exists(link); ++i)
             std::this_thread::sleep_for(10ms);
     }

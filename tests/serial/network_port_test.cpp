@@ -1,0 +1,176 @@
+// Network ports against a real gateway, ser2net, in front of a pseudo-terminal, and against a
+// gateway of the test's own where ser2net cannot be made to misbehave.
+
+#include "fake_rfc2217_gateway.h"
+#include "pty_helpers.h"
+#include "recording_row_sink.h"
+#include "support/ser2net_gateway.h"
+
+#include "serial/line_settings.h"
+#include "serial/receive_worker.h"
+#include "serial/serial_port.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
+
+namespace {
+
+using Rows = std::vector<std::string>;
+using Bytes = std::vector<std::uint8_t>;
+using namespace std::chrono_literals;
+
+const std::string kSettings(kDeviceLineSettings);
+
+// Valid, broken and checksum-error frames, a payload byte 0xFF (with its checksum 0x00 escaped)
+// and stray 0xFF bytes between frames: everything a Telnet layer could mangle.
+const Bytes kDeviceTalk = {1, 20, 20, 2, 215, 65, 1, 20, 20, 2, 214, 1, 0xFF, 2, 0x5E, 0x40,
+                           0xFF, 0xFF, 1, 237, 2, 94, 82};
+
+// The rows a worker logs for the device talk over the named port, and what the device received
+// when the port sent bytes with 0xFF in them.
+struct Seen {
+    Rows rows;
+    Bytes deviceGot;
+};
+
+Seen TalkOver(CPseudoTerminal& pty, const std::string& portName)
+{
+    CSerialPort port;
+    RecordingRowSink sink;
+    ReceiveWorker worker(port, sink);
+    Seen seen;
+    EXPECT_TRUE(port.Open(portName, kSettings)) << port.GetOpenError();
+    worker.Start();
+    // A gateway opens its device when the client comes; the device talks once the port is there.
+    for (int i = 0; i < 500 && !pty.ClientPresent(); ++i)
+        pty.WaitInput(10ms);
+    DeviceSends(pty, kDeviceTalk);
+    seen.rows = sink.WaitFor(7, 10s);
+    const Bytes sent = {1, 0xFF, 0xFF, 2, 0x5E, 0x40, 0xFF};
+    std::size_t done = 0;
+    EXPECT_TRUE(port.Write(sent.data(), sent.size(), &done));
+    EXPECT_EQ(done, sent.size());
+    seen.deviceGot = DeviceReceives(pty, sent.size());
+    worker.RequestStop();
+    port.Close();
+    worker.Join();
+    return seen;
+}
+
+class GatewayTest : public ::testing::TestWithParam<Ser2NetGateway::Mode> {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(pty.Create(error)) << error;
+        gateway = std::make_unique<Ser2NetGateway>(pty.SlavePath(), GetParam());
+        ASSERT_TRUE(gateway->Start(error)) << error;
+    }
+
+    CPseudoTerminal pty;
+    std::unique_ptr<Ser2NetGateway> gateway;
+};
+
+std::string ModeName(const ::testing::TestParamInfo<Ser2NetGateway::Mode>& info)
+{
+    return info.param == Ser2NetGateway::Mode::Raw ? "RawTcp" : "Rfc2217";
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Ser2Net, GatewayTest,
+                         ::testing::Values(Ser2NetGateway::Mode::Raw, Ser2NetGateway::Mode::Rfc2217), ModeName);
+
+TEST_P(GatewayTest, RowsAndBytesAreThoseOfTheDeviceItself)
+{
+    const Seen overNetwork = TalkOver(pty, gateway->PortName());
+    gateway->Stop();
+    const Seen direct = TalkOver(pty, pty.SlavePath());
+    ASSERT_EQ(direct.rows, (Rows{"valid: 1, 20, 20, 2, 215 / 20, 20", "broken: 65", "checksum: 1, 20, 20, 2, 214",
+                                 "valid: 1, 255, 2, 94, 64 / 255", "broken: 255", "broken: 255",
+                                 "valid: 1, 237, 2, 94, 82 / 237"}));
+    EXPECT_EQ(overNetwork.rows, direct.rows);
+    EXPECT_EQ(overNetwork.deviceGot, direct.deviceGot);
+    EXPECT_EQ(direct.deviceGot, (Bytes{1, 0xFF, 0xFF, 2, 0x5E, 0x40, 0xFF}));
+}
+
+TEST_P(GatewayTest, RestartGivesOneRowThenTheConnectionReturns)
+{
+    CSerialPort port;
+    RecordingRowSink sink;
+    ReceiveWorker worker(port, sink);
+    ASSERT_TRUE(port.Open(gateway->PortName(), kSettings)) << port.GetOpenError();
+    worker.Start();
+
+    gateway->Stop();
+    ASSERT_EQ(sink.WaitFor(2, 10s), (Rows{"line error: I/O Error!!!", "event: gone"}));
+    std::string error;
+    ASSERT_TRUE(gateway->Start(error)) << error;
+    ASSERT_EQ(sink.WaitFor(3, 10s).size(), 3u);
+    for (int i = 0; i < 500 && !pty.ClientPresent(); ++i)
+        pty.WaitInput(10ms);
+    DeviceSends(pty, {1, 20, 20, 2, 215});
+    EXPECT_EQ(sink.WaitFor(4, 10s), (Rows{"line error: I/O Error!!!", "event: gone", "event: reopened",
+                                          "valid: 1, 20, 20, 2, 215 / 20, 20"}));
+    worker.RequestStop();
+    port.Close();
+    worker.Join();
+}
+
+TEST(NetworkPort, LineStatesTheGatewayNotifiesAreLineErrorRows)
+{
+    FakeRfc2217Gateway gateway(FakeRfc2217Gateway::Agreeing());
+    CSerialPort port;
+    RecordingRowSink sink;
+    ReceiveWorker worker(port, sink);
+    ASSERT_TRUE(port.Open(gateway.PortName(), kSettings)) << port.GetOpenError();
+    worker.Start();
+    // A frame, a framing error in the middle of the next one, an overrun and a break.
+    ASSERT_TRUE(gateway.Send({1, 20, 20, 2, 215, 1, 20, 255, 250, 44, 106, 0x08, 255, 240, 1, 20, 20, 2, 215,
+                              255, 250, 44, 106, 0x03, 255, 240, 255, 250, 44, 106, 0x10, 255, 240}));
+    EXPECT_EQ(sink.WaitFor(6, 10s), (Rows{"valid: 1, 20, 20, 2, 215 / 20, 20", "broken: 1, 20",
+                                          "line error: RS232 Framing Error!!!", "valid: 1, 20, 20, 2, 215 / 20, 20",
+                                          "line error: Unknown RS232 Error!!!", "line error: Unknown RS232 Error!!!"}));
+    worker.RequestStop();
+    port.Close();
+    worker.Join();
+}
+
+TEST(NetworkPort, OpenFailuresSayWhy)
+{
+    auto openError = [](const std::string& name) {
+        CSerialPort port;
+        EXPECT_FALSE(port.Open(name, kSettings)) << name;
+        EXPECT_FALSE(port.IsOpen());
+        return port.GetOpenError();
+    };
+    const std::string nobody = "tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort());
+    EXPECT_NE(openError(nobody).find("refused"), std::string::npos);
+    EXPECT_NE(openError("rfc2217://host-that-is-not.invalid:4001").find("host not found"), std::string::npos);
+    EXPECT_NE(openError("tcp://[::1:4001").find("bracket"), std::string::npos);
+
+    FakeRfc2217Gateway plainTelnet({255, 254, 44});
+    EXPECT_NE(openError(plainTelnet.PortName()).find("does not offer serial port control"), std::string::npos);
+    // A gateway that sets another rate than asked would garble every byte.
+    FakeRfc2217Gateway otherRate({255, 253, 44, 255, 250, 44, 101, 0, 0, 0x4B, 0x00, 255, 240, 255, 250, 44,
+                                  102, 8, 255, 240, 255, 250, 44, 103, 1, 255, 240, 255, 250, 44, 104, 1, 255, 240});
+    EXPECT_NE(openError(otherRate.PortName()).find("does not accept the line settings"), std::string::npos);
+}
+
+TEST(NetworkPort, CloseWakesAPendingRead)
+{
+    FakeRfc2217Gateway silent(FakeRfc2217Gateway::Agreeing());
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(silent.PortName(), kSettings)) << port.GetOpenError();
+    auto read = std::async(std::launch::async, [&] {
+        std::uint8_t b = 0;
+        std::size_t done = 0;
+        // A read that ends at its time-out succeeds with no byte; one ended by Close fails.
+        return port.Read(&b, 1, &done);
+    });
+    std::this_thread::sleep_for(100ms); // let the read start waiting
+    port.Close();
+    EXPECT_FALSE(read.get());
+}
