@@ -15,6 +15,11 @@
 #include <future>
 #include <thread>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 using Rows = std::vector<std::string>;
@@ -173,4 +178,58 @@ TEST(NetworkPort, CloseWakesAPendingRead)
     std::this_thread::sleep_for(100ms); // let the read start waiting
     port.Close();
     EXPECT_FALSE(read.get());
+}
+
+TEST(NetworkPort, AConnectThatHangsEndsAtTheTimeOut)
+{
+    // A listener whose queue is full lets further connections hang unanswered.
+    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 0), 0);
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+    const std::string name = "tcp://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    CSerialPort filler;
+    ASSERT_TRUE(filler.Open(name, kSettings)) << filler.GetOpenError();
+
+    CSerialPort port;
+    EXPECT_FALSE(port.Open(name, kSettings));
+    EXPECT_NE(port.GetOpenError().find("no answer from 127.0.0.1:"), std::string::npos) << port.GetOpenError();
+    close(listener);
+}
+
+TEST(NetworkPort, ALongWriteFullOf0xFFReachesTheDeviceExactly)
+{
+    // Far more than the socket buffers hold, so sends are cut, some between the halves of a
+    // doubled 0xFF.
+    CPseudoTerminal pty;
+    std::string error;
+    ASSERT_TRUE(pty.Create(error)) << error;
+    Ser2NetGateway gateway(pty.SlavePath(), Ser2NetGateway::Mode::Rfc2217);
+    ASSERT_TRUE(gateway.Start(error)) << error;
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(gateway.PortName(), kSettings)) << port.GetOpenError();
+    Bytes sent(300'000);
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        sent[i] = i % 3 == 0 ? 0x41 : 0xFF;
+    auto received = std::async(std::launch::async, [&] {
+        Bytes got;
+        std::uint8_t buffer[4096];
+        const auto deadline = std::chrono::steady_clock::now() + 60s;
+        while (got.size() < sent.size() && std::chrono::steady_clock::now() < deadline) {
+            pty.WaitInput(20ms);
+            const std::size_t n = pty.ReadAvailable(buffer);
+            got.insert(got.end(), buffer, buffer + n);
+        }
+        return got;
+    });
+    std::size_t done = 0;
+    EXPECT_TRUE(port.Write(sent.data(), sent.size(), &done));
+    EXPECT_EQ(done, sent.size());
+    const Bytes got = received.get();
+    EXPECT_EQ(got.size(), sent.size());
+    EXPECT_TRUE(got == sent);
 }
