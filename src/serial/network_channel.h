@@ -12,5 +12,8 @@ constexpr std::chrono::seconds kNetworkOpenTimeout{3};
 // are and leaves the line to the gateway's configuration; an RFC 2217 port negotiates serial port
 // control and sets the line, DTR on and RTS off, and reports the line errors the gateway notifies.
 // Nothing keeps another client off the gateway: network ports are not exclusive.
-std::unique_ptr<CPortChannel> OpenNetworkChannel(const NetworkAddress& address,
-                                                 const LineSettings& settings, std::string& reason);
+std::unique_ptr<CPortChannel> OpenNetworkChannel(const NetworkAddress& address, const LineSettings& settings,
+                                                 const CPortChannel::Options& options, std::string& reason);
+
+// How often a slow open looks whether it has been abandoned.
+constexpr std::chrono::milliseconds kAbandonPoll{50};

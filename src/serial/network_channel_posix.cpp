@@ -80,7 +80,7 @@ public:
     // Agrees on serial port control with the gateway and sets the line; false with the reason
     // when the gateway refuses, sets other values or does not answer in time.
     bool SetUpLine(const std::string& where, const LineSettings& settings, Clock::time_point deadline,
-                   std::string& reason);
+                   const std::function<bool()>& abandoned, std::string& reason);
 
     Wait WaitReadable(Clock::time_point deadline) const override
     {
@@ -250,12 +250,21 @@ std::uint32_t ParityCode(char parity)
 }
 
 bool CNetworkChannel::SetUpLine(const std::string& where, const LineSettings& settings,
-                                Clock::time_point deadline, std::string& reason)
+                                Clock::time_point deadline, const std::function<bool()>& abandoned,
+                                std::string& reason)
 {
-    // Reads until the condition holds; false when the gateway went or time ran out first.
+    // Reads until the condition holds; false when the gateway went, time ran out or the open was
+    // abandoned first.
     auto awaitGateway = [&](auto&& done) {
         while (!done()) {
-            if (WaitOnDescriptor(m_fd, POLLIN, m_wakeFd, deadline) != Wait::Ready) {
+            if (abandoned && abandoned()) {
+                reason = "setting up the line at " + where + " was abandoned: the port was closed";
+                return false;
+            }
+            const auto wait = WaitOnDescriptor(m_fd, POLLIN, m_wakeFd, std::min(deadline, Clock::now() + kAbandonPoll));
+            if (wait == Wait::TimedOut && Clock::now() < deadline)
+                continue;
+            if (wait != Wait::Ready) {
                 reason = "the gateway at " + where + " did not agree on serial port control within "
                     + std::to_string(kNetworkOpenTimeout.count()) + " seconds";
                 return false;
@@ -331,11 +340,11 @@ bool CNetworkChannel::SetUpLine(const std::string& where, const LineSettings& se
 
 } // namespace
 
-std::unique_ptr<CPortChannel> OpenNetworkChannel(const NetworkAddress& address,
-                                                 const LineSettings& settings, std::string& reason)
+std::unique_ptr<CPortChannel> OpenNetworkChannel(const NetworkAddress& address, const LineSettings& settings,
+                                                 const CPortChannel::Options& options, std::string& reason)
 {
     const auto deadline = Clock::now() + kNetworkOpenTimeout;
-    Descriptor socketFd(ConnectSocket(address, deadline, reason));
+    Descriptor socketFd(ConnectSocket(address, deadline, options.abandoned, reason));
     if (socketFd.get() < 0)
         return nullptr;
     Descriptor wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
@@ -345,7 +354,7 @@ std::unique_ptr<CPortChannel> OpenNetworkChannel(const NetworkAddress& address,
     }
     const bool telnet = address.kind == NetworkAddress::Kind::Rfc2217;
     auto channel = std::make_unique<CNetworkChannel>(socketFd.release(), wakeFd.release(), telnet);
-    if (telnet && !channel->SetUpLine(address.HostAndPort(), settings, deadline, reason))
+    if (telnet && !channel->SetUpLine(address.HostAndPort(), settings, deadline, options.abandoned, reason))
         return nullptr;
     return channel;
 }

@@ -10,7 +10,7 @@ std::unique_ptr<CPortChannel> CPortChannel::Open(const std::string& portName, co
         const auto address = ParseNetworkAddress(portName, reason);
         if (!address)
             return nullptr;
-        return OpenNetworkChannel(*address, settings, reason);
+        return OpenNetworkChannel(*address, settings, options, reason);
     }
     return OpenDeviceChannel(portName, settings, options, reason);
 }

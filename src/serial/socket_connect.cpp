@@ -2,6 +2,7 @@
 
 #include "serial/network_channel.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -34,20 +35,24 @@ std::string ConnectFailure(int err, const std::string& where)
     case ENETUNREACH:
     case EHOSTUNREACH:
         return where + " cannot be reached from this machine";
+    case ECANCELED:
+        return "connecting to " + where + " was abandoned: the port was closed";
     default:
         return "cannot connect to " + where + ": " + std::strerror(err);
     }
 }
 
 // Waits for the connect under way on fd; 0 when connected, else the errno it failed with.
-int FinishConnect(int fd, Clock::time_point deadline)
+int FinishConnect(int fd, Clock::time_point deadline, const std::function<bool()>& abandoned)
 {
     for (;;) {
+        if (abandoned && abandoned())
+            return ECANCELED;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             return ETIMEDOUT;
         pollfd entry{fd, POLLOUT, 0};
-        const int ready = poll(&entry, 1, static_cast<int>(left.count()) + 1);
+        const int ready = poll(&entry, 1, static_cast<int>(std::min(left, kAbandonPoll).count()) + 1);
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready < 0)
@@ -83,7 +88,7 @@ bool HostNotFound(int status)
 } // namespace
 
 int ConnectSocket(const NetworkAddress& address, Clock::time_point deadline,
-                  std::string& reason)
+                  const std::function<bool()>& abandoned, std::string& reason)
 {
     addrinfo hints {};
     hints.ai_family = AF_UNSPEC;
@@ -113,14 +118,14 @@ int ConnectSocket(const NetworkAddress& address, Clock::time_point deadline,
         }
         int err = 0;
         if (connect(fd, entry->ai_addr, entry->ai_addrlen) != 0)
-            err = errno == EINPROGRESS || errno == EINTR ? FinishConnect(fd, deadline) : errno;
+            err = errno == EINPROGRESS || errno == EINTR ? FinishConnect(fd, deadline, abandoned) : errno;
         if (err == 0) {
             TuneSocket(fd);
             return fd;
         }
         close(fd);
         lastError = err;
-        if (err == ETIMEDOUT)
+        if (err == ETIMEDOUT || err == ECANCELED)
             break;
     }
     reason = ConnectFailure(lastError, address.HostAndPort());

@@ -7,11 +7,14 @@
 #include "support/ser2net_gateway.h"
 
 #include "serial/line_settings.h"
+#include "serial/network_channel.h"
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <future>
 #include <thread>
 
@@ -76,6 +79,27 @@ protected:
 
     CPseudoTerminal pty;
     std::unique_ptr<Ser2NetGateway> gateway;
+};
+
+// A loopback listener that queues one connection at most and accepts none by itself: further
+// connections hang unanswered.
+struct TinyQueueListener {
+    TinyQueueListener()
+    {
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(listen(fd, 0), 0);
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+        port = ntohs(address.sin_port);
+    }
+    ~TinyQueueListener() { close(fd); }
+    std::string PortName() const { return "tcp://127.0.0.1:" + std::to_string(port); }
+
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    std::uint16_t port = 0;
 };
 
 std::string ModeName(const ::testing::TestParamInfo<Ser2NetGateway::Mode>& info)
@@ -183,22 +207,14 @@ TEST(NetworkPort, CloseWakesAPendingRead)
 TEST(NetworkPort, AConnectThatHangsEndsAtTheTimeOut)
 {
     // A listener whose queue is full lets further connections hang unanswered.
-    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(listener, 0), 0);
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
-    const std::string name = "tcp://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    const TinyQueueListener listener;
+    const std::string name = listener.PortName();
     CSerialPort filler;
     ASSERT_TRUE(filler.Open(name, kSettings)) << filler.GetOpenError();
 
     CSerialPort port;
     EXPECT_FALSE(port.Open(name, kSettings));
     EXPECT_NE(port.GetOpenError().find("no answer from 127.0.0.1:"), std::string::npos) << port.GetOpenError();
-    close(listener);
 }
 
 TEST(NetworkPort, ALongWriteFullOf0xFFReachesTheDeviceExactly)
@@ -232,4 +248,46 @@ TEST(NetworkPort, ALongWriteFullOf0xFFReachesTheDeviceExactly)
     const Bytes got = received.get();
     EXPECT_EQ(got.size(), sent.size());
     EXPECT_TRUE(got == sent);
+}
+
+TEST(NetworkPort, CloseCutsAHangingReconnectShort)
+{
+    // A gateway that drops the connection and then answers no more: its queue is full.
+    const TinyQueueListener listener;
+    const std::string name = listener.PortName();
+
+    CSerialPort port;
+    RecordingRowSink sink;
+    ReceiveWorker worker(port, sink);
+    ASSERT_TRUE(port.Open(name, kSettings)) << port.GetOpenError();
+    const int accepted = accept4(listener.fd, nullptr, nullptr, SOCK_CLOEXEC);
+    ASSERT_GE(accepted, 0);
+    CSerialPort filler;
+    ASSERT_TRUE(filler.Open(name, kSettings)) << filler.GetOpenError();
+    worker.Start();
+    close(accepted);
+    ASSERT_EQ(sink.WaitFor(2, 10s), (Rows{"line error: I/O Error!!!", "event: gone"}));
+
+    // The reconnect is under way once its handshake waits unanswered.
+    char pending[40];
+    std::snprintf(pending, sizeof pending, "0100007F:%04X 02", listener.port);
+    auto reconnecting = [&] {
+        std::ifstream table("/proc/net/tcp");
+        for (std::string line; std::getline(table, line);)
+            if (line.find(pending) != std::string::npos)
+                return true;
+        return false;
+    };
+    for (int i = 0; i < 1000 && !reconnecting(); ++i)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(reconnecting());
+
+    const auto start = std::chrono::steady_clock::now();
+    worker.RequestStop();
+    port.Close();
+    worker.Join();
+    // Without the cut the close waits out nearly all of the connect time-out; with it, a few
+    // looks at the port's state, a small fraction of it.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kNetworkOpenTimeout / 2);
+    EXPECT_FALSE(port.IsOpen());
 }
