@@ -35,7 +35,8 @@ public:
 
     virtual const char* GetText() const { return nullptr; }
     virtual const char* GetTipText() const { return GetText(); }
-    virtual unsigned GetState() const { return m_state; }
+    // A cell placed in a grid answers the selected bit from the grid's selection.
+    virtual unsigned GetState() const;
     virtual unsigned GetFormat() const { return 0; }
     virtual COLORREF GetTextColour() const { return 0; }
     virtual COLORREF GetBackColour() const { return 0; }

@@ -5,6 +5,7 @@
 
 #include <QAction>
 
+#include <algorithm>
 #include <new>
 
 std::unique_ptr<COleDataSource> CGridCtrl::CreateCopyData()
@@ -14,14 +15,19 @@ std::unique_ptr<COleDataSource> CGridCtrl::CreateCopyData()
         return nullptr;
     try {
         std::string text;
+        std::vector<CGridCellRange> rowBlocks;
         for (int r = range.minRow; r <= range.maxRow; ++r) {
             if (GetRowHeight(r) == 0)
                 continue;
+            m_selection.BlocksOnRow(r, rowBlocks);
             for (int c = range.minCol; c <= range.maxCol; ++c) {
                 if (GetColumnWidth(c) == 0)
                     continue;
-                const CGridCellBase* cell = GetCell(r, c);
-                if (cell != nullptr && (cell->GetState() & GRIDSTATE_SELECTED) != 0) {
+                const bool selected = std::any_of(rowBlocks.begin(), rowBlocks.end(), [c](const CGridCellRange& b) {
+                    return c >= b.minCol && c <= b.maxCol;
+                });
+                const CGridCellBase* cell = selected ? GetCell(r, c) : nullptr;
+                if (cell != nullptr) {
                     if (const char* cellText = cell->GetText())
                         text += cellText;
                 }

@@ -55,8 +55,8 @@ CGridCtrl::CGridCtrl(int rows, int columns, int fixedRows, int fixedColumns, QWi
     SetColumnCount(columns);
     SetFixedRowCount(fixedRows);
     SetFixedColumnCount(fixedColumns);
-    m_selectedCells.clear();
-    m_previousSelectedCells.clear();
+    m_selection.Clear();
+    m_previousSelection.Clear();
     // A Qt widget is its own window from the start, so it is taken up at once.
     OnAttach();
 }
@@ -121,6 +121,8 @@ bool CGridCtrl::SetRowCount(int rows)
         SetFocusCell(-1, -1);
 
     if (rows < m_rowCount) {
+        // Cut first: the cells then go one by one from a selection that no longer holds them.
+        m_selection.Clip(rows, m_columnCount);
         for (int r = rows; r < m_rowCount; ++r) {
             for (int c = 0; c < m_columnCount; ++c)
                 DestroyCell(r, c);
@@ -188,6 +190,7 @@ bool CGridCtrl::SetColumnCount(int columns)
 
     const int oldCount = m_columnCount;
     if (columns < oldCount) {
+        m_selection.Clip(m_rowCount, columns);
         for (int r = 0; r < m_rowCount; ++r) {
             for (int c = columns; c < oldCount; ++c)
                 DestroyCell(r, c);
@@ -395,11 +398,8 @@ bool CGridCtrl::SetItemState(int row, int column, unsigned state)
     CGridCellBase* cell = GetCell(row, column);
     if (cell == nullptr)
         return false;
-    const bool wasSelected = (cell->GetState() & GRIDSTATE_SELECTED) != 0;
-    if (wasSelected && (state & GRIDSTATE_SELECTED) == 0)
-        m_selectedCells.erase(CGridCellId(row, column));
-    else if (!wasSelected && (state & GRIDSTATE_SELECTED) != 0)
-        m_selectedCells.insert(CGridCellId(row, column));
+    // A cell of a class that keeps its state elsewhere still shows in the selection.
+    m_selection.Set(row, column, (state & GRIDSTATE_SELECTED) != 0);
     cell->SetState(state);
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grid/cell_id.h"
+#include "grid/cell_selection.h"
 #include "grid/column_extent_tally.h"
 #include "grid/grid_drop_target.h"
 #include "grid/grid_default_cell.h"
@@ -14,7 +15,6 @@
 
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -330,6 +330,11 @@ private:
     using Row = std::vector<CGridCellBase*>;
 
     void InvalidateRect(const CRect& rect);
+    // Repaints the cells on screen that the test picks; the cells off screen cost nothing.
+    template <class Pick>
+    void RepaintVisibleCells(Pick pick, CDC* dc);
+    bool IsPlacedCellSelected(int row, int column) const { return m_selection.Contains(row, column); }
+    void SetPlacedCellSelected(int row, int column, bool selected) { m_selection.Set(row, column, selected); }
     void ForgetTopLeft() { m_topLeftCache = CGridCellId(); }
     void HideTitleTip() { m_titleTip.Hide(); }
     bool IsFixedCell(const CGridCellId& cell) const
@@ -390,9 +395,10 @@ private:
     bool m_rowResizeEnabled = true;
     bool m_columnResizeEnabled = true;
     int m_wheelScrollLines = 3;
-    // Keyed by the full (row, column): a log passes 65,536 rows in a day.
-    std::set<CGridCellId> m_selectedCells;
-    std::set<CGridCellId> m_previousSelectedCells;
+    // What is selected, as blocks; the cells' selected bit is read from here. The previous
+    // selection is what a Ctrl press kept, selected again under every block that a drag makes.
+    CCellSelection m_selection;
+    CCellSelection m_previousSelection;
     CGridCellId m_selectionStartCell;
     CGridCellId m_clickDownCell;
     int m_mouseMode = MouseIdle;

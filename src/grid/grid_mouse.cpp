@@ -102,9 +102,9 @@ void CGridCtrl::OnLButtonDown(unsigned flags, CPoint point)
     viewport()->grabMouse();
     m_captured = true;
 
-    m_previousSelectedCells.clear();
+    m_previousSelection.Clear();
     if ((flags & MK_CONTROL) != 0)
-        m_previousSelectedCells = m_selectedCells;
+        m_previousSelection = m_selection;
 
     if (m_clickDownCell.row < m_fixedRowCount) {
         OnFixedRowClick(m_clickDownCell);
