@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid/grid_row_cells.h"
 #include "grid/grid_state.h"
 #include "platform/colour.h"
 #include "platform/geometry.h"
@@ -76,9 +77,7 @@ private:
     struct Slot {
         int row = -1;
         int column = -1;
-        int countedWidth = -1;
-        bool countedFixed = false;
-        bool queued = false;
+        CCellExtent extent;
     };
 
     unsigned m_state = 0;

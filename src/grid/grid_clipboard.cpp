@@ -26,9 +26,9 @@ std::unique_ptr<COleDataSource> CGridCtrl::CreateCopyData()
                 const bool selected = std::any_of(rowBlocks.begin(), rowBlocks.end(), [c](const CGridCellRange& b) {
                     return c >= b.minCol && c <= b.maxCol;
                 });
-                const CGridCellBase* cell = selected ? GetCell(r, c) : nullptr;
-                if (cell != nullptr) {
-                    if (const char* cellText = cell->GetText())
+                if (selected) {
+                    const CGridCellBase* cell = CellObject(r, c);
+                    if (const char* cellText = cell != nullptr ? cell->GetText() : PlainText(r, c))
                         text += cellText;
                 }
                 if (c != range.maxCol)
