@@ -1,7 +1,12 @@
-// The POSIX side of the serial port: termios, poll and an eventfd for waking waits.
+// The channel of a local device on POSIX: termios, poll and an eventfd for waking waits.
 
-#include "port_channel.h"
+#include "device_channel.h"
 
+#include "serial/line_errors.h"
+#include "serial/marked_input_parser.h"
+#include "serial/port_name.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -166,6 +171,8 @@ class Acquired {
 public:
     ~Acquired()
     {
+        if (m_changed)
+            tcsetattr(m_fd, TCSANOW, &m_original);
         if (m_exclusive)
             ioctl(m_fd, TIOCNXCL);
         if (m_fd >= 0)
@@ -176,78 +183,77 @@ public:
     int m_fd = -1;
     int m_wakeFd = -1;
     bool m_exclusive = false;
+    bool m_changed = false;
+    termios m_original {};
 };
 
-} // namespace
-
-std::unique_ptr<CPortChannel> CPortChannel::Open(const std::string& portName, const std::string& path,
-                                                 const LineSettings& settings, std::string& reason)
+bool ReadDriverCounters(int descriptor, LineCounters& counters)
 {
-    Acquired node;
-    auto fail = [&](Step step) {
-        const int err = errno;
-        reason = ReasonText(MapErrno(err, step), err, portName, path);
-        return nullptr;
-    };
+    serial_icounter_struct raw {};
+    if (ioctl(descriptor, TIOCGICOUNT, &raw) != 0)
+        return false;
+    counters.frame = static_cast<std::uint64_t>(raw.frame);
+    counters.parity = static_cast<std::uint64_t>(raw.parity);
+    counters.breaks = static_cast<std::uint64_t>(raw.brk);
+    counters.overrun = static_cast<std::uint64_t>(raw.overrun);
+    counters.bufferOverrun = static_cast<std::uint64_t>(raw.buf_overrun);
+    return true;
+}
 
-    node.m_fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (node.m_fd < 0)
-        return fail(Step::OpenNode);
-    termios mode {};
-    if (tcgetattr(node.m_fd, &mode) != 0)
-        return fail(Step::Configure);
-    // TIOCEXCL keeps other users out but not root; the lock covers every process that locks too.
-    if (flock(node.m_fd, LOCK_EX | LOCK_NB) != 0)
-        return fail(Step::Lock);
-    if (ioctl(node.m_fd, TIOCEXCL) != 0)
-        return fail(Step::Configure);
-    node.m_exclusive = true;
-
-    ApplySettings(mode, settings);
-    if (tcsetattr(node.m_fd, TCSANOW, &mode) != 0)
-        return fail(Step::ApplySettings);
-    termios actual {};
-    if (tcgetattr(node.m_fd, &actual) != 0)
-        return fail(Step::Configure);
-    if (!SettingsTook(mode, actual)) {
-        errno = EINVAL;
-        return fail(Step::ApplySettings);
+// One opened device node: the descriptor, set up for the line, and the eventfd that wakes waits.
+// Line errors come from the kernel's marks in the input, told apart by the driver's counters
+// where it keeps them.
+class CPosixChannel final : public CPortChannel {
+public:
+    CPosixChannel(int fd, int wakeFd, bool parityNone, const termios& original, LineCounterReader counterReader)
+        : m_fd(fd), m_wakeFd(wakeFd), m_parityNone(parityNone), m_original(original),
+          m_counterReader(std::move(counterReader))
+    {
+        if (m_counterReader && !m_counterReader(m_fd, m_counters))
+            m_counterReader = nullptr;
     }
+    ~CPosixChannel() override { Release(); }
 
-    int dtr = TIOCM_DTR;
-    int rts = TIOCM_RTS;
-    if (ioctl(node.m_fd, TIOCMBIS, &dtr) != 0 && MapErrno(errno, Step::ModemLines) != Fault::Ignore)
-        return fail(Step::ModemLines);
-    if (ioctl(node.m_fd, TIOCMBIC, &rts) != 0 && MapErrno(errno, Step::ModemLines) != Fault::Ignore)
-        return fail(Step::ModemLines);
+    Wait WaitReadable(Clock::time_point deadline) const override { return WaitFor(POLLIN, deadline); }
+    Wait WaitWritable(Clock::time_point deadline) const override { return WaitFor(POLLOUT, deadline); }
+    Transfer ReadSome(ReceivedItems& items) override;
+    Transfer WriteSome(std::span<const std::uint8_t> data) override;
+    void Wake() const override;
+    void Release() override;
+    bool IsReleased() const override { return m_fd < 0; }
 
-    node.m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (node.m_wakeFd < 0)
-        return fail(Step::Configure);
+private:
+    Wait WaitFor(short events, Clock::time_point deadline) const;
+    void NoteCounters();
 
-    const bool parityNone = (actual.c_cflag & PARENB) == 0;
-    std::unique_ptr<CPortChannel> channel(new CPortChannel(node.m_fd, node.m_wakeFd, parityNone));
-    node.m_fd = node.m_wakeFd = -1;
-    node.m_exclusive = false;
-    return channel;
-}
+    int m_fd;
+    int m_wakeFd;
+    bool m_parityNone;
+    // The line settings the port had before this program changed them, given back when it closes,
+    // as terminal programs do: the next user of the port finds it as it was.
+    termios m_original;
 
-CPortChannel::~CPortChannel()
-{
-    Release();
-}
+    // The read state; one reader at a time.
+    CMarkedInputParser m_parser;
+    LineCounterReader m_counterReader;
+    LineCounters m_counters;
+    std::uint32_t m_markKinds = 0; // what the counters say the next marked byte was
+    std::uint32_t m_lossFlags = 0; // overruns the counters reported, not yet queued
+};
 
-void CPortChannel::Release()
+void CPosixChannel::Release()
 {
     if (m_fd < 0)
         return;
+    // Nothing is left to give back when the device has gone.
+    tcsetattr(m_fd, TCSANOW, &m_original);
     ioctl(m_fd, TIOCNXCL);
     close(m_fd);
     close(m_wakeFd);
     m_fd = m_wakeFd = -1;
 }
 
-void CPortChannel::Wake() const
+void CPosixChannel::Wake() const
 {
     if (m_wakeFd < 0)
         return;
@@ -256,7 +262,7 @@ void CPortChannel::Wake() const
     [[maybe_unused]] const ssize_t written = write(m_wakeFd, &one, sizeof one);
 }
 
-CPortChannel::Wait CPortChannel::WaitFor(short events, Clock::time_point deadline) const
+CPortChannel::Wait CPosixChannel::WaitFor(short events, Clock::time_point deadline) const
 {
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now());
@@ -282,32 +288,66 @@ CPortChannel::Wait CPortChannel::WaitFor(short events, Clock::time_point deadlin
     }
 }
 
-CPortChannel::Wait CPortChannel::WaitReadable(Clock::time_point deadline) const
+void CPosixChannel::NoteCounters()
 {
-    return WaitFor(POLLIN, deadline);
+    LineCounters now;
+    if (!m_counterReader(m_fd, now)) {
+        m_counterReader = nullptr;
+        return;
+    }
+    const LineCounters& was = m_counters;
+    if (now.frame != was.frame)
+        m_markKinds |= CE_FRAME;
+    if (now.parity != was.parity)
+        m_markKinds |= CE_RXPARITY;
+    if (now.breaks != was.breaks)
+        m_markKinds |= CE_BREAK;
+    if (now.overrun != was.overrun)
+        m_lossFlags |= CE_OVERRUN;
+    if (now.bufferOverrun != was.bufferOverrun)
+        m_lossFlags |= CE_RXOVER;
+    m_counters = now;
 }
 
-CPortChannel::Wait CPortChannel::WaitWritable(Clock::time_point deadline) const
-{
-    return WaitFor(POLLOUT, deadline);
-}
-
-CPortChannel::Transfer CPortChannel::ReadSome(std::span<std::uint8_t> buffer) const
+CPortChannel::Transfer CPosixChannel::ReadSome(ReceivedItems& items)
 {
     Transfer result;
-    const ssize_t n = read(m_fd, buffer.data(), buffer.size());
-    if (n > 0)
-        result.count = static_cast<std::size_t>(n);
-    else if (n == 0)
+    std::uint8_t raw[1024]; // the device's input queue size
+    const ssize_t n = read(m_fd, raw, sizeof raw);
+    if (n == 0) {
         result.gone = true; // end of file: the other side has hung up
-    else if (MapErrno(errno, Step::Transfer) == Fault::Retry)
-        result.wouldBlock = true;
-    else
-        result.gone = true;
+        return result;
+    }
+    if (n < 0) {
+        if (MapErrno(errno, Step::Transfer) == Fault::Retry)
+            result.wouldBlock = true;
+        else
+            result.gone = true;
+        return result;
+    }
+    result.count = static_cast<std::size_t>(n);
+    if (m_counterReader)
+        NoteCounters();
+    m_parser.Feed(
+        std::span(raw, result.count), [&](std::uint8_t b) { items.push_back(b); },
+        [&](std::uint8_t marked) {
+            // Framing and parity errors look alike in the stream; the counters, where the driver
+            // keeps them, tell them apart.
+            std::uint32_t kind = m_markKinds;
+            if (kind == 0)
+                kind = marked == 0 ? CE_BREAK : m_parityNone ? CE_FRAME : CE_RXPARITY;
+            PushLineError(items, kind | m_lossFlags);
+            m_markKinds = 0;
+            m_lossFlags = 0;
+        });
+    if (m_lossFlags != 0) {
+        PushLineError(items, m_lossFlags);
+        m_lossFlags = 0;
+    }
     return result;
 }
 
-CPortChannel::Transfer CPortChannel::WriteSome(std::span<const std::uint8_t> data) const
+CPortChannel::Transfer CPosixChannel::WriteSome(std::span<const std::uint8_t> data)
 {
     Transfer result;
     const ssize_t n = write(m_fd, data.data(), data.size());
@@ -320,15 +360,60 @@ CPortChannel::Transfer CPortChannel::WriteSome(std::span<const std::uint8_t> dat
     return result;
 }
 
-bool CPortChannel::ReadDriverCounters(int descriptor, LineCounters& counters)
+} // namespace
+
+std::unique_ptr<CPortChannel> OpenDeviceChannel(const std::string& portName, const LineSettings& settings,
+                                                const CPortChannel::Options& options, std::string& reason)
 {
-    serial_icounter_struct raw {};
-    if (ioctl(descriptor, TIOCGICOUNT, &raw) != 0)
-        return false;
-    counters.frame = static_cast<std::uint64_t>(raw.frame);
-    counters.parity = static_cast<std::uint64_t>(raw.parity);
-    counters.breaks = static_cast<std::uint64_t>(raw.brk);
-    counters.overrun = static_cast<std::uint64_t>(raw.overrun);
-    counters.bufferOverrun = static_cast<std::uint64_t>(raw.buf_overrun);
-    return true;
+    const std::string path = DevicePathForPort(portName);
+    Acquired node;
+    auto fail = [&](Step step) {
+        const int err = errno;
+        reason = ReasonText(MapErrno(err, step), err, portName, path);
+        return nullptr;
+    };
+    node.m_fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (node.m_fd < 0)
+        return fail(Step::OpenNode);
+    termios mode {};
+    if (tcgetattr(node.m_fd, &mode) != 0)
+        return fail(Step::Configure);
+    // TIOCEXCL keeps other users out but not root; the lock covers every process that locks too.
+    if (flock(node.m_fd, LOCK_EX | LOCK_NB) != 0)
+        return fail(Step::Lock);
+    if (ioctl(node.m_fd, TIOCEXCL) != 0)
+        return fail(Step::Configure);
+    node.m_exclusive = true;
+
+    node.m_original = mode;
+    node.m_changed = true;
+    ApplySettings(mode, settings);
+    if (tcsetattr(node.m_fd, TCSANOW, &mode) != 0)
+        return fail(Step::ApplySettings);
+    termios actual {};
+    if (tcgetattr(node.m_fd, &actual) != 0)
+        return fail(Step::Configure);
+    if (!SettingsTook(mode, actual)) {
+        errno = EINVAL;
+        return fail(Step::ApplySettings);
+    }
+
+    int dtr = TIOCM_DTR;
+    int rts = TIOCM_RTS;
+    if (ioctl(node.m_fd, TIOCMBIS, &dtr) != 0 && MapErrno(errno, Step::ModemLines) != Fault::Ignore)
+        return fail(Step::ModemLines);
+    if (ioctl(node.m_fd, TIOCMBIC, &rts) != 0 && MapErrno(errno, Step::ModemLines) != Fault::Ignore)
+        return fail(Step::ModemLines);
+
+    node.m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (node.m_wakeFd < 0)
+        return fail(Step::Configure);
+
+    const bool parityNone = (actual.c_cflag & PARENB) == 0;
+    auto channel = std::make_unique<CPosixChannel>(node.m_fd, node.m_wakeFd, parityNone, node.m_original,
+                                                   options.counterReader ? options.counterReader
+                                                                         : LineCounterReader(&ReadDriverCounters));
+    node.m_fd = node.m_wakeFd = -1;
+    node.m_exclusive = node.m_changed = false;
+    return channel;
 }
