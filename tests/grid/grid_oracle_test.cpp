@@ -101,8 +101,8 @@ protected:
     QPoint AnyPoint() { return QPoint(Pick(-5, 330), Pick(-5, 190)); }
     Qt::KeyboardModifiers AnyModifiers()
     {
-        const int k = Pick(0, 5);
-        return k == 0 ? Qt::ControlModifier : k == 1 ? Qt::ShiftModifier : Qt::NoModifier;
+        const int k = Pick(0, 6);
+        return k == 0 ? Qt::ControlModifier : k == 1 ? Qt::ShiftModifier : k == 2 ? Qt::AltModifier : Qt::NoModifier;
     }
 
     // One random operation; its name for the failure message.
