@@ -76,7 +76,7 @@ bool CGridCtrl::OnKeyDown(unsigned key)
         return true;
 
     if (m_mouseMode == MouseIdle) {
-        m_previousSelectedCells.clear();
+        m_previousSelection.Clear();
         m_mouseMode = MouseSelectCells;
         if (!shift || key == VK_TAB)
             m_selectionStartCell = next;
