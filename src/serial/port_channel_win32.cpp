@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <utility>
 
 #include <windows.h>
@@ -90,7 +91,8 @@ private:
     mutable std::array<std::uint8_t, kChunk> m_readBuffer {};
     mutable DWORD m_readCount = 0;
     mutable bool m_readPending = false;
-    mutable bool m_gone = false;
+    // Set by the reader and the writer alike.
+    mutable std::atomic<bool> m_gone{false};
 };
 
 bool CWin32Channel::StartRead() const
@@ -165,9 +167,9 @@ CPortChannel::Wait CWin32Channel::WaitReadable(Clock::time_point deadline) const
 CPortChannel::Transfer CWin32Channel::ReadSome(ReceivedItems& items)
 {
     Transfer result;
-    if (m_gone || m_readCount == 0) {
-        result.gone = m_gone;
-        result.wouldBlock = !m_gone;
+    if (const bool gone = m_gone; gone || m_readCount == 0) {
+        result.gone = gone;
+        result.wouldBlock = !gone;
         return result;
     }
     items.insert(items.end(), m_readBuffer.begin(), m_readBuffer.begin() + m_readCount);
