@@ -2,6 +2,9 @@
 #include "catalogue/model_argument.h"
 
 #include "catalogue/catalogue_lookup.h"
+#include "catalogue/catalogue_tables.h"
+#include "catalogue/variable_argument.h"
+#include "log/printable_text.h"
 #include "simulator/pseudo_terminal.h"
 #include "simulator/simulated_device.h"
 #include "simulator/simulator_runner.h"
@@ -13,6 +16,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -30,7 +34,30 @@ struct SimulateOptions {
     bool noise = false;
     bool badChecksum = false;
     std::size_t flood = 0;
+    std::vector<std::string> misbehave;
 };
+
+// Reads "VARIABLE=wrong|silent|bad-checksum" entries against the model; false, having said why,
+// on the first that names no variable of the model or no known fault.
+bool ReadMisbehaviour(const std::vector<std::string>& entries, int model, MisbehaviourMap& faults)
+{
+    for (const std::string& entry : entries) {
+        const std::size_t equals = entry.rfind('=');
+        const auto how = equals == std::string::npos ? std::nullopt : ParseMisbehaviour(entry.substr(equals + 1));
+        if (!how) {
+            std::fprintf(stderr, "vantrolix-cli: --misbehave %s: write VARIABLE=wrong, VARIABLE=silent or VARIABLE=bad-checksum\n",
+                         PrintableText(entry).c_str());
+            return false;
+        }
+        const VariableArgument variable = FindVariableArgument(entry.substr(0, equals), model);
+        if (!variable.error.empty()) {
+            std::fprintf(stderr, "vantrolix-cli: --misbehave: %s\n", PrintableText(variable.error).c_str());
+            return false;
+        }
+        faults[static_cast<std::uint8_t>(g_VariableTable[variable.row].id)] = *how;
+    }
+    return true;
+}
 
 int RunSimulate(const SimulateOptions& options)
 {
@@ -39,6 +66,9 @@ int RunSimulate(const SimulateOptions& options)
         std::fprintf(stderr, "vantrolix-cli: %s\n", UnknownModelText(options.model).c_str());
         return 1;
     }
+    SimulatorOptions lineOptions;
+    if (!ReadMisbehaviour(options.misbehave, model, lineOptions.misbehave))
+        return 2;
     CPseudoTerminal line;
     std::string error;
     if (!line.Create(error) || (!options.link.empty() && !line.Link(options.link, error))) {
@@ -58,7 +88,6 @@ int RunSimulate(const SimulateOptions& options)
     std::fflush(stdout);
 
     CSimulatedDevice device(model);
-    SimulatorOptions lineOptions;
     lineOptions.noise = options.noise;
     lineOptions.badChecksum = options.badChecksum;
     lineOptions.flood = options.flood;
@@ -80,5 +109,8 @@ void AddSimulateCommand(CLI::App& app, CliResult& result)
     cmd->add_flag("--noise", options->noise, "put a few random bytes between packets now and then");
     cmd->add_flag("--bad-checksum", options->badChecksum, "send every packet with a wrong checksum");
     cmd->add_option("--flood", options->flood, "after the first command, send N packets as fast as the line takes them");
+    cmd->add_option("--misbehave", options->misbehave,
+                    "VARIABLE=wrong|silent|bad-checksum: get one variable (name or number) wrong: answer an unreadable "
+                    "value, no answer, or a wrong checksum (repeatable)");
     cmd->callback([options, &result] { result.exitCode = RunSimulate(*options); });
 }

@@ -1,4 +1,4 @@
-#include "byte_text.h"
+#include "protocol/byte_text.h"
 
 #include <cctype>
 #include <charconv>

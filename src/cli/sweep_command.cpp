@@ -1,0 +1,78 @@
+#include "cli_commands.h"
+#include "test_output.h"
+
+#include "catalogue/model_argument.h"
+#include "log/printable_text.h"
+#include "script/conformance_sweep.h"
+#include "script/device_session.h"
+#include "script/script_runner.h"
+#include "script/test_report.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace {
+
+struct SweepOptions {
+    std::string port;
+    std::string model;
+    std::string junit;
+    bool set = false;
+};
+
+void SayError(const std::string& text)
+{
+    std::fprintf(stderr, "vantrolix-cli: %s\n", PrintableText(text).c_str());
+}
+
+int RunSweepCommand(const SweepOptions& options)
+{
+    std::optional<int> model;
+    if (!options.model.empty()) {
+        model = FindModelArgument(options.model);
+        if (*model < 0) {
+            SayError(UnknownModelText(options.model));
+            return 2;
+        }
+    }
+    std::string error;
+    if (!TestOutput::CheckReportPath(options.junit, error)) {
+        SayError(error);
+        return 2;
+    }
+    CDeviceSession session;
+    if (!session.Open(options.port, error)) {
+        SayError(error);
+        return 2;
+    }
+    if (!model && !(model = IdentifyModel(session, error))) {
+        SayError(error);
+        return 1;
+    }
+    TestOutput output;
+    CTestReport report(output.Printer());
+    RunSweep(session, *model, options.set, report, &TestOutput::CatchStop());
+    return output.Finish(report, options.junit);
+}
+
+} // namespace
+
+void AddSweepCommand(CLI::App& app, CliResult& result)
+{
+    auto options = std::make_shared<SweepOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "sweep", "Query every variable the catalogue gives the device's model and check each answer");
+    cmd->add_option("--port", options->port, "port name: COM1, ttyUSB0, or a path such as /dev/pts/3")->required();
+    cmd->add_option("--model", options->model, "the device's model (otherwise asked of the device by its Device ID)");
+    cmd->add_option("--junit", options->junit, "also write the results as JUnit XML to this file");
+    cmd->add_flag("--set", options->set,
+                  "also set every variable with a value list to each of its values, then back to its value before: "
+                  "this changes the device");
+    cmd->footer("Prints one line per step and \"N passed, N failed\", then the variables that failed.\n"
+                "Exit status: 0 all passed, 1 a variable failed, 2 a usage error.");
+    cmd->callback([options, &result] { result.exitCode = RunSweepCommand(*options); });
+}

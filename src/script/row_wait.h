@@ -1,0 +1,26 @@
+#pragma once
+
+#include "script/received_rows.h"
+#include "script/script.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+// Waiting for the row a test expects. Rows that do not match are passed over; a checksum error,
+// broken packet or line error ends the wait as a failure unless errors are allowed.
+using RowMatcher = std::function<bool(const ReceivedRow&)>;
+
+struct WaitResult {
+    bool passed = false;
+    std::string arrived;  // what came, for the report
+    CountedBytes payload; // the matching row's payload
+};
+
+WaitResult WaitForRow(CReceivedRows& rows, const RowMatcher& matches, std::chrono::milliseconds within,
+                      bool allowErrors);
+// Passes when no valid row arrives within the time.
+WaitResult WaitForSilence(CReceivedRows& rows, std::chrono::milliseconds within, bool allowErrors);
+
+// The matcher of an expect step (not of "expect nothing").
+RowMatcher MatcherFor(const Expectation& expect);
