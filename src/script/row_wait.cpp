@@ -45,7 +45,7 @@ WaitResult WaitForSilence(CReceivedRows& rows, std::chrono::milliseconds within,
             return {false, "error: " + row->Summary(), {}};
         ++errors;
     }
-    return {true, errors == 0 ? "nothing" : "no valid row (" + std::to_string(errors) + " errors allowed)", {}};
+    return {true, errors == 0 ? "nothing" : "no valid row (" + std::to_string(errors) + (errors == 1 ? " error" : " errors") + " allowed)", {}};
 }
 
 RowMatcher MatcherFor(const Expectation& expect)

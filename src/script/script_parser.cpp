@@ -110,7 +110,7 @@ public:
         if (!m_result.error && !open.empty())
             Fail(open.back()->line, "repeat without end");
         if (!m_result.error && m_result.script.steps.empty())
-            Fail(m_line, "the script has no steps");
+            Fail(1, "the script has no steps");
         return std::move(m_result);
     }
 
