@@ -3,13 +3,6 @@
 #   run_example.sh VANTROLIX_CLI MODEL SCRIPT
 set -euo pipefail
 cli=$1 model=$2 script=$3
-dir=$(mktemp -d)
-link=$dir/port
-"$cli" simulate --model "$model" --link "$link" >/dev/null &
-simulator=$!
-trap 'kill "$simulator" 2>/dev/null; wait "$simulator" 2>/dev/null; rm -rf "$dir"' EXIT
-for _ in $(seq 200); do
-  [ -e "$link" ] && break
-  sleep 0.05
-done
+source "$(dirname "$0")/simulator.sh"
+start_simulator "$cli" --model "$model"
 "$cli" run "$script" --port "$link" --junit "$dir/report.xml"

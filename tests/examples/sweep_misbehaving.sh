@@ -4,16 +4,9 @@
 #   sweep_misbehaving.sh VANTROLIX_CLI
 set -euo pipefail
 cli=$1
-dir=$(mktemp -d)
-link=$dir/port
-"$cli" simulate --model Fenlow --link "$link" --misbehave volume=wrong --misbehave 24=silent \
-  --misbehave "Tuner Band=bad-checksum" >/dev/null &
-simulator=$!
-trap 'kill "$simulator" 2>/dev/null; wait "$simulator" 2>/dev/null; rm -rf "$dir"' EXIT
-for _ in $(seq 200); do
-  [ -e "$link" ] && break
-  sleep 0.05
-done
+source "$(dirname "$0")/simulator.sh"
+start_simulator "$cli" --model Fenlow --misbehave volume=wrong --misbehave 24=silent \
+  --misbehave "Tuner Band=bad-checksum"
 status=0
 "$cli" sweep --port "$link" >"$dir/out" || status=$?
 if [ "$status" -ne 1 ]; then
