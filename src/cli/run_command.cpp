@@ -3,6 +3,7 @@
 
 #include "catalogue/model_argument.h"
 #include "log/printable_text.h"
+#include "log/session_writer.h"
 #include "script/device_session.h"
 #include "script/script_parser.h"
 #include "script/script_runner.h"
@@ -26,6 +27,7 @@ struct RunOptions {
     std::vector<std::string> scripts;
     std::string port;
     std::string junit;
+    std::string log;
 };
 
 void SayError(const std::string& text)
@@ -75,8 +77,11 @@ int RunScripts(const RunOptions& options)
         return 2;
     }
 
-    CDeviceSession session;
-    if (!session.Open(options.port, error)) {
+    SessionWriter recorder;
+    auto session = std::make_unique<CDeviceSession>();
+    if (!TestOutput::StartRecording(options.log, recorder, *session))
+        return 2;
+    if (!session->Open(options.port, error)) {
         SayError(error);
         return 2;
     }
@@ -84,7 +89,7 @@ int RunScripts(const RunOptions& options)
     for (Script& script : scripts) {
         int model = script.model ? FindModelArgument(*script.model) : -1;
         if (!script.model && NeedsModel(script)) {
-            if (!deviceModel && !(deviceModel = IdentifyModel(session, error))) {
+            if (!deviceModel && !(deviceModel = IdentifyModel(*session, error))) {
                 SayError(error);
                 return 1;
             }
@@ -98,11 +103,13 @@ int RunScripts(const RunOptions& options)
 
     TestOutput output;
     CTestReport report(output.Printer());
-    CScriptRunner runner(session, report);
+    CScriptRunner runner(*session, report);
     runner.SetStopFlag(&TestOutput::CatchStop());
     for (const Script& script : scripts)
         runner.Run(script);
-    return output.Finish(report, options.junit);
+    const int status = output.Finish(report, options.junit);
+    session.reset();
+    return TestOutput::EndRecording(recorder, status);
 }
 
 } // namespace
@@ -114,6 +121,8 @@ void AddRunCommand(CLI::App& app, CliResult& result)
     cmd->add_option("SCRIPT", options->scripts, "script files, run in order")->required();
     cmd->add_option("--port", options->port, "port name: COM1, ttyUSB0, or a path such as /dev/pts/3")->required();
     cmd->add_option("--junit", options->junit, "also write the results as JUnit XML to this file");
+    cmd->add_option("--log", options->log,
+                    "record the session (every packet sent and received) in this session file, or continue it");
     cmd->footer("Prints one line per step (ok or FAIL, file:line, step, what arrived, time) and \"N passed, N failed\".\n"
                 "Exit status: 0 all passed, 1 a step failed, 2 a usage or script error (nothing is sent then).");
     cmd->callback([options, &result] { result.exitCode = RunScripts(*options); });

@@ -3,6 +3,7 @@
 
 #include "catalogue/model_argument.h"
 #include "log/printable_text.h"
+#include "log/session_writer.h"
 #include "script/conformance_sweep.h"
 #include "script/device_session.h"
 #include "script/script_runner.h"
@@ -21,6 +22,7 @@ struct SweepOptions {
     std::string port;
     std::string model;
     std::string junit;
+    std::string log;
     bool set = false;
 };
 
@@ -44,19 +46,24 @@ int RunSweepCommand(const SweepOptions& options)
         SayError(error);
         return 2;
     }
-    CDeviceSession session;
-    if (!session.Open(options.port, error)) {
+    SessionWriter recorder;
+    auto session = std::make_unique<CDeviceSession>();
+    if (!TestOutput::StartRecording(options.log, recorder, *session))
+        return 2;
+    if (!session->Open(options.port, error)) {
         SayError(error);
         return 2;
     }
-    if (!model && !(model = IdentifyModel(session, error))) {
+    if (!model && !(model = IdentifyModel(*session, error))) {
         SayError(error);
         return 1;
     }
     TestOutput output;
     CTestReport report(output.Printer());
-    RunSweep(session, *model, options.set, report, &TestOutput::CatchStop());
-    return output.Finish(report, options.junit);
+    RunSweep(*session, *model, options.set, report, &TestOutput::CatchStop());
+    const int status = output.Finish(report, options.junit);
+    session.reset();
+    return TestOutput::EndRecording(recorder, status);
 }
 
 } // namespace
@@ -69,6 +76,8 @@ void AddSweepCommand(CLI::App& app, CliResult& result)
     cmd->add_option("--port", options->port, "port name: COM1, ttyUSB0, or a path such as /dev/pts/3")->required();
     cmd->add_option("--model", options->model, "the device's model (otherwise asked of the device by its Device ID)");
     cmd->add_option("--junit", options->junit, "also write the results as JUnit XML to this file");
+    cmd->add_option("--log", options->log,
+                    "record the session (every packet sent and received) in this session file, or continue it");
     cmd->add_flag("--set", options->set,
                   "also set every variable with a value list to each of its values, then back to its value before: "
                   "this changes the device");

@@ -1,6 +1,8 @@
 #include "test_output.h"
 
 #include "log/printable_text.h"
+#include "log/session_writer.h"
+#include "script/device_session.h"
 
 #include <cerrno>
 #include <csignal>
@@ -91,6 +93,32 @@ bool TestOutput::CheckReportPath(const std::string& path, std::string& error)
         return false;
     }
     return true;
+}
+
+bool TestOutput::StartRecording(const std::string& path, SessionWriter& recorder, CDeviceSession& session)
+{
+    if (path.empty())
+        return true;
+    std::string error;
+    if (!recorder.Open(path, SessionWriter::OpenMode::CreateOrAppend, error)) {
+        std::fprintf(stderr, "vantrolix-cli: cannot record the session in %s: %s\n", PrintableText(path).c_str(),
+                     PrintableText(error).c_str());
+        return false;
+    }
+    session.RecordTo(recorder);
+    return true;
+}
+
+int TestOutput::EndRecording(SessionWriter& recorder, int status)
+{
+    if (!recorder.IsOpen())
+        return status;
+    recorder.Close();
+    if (recorder.Error().empty())
+        return status;
+    std::fprintf(stderr, "vantrolix-cli: the session record in %s is incomplete: %s\n",
+                 PrintableText(recorder.Path()).c_str(), PrintableText(recorder.Error()).c_str());
+    return 1;
 }
 
 const std::atomic<bool>& TestOutput::CatchStop()

@@ -54,7 +54,7 @@ private:
 
 RowMatcher ReadableValueOf(std::uint8_t id)
 {
-    return [id](const ReceivedRow& row) {
+    return [id](const ArrivedRow& row) {
         return row.payload.Count() >= 2 && row.payload[0] == MessageType::kValue && row.payload[1] == id
             && row.row.description.find(kInvalidValue) == std::string::npos;
     };
@@ -62,7 +62,7 @@ RowMatcher ReadableValueOf(std::uint8_t id)
 
 RowMatcher PayloadIs(const CountedBytes& expected)
 {
-    return [expected](const ReceivedRow& row) { return row.payload == expected; };
+    return [expected](const ArrivedRow& row) { return row.payload == expected; };
 }
 
 CountedBytes WithValue(std::uint8_t type, std::uint8_t id, std::span<const std::uint8_t> value)

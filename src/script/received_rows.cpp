@@ -1,6 +1,6 @@
 #include "script/received_rows.h"
 
-std::string ReceivedRow::Summary() const
+std::string ArrivedRow::Summary() const
 {
     switch (kind) {
     case Kind::Packet: return row.description.empty() ? "payload " + row.data : row.description;
@@ -11,17 +11,17 @@ std::string ReceivedRow::Summary() const
     return {};
 }
 
-std::optional<ReceivedRow> CReceivedRows::Next(std::chrono::steady_clock::time_point deadline)
+std::optional<ArrivedRow> CReceivedRows::Next(std::chrono::steady_clock::time_point deadline)
 {
     std::unique_lock lock(m_mutex);
     if (!m_arrived.wait_until(lock, deadline, [this] { return !m_rows.empty(); }))
         return std::nullopt;
-    ReceivedRow row = std::move(m_rows.front());
+    ArrivedRow row = std::move(m_rows.front());
     m_rows.pop_front();
     return row;
 }
 
-void CReceivedRows::Push(ReceivedRow row)
+void CReceivedRows::Push(ArrivedRow row)
 {
     if (m_observer)
         m_observer(row);
@@ -35,10 +35,11 @@ void CReceivedRows::Push(ReceivedRow row)
 void CReceivedRows::LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
                               bool checksumError)
 {
-    ReceivedRow row;
-    row.kind = checksumError ? ReceivedRow::Kind::ChecksumError
-        : payload           ? ReceivedRow::Kind::Packet
-                            : ReceivedRow::Kind::BrokenPacket;
+    ArrivedRow row;
+    row.kind = checksumError ? ArrivedRow::Kind::ChecksumError
+        : payload           ? ArrivedRow::Kind::Packet
+                            : ArrivedRow::Kind::BrokenPacket;
+    row.when = when;
     row.row = MakePacketRow(when, frame, payload, checksumError);
     if (payload)
         row.payload = *payload;
@@ -47,10 +48,12 @@ void CReceivedRows::LogPacket(Clock::time_point when, const CountedBytes& frame,
 
 void CReceivedRows::ReportLineError(Clock::time_point when, std::uint32_t flags)
 {
-    Push({ReceivedRow::Kind::LineError, MakeLineErrorRow(when, flags), {}});
+    Push({ArrivedRow::Kind::LineError, when, MakeLineErrorRow(when, flags), {}});
 }
 
 // A vanished device has already shown as an I/O error row; its return changes no expectation.
-void CReceivedRows::OnPortEvent(Clock::time_point, PortEvent)
+void CReceivedRows::OnPortEvent(Clock::time_point when, PortEvent event)
 {
+    if (m_portObserver)
+        m_portObserver(when, event);
 }

@@ -12,9 +12,10 @@
 #include <optional>
 
 // One thing the receive worker logged, with what a test needs to judge it.
-struct ReceivedRow {
+struct ArrivedRow {
     enum class Kind { Packet, ChecksumError, BrokenPacket, LineError };
     Kind kind = Kind::Packet;
+    std::chrono::system_clock::time_point when;
     LogRow row;
     CountedBytes payload; // Kind::Packet only
 
@@ -24,14 +25,20 @@ struct ReceivedRow {
 };
 
 // The rows of the receive worker, queued for the test that waits on them in the order they
-// arrived. Every row is also handed to the observer (a session file) on the worker's thread.
+// arrived. Every row, and every change of the port, is also handed to the observers (a session
+// file) on the worker's thread; they are set before the worker starts.
 class CReceivedRows : public IRowSink {
 public:
-    using Observer = std::function<void(const ReceivedRow&)>;
-    void SetObserver(Observer observer) { m_observer = std::move(observer); }
+    using Observer = std::function<void(const ArrivedRow&)>;
+    using PortObserver = std::function<void(Clock::time_point, PortEvent)>;
+    void SetObservers(Observer rows, PortObserver ports)
+    {
+        m_observer = std::move(rows);
+        m_portObserver = std::move(ports);
+    }
 
     // The oldest row not yet taken, waiting for one until the deadline.
-    std::optional<ReceivedRow> Next(std::chrono::steady_clock::time_point deadline);
+    std::optional<ArrivedRow> Next(std::chrono::steady_clock::time_point deadline);
 
     void LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
                    bool checksumError) override;
@@ -39,10 +46,11 @@ public:
     void OnPortEvent(Clock::time_point when, PortEvent event) override;
 
 private:
-    void Push(ReceivedRow row);
+    void Push(ArrivedRow row);
 
     Observer m_observer;
+    PortObserver m_portObserver;
     std::mutex m_mutex;
     std::condition_variable m_arrived;
-    std::deque<ReceivedRow> m_rows;
+    std::deque<ArrivedRow> m_rows;
 };

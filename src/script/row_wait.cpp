@@ -18,7 +18,7 @@ WaitResult WaitForRow(CReceivedRows& rows, const RowMatcher& matches, std::chron
     std::size_t passedOver = 0;
     std::string last;
     while (const auto row = rows.Next(deadline)) {
-        if (row->kind == ReceivedRow::Kind::Packet && matches(*row)) {
+        if (row->kind == ArrivedRow::Kind::Packet && matches(*row)) {
             WaitResult result{true, row->Summary(), row->payload};
             if (passedOver > 0)
                 result.arrived += " (after " + Passed(passedOver) + ")";
@@ -52,13 +52,13 @@ RowMatcher MatcherFor(const Expectation& expect)
 {
     switch (expect.kind) {
     case Expectation::Kind::Description:
-        return [text = expect.text](const ReceivedRow& row) { return row.row.description == text; };
+        return [text = expect.text](const ArrivedRow& row) { return row.row.description == text; };
     case Expectation::Kind::Regex:
-        return [regex = expect.regex](const ReceivedRow& row) { return std::regex_match(row.row.description, *regex); };
+        return [regex = expect.regex](const ArrivedRow& row) { return std::regex_match(row.row.description, *regex); };
     case Expectation::Kind::Payload:
-        return [payload = expect.payload](const ReceivedRow& row) { return row.payload == payload; };
+        return [payload = expect.payload](const ArrivedRow& row) { return row.payload == payload; };
     case Expectation::Kind::Nothing:
         break;
     }
-    return [](const ReceivedRow&) { return false; };
+    return [](const ArrivedRow&) { return false; };
 }

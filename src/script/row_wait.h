@@ -9,7 +9,7 @@
 
 // Waiting for the row a test expects. Rows that do not match are passed over; a checksum error,
 // broken packet or line error ends the wait as a failure unless errors are allowed.
-using RowMatcher = std::function<bool(const ReceivedRow&)>;
+using RowMatcher = std::function<bool(const ArrivedRow&)>;
 
 struct WaitResult {
     bool passed = false;

@@ -86,7 +86,7 @@ std::optional<int> IdentifyModel(CDeviceSession& session, std::string& error)
 {
     if (!session.Send(CountedBytes{MessageType::kQuery, kDeviceIdVariable}, error))
         return std::nullopt;
-    const auto isDeviceId = [](const ReceivedRow& row) { return ReportedDeviceName(row.payload).has_value(); };
+    const auto isDeviceId = [](const ArrivedRow& row) { return ReportedDeviceName(row.payload).has_value(); };
     const WaitResult answer = WaitForRow(session.Rows(), isDeviceId, kIdentifyWithin, true);
     if (!answer.passed) {
         error = "the device did not answer the Device ID query within 1000 ms (" + answer.arrived

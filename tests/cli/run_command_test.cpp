@@ -3,6 +3,7 @@
 
 #include "cli_run.h"
 
+#include "log/session_reader.h"
 #include "simulator/pseudo_terminal.h"
 #include "simulator/simulator_thread.h"
 
@@ -154,4 +155,38 @@ TEST(CliSimulate, MisbehaveNamesAVariableOfTheModelAndAFault)
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.out, "vantrolix-cli: --misbehave play mode=slow: write VARIABLE=wrong, VARIABLE=silent or "
                        "VARIABLE=bad-checksum\n");
+}
+
+TEST(CliRun, RecordsTheSessionAndLeavesOtherFilesAlone)
+{
+    SimulatedPort device(kElmora);
+    const std::string script = WriteScript("log.vxs", "model Elmora\nsend query \"play mode\"\nexpect Value Play Mode = Play\n");
+    const std::string log = ::testing::TempDir() + "vantrolix-run-" + std::to_string(getpid()) + ".session";
+    std::filesystem::remove(log);
+    for (int run = 1; run <= 2; ++run) // the second run continues the same record
+        ASSERT_EQ(RunCli("run '" + script + "' " + device.Port() + " --log '" + log + "'").exitCode, 0);
+
+    std::ifstream in(log);
+    std::vector<SessionRow> rows;
+    std::vector<std::string> problems;
+    ASSERT_TRUE(ReadSession(in, {[&rows](SessionRow&& row) { rows.push_back(std::move(row)); },
+                                 [&problems](SessionProblem&& problem) { problems.push_back(problem.Text()); }}));
+    EXPECT_TRUE(problems.empty()) << problems.front();
+    ASSERT_EQ(rows.size(), 8u);
+    EXPECT_EQ(rows[0].direction, RowDirection::Port);
+    EXPECT_EQ(rows[0].encoded, "Port opened: " + device.simulator.PortName());
+    EXPECT_EQ(rows[1].direction, RowDirection::Sent);
+    EXPECT_EQ(rows[1].data, "20, 88");
+    EXPECT_EQ(rows[1].description, "Query Play Mode");
+    EXPECT_EQ(rows[2].direction, RowDirection::Received);
+    EXPECT_EQ(rows[2].description, "Value Play Mode = Play");
+    EXPECT_EQ(rows[3].encoded, "Port closed: " + device.simulator.PortName());
+    EXPECT_EQ(rows[7].direction, RowDirection::Port);
+
+    const std::string other = WriteScript("notes.txt", "my notes\n");
+    const CliRun refused = RunCli("run '" + script + "' " + device.Port() + " --log '" + other + "'");
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.out.find("is not a session file"), std::string::npos) << refused.out;
+    std::ifstream notes(other);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(notes), {}), "my notes\n");
 }

@@ -18,7 +18,7 @@ std::optional<CountedBytes> QueryValue(CDeviceSession& session, std::uint8_t id)
     std::string error;
     if (!session.Send(CountedBytes{20, id}, error))
         return std::nullopt;
-    const auto isValue = [id](const ReceivedRow& row) {
+    const auto isValue = [id](const ArrivedRow& row) {
         return row.payload.Count() >= 2 && row.payload[0] == 20 && row.payload[1] == id;
     };
     const WaitResult answer = WaitForRow(session.Rows(), isValue, std::chrono::milliseconds(1000), false);
