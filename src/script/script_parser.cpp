@@ -15,6 +15,8 @@ namespace {
 // A day: longer waits are typing mistakes, and the count stays far from any overflow.
 constexpr unsigned long long kLongestMs = 24ull * 60 * 60 * 1000;
 constexpr unsigned long long kMostRepeats = 1'000'000'000;
+// The regular expression engine compiles patterns recursively; a description is one line.
+constexpr std::size_t kLongestPattern = 1000;
 
 std::string_view Trimmed(std::string_view text)
 {
@@ -241,6 +243,10 @@ private:
             }
             expect.kind = Expectation::Kind::Regex;
             expect.text = std::string(rest.substr(1, rest.size() - 2));
+            if (expect.text.size() > kLongestPattern) {
+                Fail("a pattern holds at most " + std::to_string(kLongestPattern) + " characters");
+                return false;
+            }
             try {
                 expect.regex = std::make_shared<const std::regex>(expect.text, std::regex::ECMAScript);
             } catch (const std::regex_error& e) {

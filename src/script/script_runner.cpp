@@ -61,8 +61,8 @@ void CScriptRunner::RunStep(const Script& script, const ScriptStep& step, const 
     case ScriptStep::Kind::Expect: {
         const Expectation& expect = step.expect;
         const WaitResult result = expect.kind == Expectation::Kind::Nothing
-            ? WaitForSilence(m_session.Rows(), expect.within, expect.allowErrors)
-            : WaitForRow(m_session.Rows(), MatcherFor(expect), expect.within, expect.allowErrors);
+            ? WaitForSilence(m_session.Rows(), expect.within, expect.allowErrors, m_stop)
+            : WaitForRow(m_session.Rows(), MatcherFor(expect), expect.within, expect.allowErrors, m_stop);
         outcome.passed = result.passed;
         outcome.arrived = result.arrived;
         outcome.testCase = true;

@@ -141,8 +141,13 @@ TEST(ScriptParser, TellsWhereAndWhyALineCannotBeRead)
     EXPECT_EQ(ErrorOf("wait 1\n").Text(), "t.vxs:1: write \"wait N ms\" with N from 0 to 86400000");
 }
 
-TEST(ScriptParser, ARawCommandHoldsAtMost127Bytes)
+TEST(ScriptParser, ARawCommandHoldsAtMost127BytesAndAPattern1000Characters)
 {
+    EXPECT_EQ(Parse("expect /" + std::string(500, '(') + std::string(500, ')') + "/\n")
+                  .steps[0].expect.kind,
+              Expectation::Kind::Regex);
+    EXPECT_EQ(ErrorOf("expect /" + std::string(1001, 'a') + "/\n").reason, "a pattern holds at most 1000 characters");
+
     std::string bytes;
     for (int i = 0; i < 127; ++i)
         bytes += " 1";

@@ -7,6 +7,9 @@
 
 #include <tinyxml2.h>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 constexpr int kElmora = 4;
@@ -182,4 +185,24 @@ TEST(ScriptRunner, IdentifiesTheModelByItsDeviceId)
     ASSERT_TRUE(session.Open(silent.SlavePath(), error));
     EXPECT_FALSE(IdentifyModel(session, error));
     EXPECT_NE(error.find("did not answer the Device ID query"), std::string::npos) << error;
+}
+
+TEST(ScriptRunner, AStopEndsALongWaitAndTheRun)
+{
+    SimulatedBench bench(kElmora);
+    ParsedScript parsed = ParseScript("expect Value Nothing Like It within 86400000 ms\nsend 20 20\n", "stop.vxs");
+    ASSERT_FALSE(parsed.error);
+    std::atomic<bool> stop{false};
+    std::thread stopper([&stop] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        stop = true;
+    });
+    CScriptRunner runner(bench.session, bench.report);
+    runner.SetStopFlag(&stop);
+    runner.Run(parsed.script);
+    stopper.join();
+    const auto& steps = bench.report.Suites()[0].steps;
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_FALSE(steps[0].passed);
+    EXPECT_EQ(steps[0].arrived, "stopped");
 }
