@@ -1,5 +1,7 @@
 #include "script/row_wait.h"
 
+#include "script/compiled_pattern.h"
+
 #include <algorithm>
 
 namespace {
@@ -89,7 +91,9 @@ RowMatcher MatcherFor(const Expectation& expect)
     case Expectation::Kind::Description:
         return [text = expect.text](const ArrivedRow& row) { return row.row.description == text; };
     case Expectation::Kind::Regex:
-        return [regex = expect.regex](const ArrivedRow& row) { return std::regex_match(row.row.description, *regex); };
+        return [pattern = expect.pattern](const ArrivedRow& row) {
+            return std::regex_match(row.row.description, pattern->regex);
+        };
     case Expectation::Kind::Payload:
         return [payload = expect.payload](const ArrivedRow& row) { return row.payload == payload; };
     case Expectation::Kind::Nothing:

@@ -6,18 +6,19 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
-#include <regex>
 #include <string>
 #include <vector>
 
 // A test script as read from its file: one step a line, repeat blocks nested.
+
+struct CompiledPattern;
 
 // What a received row must be for an expect step to pass.
 struct Expectation {
     enum class Kind { Description, Regex, Payload, Nothing };
     Kind kind = Kind::Description;
     std::string text;                   // the description, or the pattern as written
-    std::shared_ptr<const std::regex> regex; // Kind::Regex
+    std::shared_ptr<const CompiledPattern> pattern; // Kind::Regex
     CountedBytes payload;               // Kind::Payload
     std::chrono::milliseconds within{1000};
     bool allowErrors = false; // checksum errors, broken packets and line errors do not fail it

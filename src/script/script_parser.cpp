@@ -5,6 +5,7 @@
 #include "protocol/byte_text.h"
 #include "protocol/command_packet.h"
 #include "script/command_composer.h"
+#include "script/compiled_pattern.h"
 #include "script/script_words.h"
 
 #include <cctype>
@@ -248,7 +249,8 @@ private:
                 return false;
             }
             try {
-                expect.regex = std::make_shared<const std::regex>(expect.text, std::regex::ECMAScript);
+                expect.pattern = std::make_shared<const CompiledPattern>(
+                    CompiledPattern{std::regex(expect.text, std::regex::ECMAScript)});
             } catch (const std::regex_error& e) {
                 Fail("the pattern /" + expect.text + "/ cannot be read: " + e.what());
                 return false;

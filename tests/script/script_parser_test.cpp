@@ -2,6 +2,8 @@
 
 #include "script/script_parser.h"
 
+#include "script/compiled_pattern.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -60,7 +62,7 @@ TEST(ScriptParser, ReadsEveryStepWithItsLine)
     const Expectation& regex = script.steps[3].expect;
     EXPECT_EQ(regex.kind, Expectation::Kind::Regex);
     EXPECT_EQ(regex.within, std::chrono::milliseconds(250));
-    EXPECT_TRUE(std::regex_match("Value Volume = -30 dB", *regex.regex));
+    EXPECT_TRUE(std::regex_match("Value Volume = -30 dB", regex.pattern->regex));
 
     EXPECT_EQ(script.steps[4].expect.payload, (CountedBytes{20, 23, 128}));
     EXPECT_EQ(script.steps[5].expect.kind, Expectation::Kind::Nothing);
