@@ -98,8 +98,8 @@ TEST(ScriptRunner, ErrorsOnTheLineFailTheStepUnlessAllowed)
     EXPECT_EQ(bench.Step(10).arrived, "no valid row (1 error allowed)");
 }
 
-// A device end written by the test itself, for frames the simulator never sends.
-TEST(ScriptRunner, BrokenPacketsFailTheStepUnlessAllowed)
+// A device end written by the test itself, for frames and line errors the simulator never sends.
+TEST(ScriptRunner, BrokenPacketsAndLineErrorsFailTheStepUnlessAllowed)
 {
     CPseudoTerminal pty;
     std::string error;
@@ -107,21 +107,35 @@ TEST(ScriptRunner, BrokenPacketsFailTheStepUnlessAllowed)
     CDeviceSession session;
     ASSERT_TRUE(session.Open(pty.SlavePath(), error)) << error;
     CTestReport report;
-    ParsedScript parsed = ParseScript("expect payload 20 21 1\n"
+    ParsedScript parsed = ParseScript("expect payload 20 21 1\n" // 1
+                                      "expect payload 20 21 1\n" // 2
+                                      "expect payload 20 20\n"   // 3
+                                      "expect payload 20 20\n"   // 4
                                       "allow errors\n"
-                                      "expect payload 20 21 1\n",
+                                      "expect payload 20 21 1\n" // 6
+                                      "expect payload 20 20\n",  // 7
                                       "broken.vxs");
     ASSERT_FALSE(parsed.error);
-    // A frame cut short by a new start, then a whole one; twice.
-    const std::vector<std::uint8_t> bytes = {1, 20, 1, 0x5E, 0x54, 0x5E, 0x55, 0x5E, 0x41, 2, 0xD5};
-    DeviceSends(pty, bytes);
-    DeviceSends(pty, bytes);
+    // A frame cut short by a new start, then a whole one.
+    const std::vector<std::uint8_t> broken = {1, 20, 1, 0x5E, 0x54, 0x5E, 0x55, 0x5E, 0x41, 2, 0xD5};
+    // The kernel's mark of a bad byte, written as it is, then a whole frame.
+    const std::vector<std::uint8_t> lineError = {0xFF, 0x00, 0x00, 1, 20, 20, 2, 215};
+    SetPortMarking(pty, false);
+    for (int round = 0; round < 2; ++round) {
+        DeviceSends(pty, broken);
+        DeviceSends(pty, lineError);
+    }
     CScriptRunner(session, report).Run(parsed.script);
     const auto& steps = report.Suites()[0].steps;
-    ASSERT_EQ(steps.size(), 2u);
-    EXPECT_FALSE(steps[0].passed);
-    EXPECT_EQ(steps[0].arrived.rfind("error: Invalid Packet!", 0), 0u) << steps[0].arrived;
+    ASSERT_EQ(steps.size(), 6u);
+    EXPECT_EQ(steps[0].arrived.rfind("error: Invalid Packet! (1, 20", 0), 0u) << steps[0].arrived;
     EXPECT_TRUE(steps[1].passed) << steps[1].arrived;
+    EXPECT_FALSE(steps[2].passed);
+    EXPECT_NE(steps[2].arrived.find("RS232"), std::string::npos) << steps[2].arrived;
+    EXPECT_TRUE(steps[3].passed) << steps[3].arrived;
+    EXPECT_EQ(steps[4].arrived, "Value Power Mode = On (after 1 other row)");
+    EXPECT_TRUE(steps[5].passed) << steps[5].arrived;
+    EXPECT_EQ(report.Failed(), 2u);
 }
 
 TEST(ScriptRunner, JUnitReportReadsBackAsXml)
