@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 
 #include <unistd.h>
 
@@ -40,6 +41,18 @@ bool WriteFile(const std::string& path, const std::string& text, std::string& er
         return false;
     }
     return true;
+}
+
+// An earlier report is replaced; any other file is not ours to overwrite.
+bool IsJUnitReport(const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    char head[128] = {};
+    const std::size_t n = std::fread(head, 1, sizeof head - 1, file);
+    std::fclose(file);
+    return std::string_view(head, n).find("<testsuites>") != std::string_view::npos;
 }
 
 } // namespace
@@ -85,6 +98,10 @@ bool TestOutput::CheckReportPath(const std::string& path, std::string& error)
     const fs::path target(path);
     if (fs::is_directory(target, ec)) {
         error = PrintableText(path) + " is a directory";
+        return false;
+    }
+    if (fs::exists(target, ec) && !IsJUnitReport(path)) {
+        error = PrintableText(path) + " exists and is not a JUnit report; it is left as it is";
         return false;
     }
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");

@@ -113,6 +113,12 @@ TEST(CliRun, ScriptErrorsNameFileAndLineAndSendNothing)
     EXPECT_NE(run.out.find("cannot write a report in /nonexistent-folder"), std::string::npos) << run.out;
     EXPECT_EQ(BytesSent(device), 0u);
 
+    const std::string notes = WriteScript("notes.xml", "<notes>mine</notes>\n");
+    run = RunCli("run '" + good + "'" + port + " --junit '" + notes + "'");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.out, "vantrolix-cli: " + notes + " exists and is not a JUnit report; it is left as it is\n");
+    EXPECT_EQ(BytesSent(device), 0u);
+
     run = RunCli("run '" + good + "' --port ttyVantrolixNone");
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.out.find("cannot open ttyVantrolixNone"), std::string::npos) << run.out;
