@@ -1,8 +1,8 @@
 #include "cli_commands.h"
+#include "console_output.h"
 #include "test_output.h"
 
 #include "catalogue/model_argument.h"
-#include "log/printable_text.h"
 #include "log/session_writer.h"
 #include "script/device_session.h"
 #include "script/script_parser.h"
@@ -10,7 +10,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -30,26 +29,21 @@ struct RunOptions {
     std::string log;
 };
 
-void SayError(const std::string& text)
-{
-    std::fprintf(stderr, "vantrolix-cli: %s\n", PrintableText(text).c_str());
-}
-
 std::optional<std::string> ReadScriptFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        SayError("cannot read " + path);
+        PrintError("cannot read " + path);
         return std::nullopt;
     }
     std::string text(static_cast<std::size_t>(kLargestScript) + 1, '\0');
     in.read(text.data(), kLargestScript + 1);
     if (in.bad()) {
-        SayError("cannot read " + path);
+        PrintError("cannot read " + path);
         return std::nullopt;
     }
     if (in.gcount() > kLargestScript) {
-        SayError(path + " is larger than a script can be (16 MiB)");
+        PrintError(path + " is larger than a script can be (16 MiB)");
         return std::nullopt;
     }
     text.resize(static_cast<std::size_t>(in.gcount()));
@@ -66,14 +60,14 @@ int RunScripts(const RunOptions& options)
             return 2;
         ParsedScript parsed = ParseScript(*text, path);
         if (parsed.error) {
-            SayError(parsed.error->Text());
+            PrintError(parsed.error->Text());
             return 2;
         }
         scripts.push_back(std::move(parsed.script));
     }
     std::string error;
     if (!TestOutput::CheckReportPath(options.junit, error)) {
-        SayError(error);
+        PrintError(error);
         return 2;
     }
 
@@ -82,7 +76,7 @@ int RunScripts(const RunOptions& options)
     if (!TestOutput::StartRecording(options.log, recorder, *session))
         return 2;
     if (!session->Open(options.port, error)) {
-        SayError(error);
+        PrintError(error);
         return 2;
     }
     std::optional<int> deviceModel;
@@ -90,24 +84,23 @@ int RunScripts(const RunOptions& options)
         int model = script.model ? FindModelArgument(*script.model) : -1;
         if (!script.model && NeedsModel(script)) {
             if (!deviceModel && !(deviceModel = IdentifyModel(*session, error))) {
-                SayError(error);
+                PrintError(error);
                 return 1;
             }
             model = *deviceModel;
         }
         if (const auto composeError = ComposeScript(script, model)) {
-            SayError(composeError->Text());
+            PrintError(composeError->Text());
             return 2;
         }
     }
 
-    TestOutput output;
-    CTestReport report(output.Printer());
+    CTestReport report(TestOutput::Printer());
     CScriptRunner runner(*session, report);
     runner.SetStopFlag(&TestOutput::CatchStop());
     for (const Script& script : scripts)
         runner.Run(script);
-    const int status = output.Finish(report, options.junit);
+    const int status = TestOutput::Finish(report, options.junit);
     session.reset();
     return TestOutput::EndRecording(recorder, status);
 }

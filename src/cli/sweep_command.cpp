@@ -1,8 +1,8 @@
 #include "cli_commands.h"
+#include "console_output.h"
 #include "test_output.h"
 
 #include "catalogue/model_argument.h"
-#include "log/printable_text.h"
 #include "log/session_writer.h"
 #include "script/conformance_sweep.h"
 #include "script/device_session.h"
@@ -11,7 +11,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,24 +25,19 @@ struct SweepOptions {
     bool set = false;
 };
 
-void SayError(const std::string& text)
-{
-    std::fprintf(stderr, "vantrolix-cli: %s\n", PrintableText(text).c_str());
-}
-
 int RunSweepCommand(const SweepOptions& options)
 {
     std::optional<int> model;
     if (!options.model.empty()) {
         model = FindModelArgument(options.model);
         if (*model < 0) {
-            SayError(UnknownModelText(options.model));
+            PrintError(UnknownModelText(options.model));
             return 2;
         }
     }
     std::string error;
     if (!TestOutput::CheckReportPath(options.junit, error)) {
-        SayError(error);
+        PrintError(error);
         return 2;
     }
     SessionWriter recorder;
@@ -51,17 +45,16 @@ int RunSweepCommand(const SweepOptions& options)
     if (!TestOutput::StartRecording(options.log, recorder, *session))
         return 2;
     if (!session->Open(options.port, error)) {
-        SayError(error);
+        PrintError(error);
         return 2;
     }
     if (!model && !(model = IdentifyModel(*session, error))) {
-        SayError(error);
+        PrintError(error);
         return 1;
     }
-    TestOutput output;
-    CTestReport report(output.Printer());
+    CTestReport report(TestOutput::Printer());
     RunSweep(*session, *model, options.set, report, &TestOutput::CatchStop());
-    const int status = output.Finish(report, options.junit);
+    const int status = TestOutput::Finish(report, options.junit);
     session.reset();
     return TestOutput::EndRecording(recorder, status);
 }

@@ -1,6 +1,6 @@
 #include "test_output.h"
+#include "console_output.h"
 
-#include "log/printable_text.h"
 #include "log/session_writer.h"
 #include "script/device_session.h"
 
@@ -57,33 +57,29 @@ bool IsJUnitReport(const std::string& path)
 
 } // namespace
 
-bool TestOutput::Print(const std::string& text)
-{
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
-        m_writeFailed = true;
-    return !m_writeFailed;
-}
-
 CTestReport::Printer TestOutput::Printer()
 {
-    return [this](const StepOutcome& outcome) { Print(FormatStepLine(outcome) + '\n'); };
+    return [](const StepOutcome& outcome) {
+        ConsoleOut& out = StandardOut();
+        out.Write(FormatStepLine(outcome) + '\n');
+        out.Flush();
+    };
 }
 
 int TestOutput::Finish(const CTestReport& report, const std::string& junitPath)
 {
     int status = report.Failed() == 0 ? 0 : 1;
     if (g_stopTests) {
-        std::fprintf(stderr, "vantrolix-cli: stopped before the end\n");
+        PrintError("stopped before the end");
         status = 1;
     }
-    Print(FormatSummary(report) + '\n');
-    if (m_writeFailed) {
-        std::fprintf(stderr, "vantrolix-cli: the report could not be written to standard output\n");
+    ConsoleOut& out = StandardOut();
+    out.Write(FormatSummary(report) + '\n');
+    if (out.Finish() != 0)
         status = 1;
-    }
     std::string error;
     if (!junitPath.empty() && !WriteFile(junitPath, JUnitXml(report), error)) {
-        std::fprintf(stderr, "vantrolix-cli: cannot write %s: %s\n", PrintableText(junitPath).c_str(), error.c_str());
+        PrintError("cannot write " + junitPath + ": " + error);
         status = 1;
     }
     return status;
@@ -97,16 +93,16 @@ bool TestOutput::CheckReportPath(const std::string& path, std::string& error)
     std::error_code ec;
     const fs::path target(path);
     if (fs::is_directory(target, ec)) {
-        error = PrintableText(path) + " is a directory";
+        error = path + " is a directory";
         return false;
     }
     if (fs::exists(target, ec) && !IsJUnitReport(path)) {
-        error = PrintableText(path) + " exists and is not a JUnit report; it is left as it is";
+        error = path + " exists and is not a JUnit report; it is left as it is";
         return false;
     }
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     if (!fs::is_directory(folder, ec) || access(folder.c_str(), W_OK) != 0) {
-        error = "cannot write a report in " + PrintableText(folder.string()) + ": no such folder, or no permission";
+        error = "cannot write a report in " + folder.string() + ": no such folder, or no permission";
         return false;
     }
     return true;
@@ -118,8 +114,7 @@ bool TestOutput::StartRecording(const std::string& path, SessionWriter& recorder
         return true;
     std::string error;
     if (!recorder.Open(path, SessionWriter::OpenMode::CreateOrAppend, error)) {
-        std::fprintf(stderr, "vantrolix-cli: cannot record the session in %s: %s\n", PrintableText(path).c_str(),
-                     PrintableText(error).c_str());
+        PrintError("cannot record the session in " + path + ": " + error);
         return false;
     }
     session.RecordTo(recorder);
@@ -133,8 +128,7 @@ int TestOutput::EndRecording(SessionWriter& recorder, int status)
     recorder.Close();
     if (recorder.Error().empty())
         return status;
-    std::fprintf(stderr, "vantrolix-cli: the session record in %s is incomplete: %s\n",
-                 PrintableText(recorder.Path()).c_str(), PrintableText(recorder.Error()).c_str());
+    PrintError("the session record in " + recorder.Path() + " is incomplete: " + recorder.Error());
     return 1;
 }
 
@@ -145,7 +139,6 @@ const std::atomic<bool>& TestOutput::CatchStop()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
-    // A closed pipe on standard output then shows as a failed write, reported, not a silent death.
-    std::signal(SIGPIPE, SIG_IGN);
+    sigaction(SIGHUP, &action, nullptr);
     return g_stopTests;
 }

@@ -13,11 +13,11 @@ class SessionWriter;
 // run between steps.
 class TestOutput {
 public:
-    // Prints each step's line; a failed write is remembered, not ignored.
-    CTestReport::Printer Printer();
+    // Prints each step's line as it happens; a failed write is reported at the end.
+    static CTestReport::Printer Printer();
     // Prints the summary. Exit status: 0 when all passed, 1 when any failed, the run was stopped
     // or the report could not be written.
-    int Finish(const CTestReport& report, const std::string& junitPath);
+    static int Finish(const CTestReport& report, const std::string& junitPath);
 
     // False, with the reason, when the JUnit file could not be written where it is asked for.
     static bool CheckReportPath(const std::string& path, std::string& error);
@@ -30,9 +30,4 @@ public:
 
     // Ctrl+C and SIGTERM set the flag from now on.
     static const std::atomic<bool>& CatchStop();
-
-private:
-    bool Print(const std::string& text);
-
-    bool m_writeFailed = false;
 };
