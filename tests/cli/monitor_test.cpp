@@ -187,5 +187,6 @@ TEST(CliMonitor, TheDeadlineEndsABlockedWriteAndALongLineStaysSmall)
     EXPECT_EQ(longLine.exitCode, 0) << longLine.out;
     EXPECT_NE(longLine.out.find("a line of standard input is longer than 16384 characters; the rest of it was not kept"),
               std::string::npos) << longLine.out;
-    EXPECT_LT(ChildrenPeakKilobytes(), 40 * 1024) << "kB at the peak of the monitor (or its input's makers)";
+    // Far below the line itself, with room for a sanitizer's shadow memory.
+    EXPECT_LT(ChildrenPeakKilobytes(), 64 * 1024) << "kB at the peak of the monitor (or its input's makers)";
 }
