@@ -96,3 +96,16 @@ TEST_F(LogView, ClearKeepsTheColumnWidthsUntilTheNextRowSizesThem)
     EXPECT_LT(Grid().GetColumnWidth(3), wide[3]);
     EXPECT_EQ(Cell(1, 2), "20, 20, 97");
 }
+
+TEST_F(LogView, ScrolledFullyRightTheEndOfALongDescriptionShows)
+{
+    SendRows(3, 110);
+    const CRect client = Grid().GetClientRect();
+    ASSERT_GT(Grid().GetColumnWidth(3), client.Width()); // wider than the whole log
+    Grid().OnHScroll(SB_RIGHT);
+    CRect rect;
+    ASSERT_TRUE(Grid().GetCellRect(1, 3, &rect));
+    EXPECT_EQ(rect.right, client.right - 1);
+    // The title tip has nothing to add: the whole text has been within reach.
+    EXPECT_EQ(Grid().GetCellFromPoint(CPoint(client.right - 2, rect.top + 2)), CGridCellId(1, 3));
+}
