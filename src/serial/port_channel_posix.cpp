@@ -171,6 +171,8 @@ class Acquired {
 public:
     ~Acquired()
     {
+        if (m_changed)
+            tcsetattr(m_fd, TCSANOW, &m_original);
         if (m_exclusive)
             ioctl(m_fd, TIOCNXCL);
         if (m_fd >= 0)
@@ -181,6 +183,8 @@ public:
     int m_fd = -1;
     int m_wakeFd = -1;
     bool m_exclusive = false;
+    bool m_changed = false;
+    termios m_original {};
 };
 
 bool ReadDriverCounters(int descriptor, LineCounters& counters)
@@ -201,8 +205,9 @@ bool ReadDriverCounters(int descriptor, LineCounters& counters)
 // where it keeps them.
 class CPosixChannel final : public CPortChannel {
 public:
-    CPosixChannel(int fd, int wakeFd, bool parityNone, LineCounterReader counterReader)
-        : m_fd(fd), m_wakeFd(wakeFd), m_parityNone(parityNone), m_counterReader(std::move(counterReader))
+    CPosixChannel(int fd, int wakeFd, bool parityNone, const termios& original, LineCounterReader counterReader)
+        : m_fd(fd), m_wakeFd(wakeFd), m_parityNone(parityNone), m_original(original),
+          m_counterReader(std::move(counterReader))
     {
         if (m_counterReader && !m_counterReader(m_fd, m_counters))
             m_counterReader = nullptr;
@@ -224,6 +229,9 @@ private:
     int m_fd;
     int m_wakeFd;
     bool m_parityNone;
+    // The line settings the port had before this program changed them, given back when it closes,
+    // as terminal programs do: the next user of the port finds it as it was.
+    termios m_original;
 
     // The read state; one reader at a time.
     CMarkedInputParser m_parser;
@@ -237,6 +245,8 @@ void CPosixChannel::Release()
 {
     if (m_fd < 0)
         return;
+    // Nothing is left to give back when the device has gone.
+    tcsetattr(m_fd, TCSANOW, &m_original);
     ioctl(m_fd, TIOCNXCL);
     close(m_fd);
     close(m_wakeFd);
@@ -375,6 +385,8 @@ std::unique_ptr<CPortChannel> OpenDeviceChannel(const std::string& portName, con
         return fail(Step::Configure);
     node.m_exclusive = true;
 
+    node.m_original = mode;
+    node.m_changed = true;
     ApplySettings(mode, settings);
     if (tcsetattr(node.m_fd, TCSANOW, &mode) != 0)
         return fail(Step::ApplySettings);
@@ -398,10 +410,10 @@ std::unique_ptr<CPortChannel> OpenDeviceChannel(const std::string& portName, con
         return fail(Step::Configure);
 
     const bool parityNone = (actual.c_cflag & PARENB) == 0;
-    auto channel = std::make_unique<CPosixChannel>(node.m_fd, node.m_wakeFd, parityNone,
+    auto channel = std::make_unique<CPosixChannel>(node.m_fd, node.m_wakeFd, parityNone, node.m_original,
                                                    options.counterReader ? options.counterReader
                                                                          : LineCounterReader(&ReadDriverCounters));
     node.m_fd = node.m_wakeFd = -1;
-    node.m_exclusive = false;
+    node.m_exclusive = node.m_changed = false;
     return channel;
 }
