@@ -32,7 +32,7 @@ int main(int argc, char** argv)
 
     CLI::App app{"Vantrolix console tool: encode, decode and describe RS-232 device packets; list the device catalogue;\n"
 #if VANTROLIX_SIMULATOR
-                 "simulate a device and monitor a port",
+                 "simulate a device, monitor a port, and run test scripts and conformance sweeps on a device",
 #else
                  "monitor a port",
 #endif
@@ -46,6 +46,10 @@ int main(int argc, char** argv)
     AddSimulateCommand(app, result);
 #endif
     AddMonitorCommand(app, result);
+#if VANTROLIX_SCRIPTS
+    AddRunCommand(app, result);
+    AddSweepCommand(app, result);
+#endif
 
     const std::string hint = "run \"vantrolix-cli --help\" for the commands and their options";
     if (argc < 2) {
