@@ -2,11 +2,11 @@
 
 #include "device_channel.h"
 
+#include "serial/descriptor_wait.h"
 #include "serial/line_errors.h"
 #include "serial/marked_input_parser.h"
 #include "serial/port_name.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -214,8 +214,14 @@ public:
     }
     ~CPosixChannel() override { Release(); }
 
-    Wait WaitReadable(Clock::time_point deadline) const override { return WaitFor(POLLIN, deadline); }
-    Wait WaitWritable(Clock::time_point deadline) const override { return WaitFor(POLLOUT, deadline); }
+    Wait WaitReadable(Clock::time_point deadline) const override
+    {
+        return WaitOnDescriptor(m_fd, POLLIN, m_wakeFd, deadline);
+    }
+    Wait WaitWritable(Clock::time_point deadline) const override
+    {
+        return WaitOnDescriptor(m_fd, POLLOUT, m_wakeFd, deadline);
+    }
     Transfer ReadSome(ReceivedItems& items) override;
     Transfer WriteSome(std::span<const std::uint8_t> data) override;
     void Wake() const override;
@@ -223,7 +229,6 @@ public:
     bool IsReleased() const override { return m_fd < 0; }
 
 private:
-    Wait WaitFor(short events, Clock::time_point deadline) const;
     void NoteCounters();
 
     int m_fd;
@@ -255,37 +260,7 @@ void CPosixChannel::Release()
 
 void CPosixChannel::Wake() const
 {
-    if (m_wakeFd < 0)
-        return;
-    const std::uint64_t one = 1;
-    // The counter cannot overflow from a handful of wake-ups, and a full counter wakes anyway.
-    [[maybe_unused]] const ssize_t written = write(m_wakeFd, &one, sizeof one);
-}
-
-CPortChannel::Wait CPosixChannel::WaitFor(short events, Clock::time_point deadline) const
-{
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now());
-        const auto wait = std::max(left, std::chrono::nanoseconds::zero());
-        const timespec timeout{static_cast<time_t>(wait.count() / 1'000'000'000),
-                               static_cast<long>(wait.count() % 1'000'000'000)};
-        pollfd fds[2] = {{m_fd, events, 0}, {m_wakeFd, POLLIN, 0}};
-        const int ready = ppoll(fds, 2, &timeout, nullptr);
-        if (ready < 0) {
-            if (MapErrno(errno, Step::Transfer) == Fault::Retry)
-                continue;
-            return Wait::Gone;
-        }
-        if (fds[1].revents != 0)
-            return Wait::Woken;
-        // Input that is still there is read before a hang-up counts.
-        if (fds[0].revents & events)
-            return Wait::Ready;
-        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL))
-            return Wait::Gone;
-        if (ready == 0 && Clock::now() >= deadline)
-            return Wait::TimedOut;
-    }
+    SignalWake(m_wakeFd);
 }
 
 void CPosixChannel::NoteCounters()

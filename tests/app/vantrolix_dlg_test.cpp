@@ -17,18 +17,6 @@ namespace {
 
 const std::vector<std::uint8_t> kDeviceIdQuery = {1, 20, 20, 2, 215};
 
-// Runs `act` on the next modal dialog that opens, once it is up.
-void OnNextModal(std::function<void(QDialog&)> act)
-{
-    QTimer::singleShot(0, [act] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog)
-            act(*dialog);
-        else
-            OnNextModal(act);
-    });
-}
-
 } // namespace
 
 TEST_F(MainWindowTest, StartUpEncodesTheQuerySetsUpTheLogAndAsksTheDevice)
