@@ -34,7 +34,7 @@ int main(int argc, char** argv)
 #if VANTROLIX_SIMULATOR
                  "simulate a device, monitor a port, and run test scripts and conformance sweeps on a device",
 #else
-                 "monitor a port",
+                 "monitor a port, and run test scripts and conformance sweeps on a device",
 #endif
                  "vantrolix-cli"};
     app.require_subcommand(1);
@@ -46,10 +46,8 @@ int main(int argc, char** argv)
     AddSimulateCommand(app, result);
 #endif
     AddMonitorCommand(app, result);
-#if VANTROLIX_SCRIPTS
     AddRunCommand(app, result);
     AddSweepCommand(app, result);
-#endif
 
     const std::string hint = "run \"vantrolix-cli --help\" for the commands and their options";
     if (argc < 2) {

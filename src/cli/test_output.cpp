@@ -1,45 +1,51 @@
 #include "test_output.h"
 #include "console_output.h"
 
+#include "stop_flag.h"
+
+#include "log/session_files.h"
 #include "log/session_writer.h"
 #include "script/device_session.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string_view>
 
-#include <unistd.h>
-
 namespace {
-
-std::atomic<bool> g_stopTests{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
-
-extern "C" void StopTests(int)
-{
-    g_stopTests = true;
-}
 
 bool WriteFile(const std::string& path, const std::string& text, std::string& error)
 {
-    // Written beside the target and renamed over it, so a failed write leaves any older report whole.
-    const std::string partial = path + ".partial-" + std::to_string(getpid());
-    std::FILE* file = std::fopen(partial.c_str(), "wx");
-    if (!file) {
-        error = std::strerror(errno);
+    // Written beside the target and put in its place, so a failed write leaves any older report whole.
+    std::string partial;
+    int failure = 0;
+    const int fd = CreateBeside(path, partial, failure);
+    if (fd < 0) {
+        error = ErrorText(failure);
         return false;
     }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const int savedErrno = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed || std::rename(partial.c_str(), path.c_str()) != 0) {
-        error = std::strerror(!written ? savedErrno : errno);
-        std::remove(partial.c_str());
+    const bool written = WriteAllBytes(fd, text, failure);
+    if (!CloseFile(fd) && written)
+        failure = errno;
+    if (failure != 0 || !MoveIntoPlace(partial, path, failure)) {
+        error = ErrorText(failure);
+        RemoveFile(partial);
         return false;
     }
+    return true;
+}
+
+// Whether a file can be made in `folder`, found by making one: permission bits and access lists
+// alike are answered by the system that enforces them.
+bool CanWriteIn(const std::filesystem::path& folder)
+{
+    std::string probe;
+    int error = 0;
+    const int fd = CreateBeside((folder / ".vantrolix-report").string(), probe, error);
+    if (fd < 0)
+        return false;
+    CloseFile(fd);
+    RemoveFile(probe);
     return true;
 }
 
@@ -69,7 +75,7 @@ CTestReport::Printer TestOutput::Printer()
 int TestOutput::Finish(const CTestReport& report, const std::string& junitPath)
 {
     int status = report.Failed() == 0 ? 0 : 1;
-    if (g_stopTests) {
+    if (CatchStopRequests()) {
         PrintError("stopped before the end");
         status = 1;
     }
@@ -101,7 +107,7 @@ bool TestOutput::CheckReportPath(const std::string& path, std::string& error)
         return false;
     }
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    if (!fs::is_directory(folder, ec) || access(folder.c_str(), W_OK) != 0) {
+    if (!fs::is_directory(folder, ec) || !CanWriteIn(folder)) {
         error = "cannot write a report in " + folder.string() + ": no such folder, or no permission";
         return false;
     }
@@ -134,11 +140,5 @@ int TestOutput::EndRecording(SessionWriter& recorder, int status)
 
 const std::atomic<bool>& TestOutput::CatchStop()
 {
-    struct sigaction action {};
-    action.sa_handler = StopTests;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
-    return g_stopTests;
+    return CatchStopRequests();
 }

@@ -1,28 +1,16 @@
 #include "log/session_export.h"
 
-#include "log/file_writes.h"
 #include "log/printable_text.h"
+#include "log/session_files.h"
 #include "log/session_format.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
-
-mode_t NewFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
 
 } // namespace
 
@@ -38,21 +26,19 @@ ExportFormat ExportFormatFor(const std::string& path)
 bool SaveRows(const std::string& path, std::span<const SessionRow* const> rows, std::string& error)
 {
     const ExportFormat format = ExportFormatFor(path);
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
+    std::string temporary;
+    int failure = 0;
+    const int fd = CreateBeside(path, temporary, failure);
     if (fd < 0) {
-        error = "cannot create a file beside " + PrintableText(path) + ": " + std::strerror(errno);
+        error = "cannot create a file beside " + PrintableText(path) + ": " + ErrorText(failure);
         return false;
     }
-    int failure = 0;
     const auto fail = [&](const char* what) {
-        error = std::string(what) + " " + PrintableText(path) + ": " + std::strerror(failure ? failure : errno);
-        ::close(fd);
-        ::unlink(temporary.c_str());
+        error = std::string(what) + " " + PrintableText(path) + ": " + ErrorText(failure);
+        CloseFile(fd);
+        RemoveFile(temporary);
         return false;
     };
-    if (::fchmod(fd, NewFileMode()) != 0)
-        return fail("cannot set the permissions of");
 
     std::string text = format == ExportFormat::Csv ? std::string(kCsvTitles) : std::string(kSessionTitles) + '\n';
     for (const SessionRow* row : rows) {
@@ -68,16 +54,18 @@ bool SaveRows(const std::string& path, std::span<const SessionRow* const> rows, 
     }
     if (!WriteAllBytes(fd, text, failure))
         return fail("cannot write");
-    if (::fsync(fd) != 0)
+    if (!SyncFile(fd)) {
+        failure = errno;
         return fail("cannot write");
-    if (::close(fd) != 0) {
-        error = "cannot write " + PrintableText(path) + ": " + std::strerror(errno);
-        ::unlink(temporary.c_str());
+    }
+    if (!CloseFile(fd)) {
+        error = "cannot write " + PrintableText(path) + ": " + ErrorText(errno);
+        RemoveFile(temporary);
         return false;
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot save as " + PrintableText(path) + ": " + std::strerror(errno);
-        ::unlink(temporary.c_str());
+    if (!MoveIntoPlace(temporary, path, failure)) {
+        error = "cannot save as " + PrintableText(path) + ": " + ErrorText(failure);
+        RemoveFile(temporary);
         return false;
     }
     return true;

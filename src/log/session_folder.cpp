@@ -3,11 +3,7 @@
 #include "log/printable_text.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <ctime>
-
-#include <pwd.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -18,23 +14,7 @@ constexpr std::string_view kSuffix = ".tsv";
 // "2026-12-07T13-04-56"
 constexpr std::string_view kStampShape = "dddd-dd-ddTdd-dd-dd";
 
-fs::path HomeFolder()
-{
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-    if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir)
-        return user->pw_dir;
-    return fs::current_path();
-}
-
 } // namespace
-
-fs::path DefaultSessionFolder()
-{
-    const char* state = std::getenv("XDG_STATE_HOME");
-    const fs::path base = state && fs::path(state).is_absolute() ? fs::path(state) : HomeFolder() / ".local" / "state";
-    return base / "vantrolix" / "sessions";
-}
 
 std::string SessionFileName(std::chrono::system_clock::time_point start, std::string_view port)
 {

@@ -1,6 +1,7 @@
 #include "log/session_row.h"
 
 #include "log/printable_text.h"
+#include "log/utc_offset.h"
 
 #include <array>
 #include <charconv>
@@ -36,16 +37,14 @@ std::optional<int> Digits(std::string_view text, std::size_t pos, std::size_t wi
     return value;
 }
 
-// localtime_r is costly at flood rates and only its offset is wanted: the offset of the last
-// second asked for is kept, per thread.
+// The local time is costly to find at flood rates and only its offset is wanted: the offset of
+// the last second asked for is kept, per thread.
 int LocalOffsetMinutes(std::time_t seconds)
 {
     thread_local std::time_t cachedSecond = -1;
     thread_local int cachedOffset = 0;
     if (seconds != cachedSecond) {
-        std::tm local {};
-        localtime_r(&seconds, &local);
-        cachedOffset = static_cast<int>(local.tm_gmtoff / 60);
+        cachedOffset = static_cast<int>(UtcOffsetSeconds(seconds) / 60);
         cachedSecond = seconds;
     }
     return cachedOffset;

@@ -1,21 +1,15 @@
 #include "log/session_writer.h"
 
-#include "log/file_writes.h"
 #include "log/printable_text.h"
+#include "log/session_files.h"
 #include "log/session_format.h"
 
-#include <cerrno>
-#include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 std::string Describe(const std::string& what, const std::string& path, int error)
 {
-    return what + " " + PrintableText(path) + ": " + std::strerror(error);
+    return what + " " + PrintableText(path) + ": " + ErrorText(error);
 }
 
 // An existing file is continued only when it is a session file: its first line is the titles.
@@ -25,13 +19,9 @@ bool StartsWithTitles(int fd, bool& empty, int& error)
     std::string head(kSessionTitles.size() + 1, '\0');
     std::size_t got = 0;
     while (got < head.size()) {
-        const ssize_t n = ::pread(fd, head.data() + got, head.size() - got, static_cast<off_t>(got));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            error = errno;
+        const long long n = ReadAt(fd, head.data() + got, head.size() - got, static_cast<long long>(got), error);
+        if (n < 0)
             return false;
-        }
         if (n == 0)
             break;
         got += static_cast<std::size_t>(n);
@@ -44,11 +34,12 @@ bool StartsWithTitles(int fd, bool& empty, int& error)
 
 bool EndsWithLineFeed(int fd)
 {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || info.st_size == 0)
+    const long long size = FileSize(fd);
+    if (size <= 0)
         return true;
     char last = 0;
-    return ::pread(fd, &last, 1, info.st_size - 1) == 1 && last == '\n';
+    int error = 0;
+    return ReadAt(fd, &last, 1, size - 1, error) == 1 && last == '\n';
 }
 
 } // namespace
@@ -65,11 +56,10 @@ bool SessionWriter::Open(const std::string& path, OpenMode mode, std::string& er
         return false;
     }
     // Continuing a file needs its first line read.
-    const int access = mode == OpenMode::CreateOrAppend ? O_RDWR : O_WRONLY;
-    const int flags = access | O_APPEND | O_CREAT | O_CLOEXEC | (mode == OpenMode::CreateNew ? O_EXCL : 0);
-    const int fd = ::open(path.c_str(), flags, 0644);
+    int openError = 0;
+    const int fd = OpenForAppend(path, mode == OpenMode::CreateNew, mode == OpenMode::CreateOrAppend, openError);
     if (fd < 0) {
-        error = Describe("cannot create", path, errno);
+        error = Describe("cannot create", path, openError);
         return false;
     }
     std::string start;
@@ -77,7 +67,7 @@ bool SessionWriter::Open(const std::string& path, OpenMode mode, std::string& er
         bool empty = false;
         int readError = 0;
         if (!StartsWithTitles(fd, empty, readError) && !empty) {
-            ::close(fd);
+            CloseFile(fd);
             error = readError ? Describe("cannot read", path, readError)
                               : PrintableText(path) + " exists and is not a session file; it is left as it is";
             return false;
@@ -92,7 +82,7 @@ bool SessionWriter::Open(const std::string& path, OpenMode mode, std::string& er
     }
     int writeError = 0;
     if (!WriteAllBytes(fd, start, writeError)) {
-        ::close(fd);
+        CloseFile(fd);
         error = Describe("cannot write", path, writeError);
         return false;
     }
@@ -145,8 +135,8 @@ void SessionWriter::Close()
     m_thread.join();
     const std::lock_guard lock(m_mutex);
     if (!m_failed)
-        ::fdatasync(m_fd);
-    ::close(m_fd);
+        SyncFile(m_fd);
+    CloseFile(m_fd);
     m_fd = -1;
 }
 

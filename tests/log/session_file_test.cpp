@@ -16,8 +16,9 @@
 #include <sstream>
 #include <thread>
 
+#ifndef _WIN32
 #include <sys/resource.h>
-#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 using std::chrono::system_clock;
@@ -93,6 +94,43 @@ TEST(SessionTime, IsoTextRoundTripsWithItsOffset)
                             "2026-12-07T13:04:56.123+01:00x", "2026-12-07T13:04:5a.123+01:00",
                             "2026-12-07T13:04:56.123Z00:00"})
         EXPECT_FALSE(ParseIsoTime(bad)) << bad;
+}
+
+namespace {
+
+void SetTimeZone(const char* zone)
+{
+#ifdef _WIN32
+    _putenv_s("TZ", zone ? zone : "");
+    _tzset();
+#else
+    if (zone)
+        ::setenv("TZ", zone, 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
+#endif
+}
+
+} // namespace
+
+// Each platform finds the local offset its own way (Windows' struct tm has no offset field).
+TEST(SessionTime, LocalTimeCarriesTheZonesOffsetEastAndWest)
+{
+    const char* saved = std::getenv("TZ");
+    const std::string restore = saved ? saved : "";
+    // 2026-12-07 12:04:56 UTC; the zone names are TZ's own, west of Greenwich counting positive.
+    const auto when = system_clock::time_point(std::chrono::seconds(1'796'645'096));
+    SetTimeZone("IST-5:30");
+    const RowTime east = RowTime::Local(when);
+    SetTimeZone("NST3:30");
+    // One second on: the offset of the second last asked for is kept.
+    const RowTime west = RowTime::Local(when + std::chrono::seconds(1));
+    SetTimeZone(saved ? restore.c_str() : nullptr);
+    EXPECT_EQ(east.offsetMinutes, 330);
+    EXPECT_EQ(FormatIsoTime(east), "2026-12-07T17:34:56.000+05:30");
+    EXPECT_EQ(west.offsetMinutes, -210);
+    EXPECT_EQ(FormatClockTime(west, false), "08:34:57");
 }
 
 TEST(SessionFormat, EveryRowKindRoundTripsOnOneLineOfFiveFields)
@@ -200,9 +238,12 @@ TEST_F(SessionFile, WriterRoundTripsThroughTheFileAndWritesWithoutBeingAsked)
         const auto giveUp = std::chrono::steady_clock::now() + 100 * SessionWriter::kBatchInterval;
         while (writer.RowsWritten() < rows.size() && std::chrono::steady_clock::now() < giveUp)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        const ReadBack back = Read(Slurp(path));
+        const std::string text = Slurp(path);
+        const ReadBack back = Read(text);
         EXPECT_EQ(back.rows, rows);
         EXPECT_TRUE(back.problems.empty());
+        // Lines end alike on every platform; no text mode turned them into CR LF.
+        EXPECT_EQ(text.find('\r'), std::string::npos);
         EXPECT_FALSE(writer.Open(path.string(), SessionWriter::OpenMode::CreateNew, error));
     }
     // A new file is never made over an old one.
@@ -238,7 +279,7 @@ TEST_F(SessionFile, AppendingContinuesASessionAndRefusesAnyOtherFile)
     }
 
     const fs::path notes = m_folder / "notes.txt";
-    std::ofstream(notes) << "my notes\n";
+    std::ofstream(notes, std::ios::binary) << "my notes\n";
     SessionWriter writer;
     EXPECT_FALSE(writer.Open(notes.string(), SessionWriter::OpenMode::CreateOrAppend, error));
     EXPECT_NE(error.find("not a session file"), std::string::npos) << error;
@@ -248,6 +289,8 @@ TEST_F(SessionFile, AppendingContinuesASessionAndRefusesAnyOtherFile)
     EXPECT_NE(error.find("No such file"), std::string::npos) << error;
 }
 
+// A per-process file-size limit stands in for a full disk; Windows has none to set.
+#ifndef _WIN32
 TEST_F(SessionFile, AFailedWriteIsReportedOnceAndTheProducerGoesOn)
 {
     // A file-size limit makes the disk "full" after a few rows, for this process only.
@@ -279,3 +322,4 @@ TEST_F(SessionFile, AFailedWriteIsReportedOnceAndTheProducerGoesOn)
     EXPECT_EQ(writer.Error(), reported);
     EXPECT_LE(fs::file_size(m_folder / "full.tsv"), 4096u);
 }
+#endif

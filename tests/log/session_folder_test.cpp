@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <fstream>
 
-#include <unistd.h>
-
 namespace fs = std::filesystem;
 using std::chrono::system_clock;
 
@@ -53,6 +51,19 @@ TEST(SessionNames, NamedByStartAndPortAndRecognisedOnlyInThatShape)
         EXPECT_FALSE(IsSessionFileName(other)) << other;
 }
 
+#ifdef _WIN32
+TEST(SessionNames, TheDefaultFolderIsInLocalAppData)
+{
+    const wchar_t* saved = _wgetenv(L"LOCALAPPDATA");
+    const std::wstring restore = saved ? saved : L"";
+    _wputenv_s(L"LOCALAPPDATA", L"C:\\Users\\tester\\AppData\\Local");
+    EXPECT_EQ(DefaultSessionFolder(), fs::path(L"C:\\Users\\tester\\AppData\\Local\\Vantrolix\\sessions"));
+    // A relative value is not a place to keep sessions in.
+    _wputenv_s(L"LOCALAPPDATA", L"relative");
+    EXPECT_TRUE(DefaultSessionFolder().is_absolute()) << DefaultSessionFolder();
+    _wputenv_s(L"LOCALAPPDATA", restore.c_str());
+}
+#else
 TEST(SessionNames, TheDefaultFolderFollowsXdgStateHome)
 {
     const char* saved = std::getenv("XDG_STATE_HOME");
@@ -68,6 +79,7 @@ TEST(SessionNames, TheDefaultFolderFollowsXdgStateHome)
     else
         ::unsetenv("XDG_STATE_HOME");
 }
+#endif
 
 TEST_F(SessionFolder, NewFilesInTheSameSecondGetTheirOwnNames)
 {
@@ -130,6 +142,11 @@ TEST_F(SessionFolder, SaveWritesSessionOrCsvAndAFailureKeepsTheOldFile)
     AppendSessionLine(expected, sent);
     AppendSessionLine(expected, quoted);
     EXPECT_EQ(Read(tsv), expected);
+    // Saving again replaces the file in one step (Windows' rename refuses to).
+    ASSERT_TRUE(SaveRows(tsv.string(), std::vector<const SessionRow*>{&sent}, error)) << error;
+    std::string shorter = std::string(kSessionTitles) + '\n';
+    AppendSessionLine(shorter, sent);
+    EXPECT_EQ(Read(tsv), shorter);
 
     const fs::path csv = m_folder / "capture.CSV";
     ASSERT_TRUE(SaveRows(csv.string(), rows, error)) << error;
