@@ -4,7 +4,6 @@
 #include "log/session_files.h"
 #include "log/session_format.h"
 
-
 namespace {
 
 std::string Describe(const std::string& what, const std::string& path, int error)
