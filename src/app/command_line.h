@@ -8,6 +8,7 @@
 struct CommandLine {
     std::optional<std::string> port;          // --port NAME: this run only, not stored
     std::optional<std::string> simulateModel; // --simulate [MODEL]
+    std::optional<std::string> openFile;      // --open FILE: a saved session, read-only, no port
 };
 
 struct CommandLineParse {
