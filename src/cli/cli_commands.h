@@ -15,3 +15,4 @@ void AddDecodeCommand(CLI::App& app, CliResult& result);
 void AddCatalogueCommand(CLI::App& app, CliResult& result);
 void AddSimulateCommand(CLI::App& app, CliResult& result);
 void AddMonitorCommand(CLI::App& app, CliResult& result);
+void AddSessionCommand(CLI::App& app, CliResult& result);

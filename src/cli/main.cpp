@@ -16,6 +16,7 @@ int main(int argc, char** argv)
     AddCatalogueCommand(app, result);
     AddSimulateCommand(app, result);
     AddMonitorCommand(app, result);
+    AddSessionCommand(app, result);
 
     try {
         app.parse(argc, argv);

@@ -1,4 +1,5 @@
 #include "cli_commands.h"
+#include "monitor_record.h"
 
 #include "protocol/command_packet.h"
 #include "protocol/command_text_parser.h"
@@ -29,22 +30,27 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::seconds kAnswerGrace{1};
 
 // Prints each log row as one tab-separated line the moment it arrives; port events go to
-// standard error, so standard output holds rows only.
+// standard error, so standard output holds rows only. The session record, if any, gets them all.
 class ConsoleRowSink : public IRowSink {
 public:
-    explicit ConsoleRowSink(std::string port) : m_port(std::move(port)) {}
+    ConsoleRowSink(std::string port, MonitorRecord& record) : m_port(std::move(port)), m_record(record) {}
 
     void LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
                    bool checksumError) override
     {
-        Print(MakePacketRow(when, frame, payload, checksumError));
+        const LogRow row = MakePacketRow(when, frame, payload, checksumError);
+        Print(row);
+        m_record.Received(when, row);
     }
     void ReportLineError(Clock::time_point when, std::uint32_t flags) override
     {
-        Print(MakeLineErrorRow(when, flags));
+        const LogRow row = MakeLineErrorRow(when, flags);
+        Print(row);
+        m_record.Received(when, row);
     }
     void OnPortEvent(Clock::time_point, PortEvent event) override
     {
+        m_record.Port(event == PortEvent::DeviceGone ? PortEventKind::DeviceGone : PortEventKind::Reopened);
         if (event == PortEvent::DeviceGone)
             std::fprintf(stderr, "vantrolix-cli: the device on %s has gone; waiting for it to come back\n", m_port.c_str());
         else
@@ -61,12 +67,14 @@ private:
     }
 
     std::string m_port;
+    MonitorRecord& m_record;
 };
 
 struct MonitorOptions {
     std::string port;
     std::vector<std::string> sends;
     std::optional<double> seconds;
+    std::optional<std::string> logFile;
 };
 
 bool IsBlank(const std::string& text)
@@ -76,7 +84,7 @@ bool IsBlank(const std::string& text)
 
 // Sends a command typed like the "Command Data" field; a failed write is reported, and the port's
 // error state cleared so that the next command can go.
-void Send(CSerialPort& port, const std::string& text)
+void Send(CSerialPort& port, MonitorRecord& record, const std::string& text)
 {
     if (IsBlank(text))
         return;
@@ -84,7 +92,9 @@ void Send(CSerialPort& port, const std::string& text)
     packet.SetCommand(ParseCommandText(text));
     const CountedBytes& encoded = packet.GetEncoded();
     std::size_t done = 0;
-    if (!port.Write(encoded.Data(), encoded.Count(), &done)) {
+    const bool written = port.Write(encoded.Data(), encoded.Count(), &done);
+    record.Sent(encoded, packet.GetCommand(), written && done == encoded.Count());
+    if (!written) {
         port.ClearErrors(nullptr);
         std::fprintf(stderr, "vantrolix-cli: RS232 Transmit Error\n");
     }
@@ -92,7 +102,7 @@ void Send(CSerialPort& port, const std::string& text)
 
 // Sends each line of standard input until it ends or the deadline passes. True at the end of
 // the input.
-bool SendInputLines(CSerialPort& port, std::optional<Clock::time_point> deadline)
+bool SendInputLines(CSerialPort& port, MonitorRecord& record, std::optional<Clock::time_point> deadline)
 {
     std::string pending;
     char buffer[4096];
@@ -112,12 +122,12 @@ bool SendInputLines(CSerialPort& port, std::optional<Clock::time_point> deadline
             if (n < 0 && errno == EINTR)
                 continue;
             if (!pending.empty())
-                Send(port, pending);
+                Send(port, record, pending);
             return true;
         }
         pending.append(buffer, static_cast<std::size_t>(n));
         for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
-            Send(port, pending.substr(0, end));
+            Send(port, record, pending.substr(0, end));
             pending.erase(0, end + 1);
         }
     }
@@ -125,12 +135,20 @@ bool SendInputLines(CSerialPort& port, std::optional<Clock::time_point> deadline
 
 int RunMonitor(const MonitorOptions& options)
 {
+    MonitorRecord record;
+    std::string error;
+    if (options.logFile && !record.Open(*options.logFile, options.port, error)) {
+        std::fprintf(stderr, "vantrolix-cli: %s\n", error.c_str());
+        return 1;
+    }
     CSerialPort port;
     if (!port.Open(options.port, std::string(kDeviceLineSettings))) {
+        record.Port(PortEventKind::CouldNotOpen, port.GetOpenError());
         std::fprintf(stderr, "vantrolix-cli: cannot open %s: %s\n", options.port.c_str(), port.GetOpenError().c_str());
         return 1;
     }
-    ConsoleRowSink sink(options.port);
+    record.Port(PortEventKind::Opened);
+    ConsoleRowSink sink(options.port, record);
     ReceiveWorker worker(port, sink);
     worker.Start();
 
@@ -138,8 +156,8 @@ int RunMonitor(const MonitorOptions& options)
     if (options.seconds)
         deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*options.seconds));
     for (const std::string& text : options.sends)
-        Send(port, text);
-    const bool inputEnded = SendInputLines(port, deadline);
+        Send(port, record, text);
+    const bool inputEnded = SendInputLines(port, record, deadline);
     if (inputEnded && deadline)
         std::this_thread::sleep_until(*deadline);
     else if (inputEnded)
@@ -148,6 +166,7 @@ int RunMonitor(const MonitorOptions& options)
     worker.RequestStop();
     port.Close();
     worker.Join();
+    record.Port(PortEventKind::Closed);
     return 0;
 }
 
@@ -163,6 +182,9 @@ void AddMonitorCommand(CLI::App& app, CliResult& result)
     cmd->add_option("--seconds", options->seconds,
                     "stop after this many seconds (otherwise a second after standard input ends)")
         ->check(CLI::PositiveNumber);
+    cmd->add_option("--log", options->logFile,
+                    "record the session to FILE as well (continues a session file; never overwrites another file)")
+        ->type_name("FILE");
     cmd->footer("Each line typed on standard input is sent as a command. Rows are printed as\n"
                 "HH:MM:SS<TAB>Encoded<TAB>Data<TAB>Description; line errors put their text in Encoded.");
     cmd->callback([options, &result] { result.exitCode = RunMonitor(*options); });
