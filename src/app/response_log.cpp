@@ -49,7 +49,8 @@ bool CResponseLog::IsShown(const Entry& entry, bool showSent)
 
 void CResponseLog::BeginBatch()
 {
-    m_followEnd = m_grid.IsCellVisible(m_grid.GetRowCount() - 1, 0);
+    // Only the row counts: scrolled right to read a long description, the log still follows.
+    m_followEnd = m_grid.IsCellVisible(m_grid.GetRowCount() - 1, m_grid.GetTopLeftScrolledCell().col);
     m_added = 0;
 }
 
@@ -96,7 +97,7 @@ void CResponseLog::EndBatch()
     Trim();
     m_grid.AutoSizeColumns(0);
     if (m_followEnd)
-        m_grid.EnsureVisible(m_grid.GetRowCount() - 1, 0);
+        m_grid.EnsureVisible(m_grid.GetRowCount() - 1, m_grid.GetTopLeftScrolledCell().col);
     m_grid.InvalidateAll();
 }
 
@@ -164,7 +165,7 @@ void CResponseLog::Redraw(bool shownBefore)
 void CResponseLog::Clear()
 {
     m_entries.clear();
+    // The columns keep their widths until the next row sizes them.
     m_grid.SetRowCount(m_grid.GetFixedRowCount());
-    m_grid.AutoSizeColumns(0);
     m_grid.InvalidateAll();
 }

@@ -142,6 +142,7 @@ void CVantrolixDlg::OnInitDialog()
 
 void CVantrolixDlg::OpenPort()
 {
+    m_openRetry.Stop();
     m_port.Close();
     if (m_port.Open(m_portName, std::string(kDeviceLineSettings))) {
         RecordPort(PortEventKind::Opened);
@@ -149,7 +150,19 @@ void CVantrolixDlg::OpenPort()
     } else {
         RecordPort(PortEventKind::CouldNotOpen, m_port.GetOpenError());
         ShowPortState(" (could not open port)", QString::fromStdString(m_port.GetOpenError()));
+        m_openRetry.Start();
     }
+}
+
+bool CVantrolixDlg::RetryOpen()
+{
+    if (m_port.IsOpen())
+        return true;
+    if (!m_port.Open(m_portName, std::string(kDeviceLineSettings)))
+        return false;
+    RecordPort(PortEventKind::Opened);
+    ShowPortState(" (port open)");
+    return true;
 }
 
 void CVantrolixDlg::ShowPortState(const QString& state, const QString& reason)
@@ -197,7 +210,9 @@ void CVantrolixDlg::SendDeviceIdQuery()
 
 void CVantrolixDlg::TransmitPacket(const CCommandPacket& packet)
 {
-    const CountedBytes& encoded = packet.GetEncoded();
+    // A copy: the pump hook runs events while the write waits, and a row handled meanwhile (a
+    // Device ID answer, the builder) may set a new command into the packet being written.
+    const CountedBytes encoded = packet.GetEncoded();
     if (encoded.Empty() || !m_port.IsOpen())
         return;
     std::size_t written = 0;
@@ -220,8 +235,14 @@ void CVantrolixDlg::OnSetup()
     dlg.SetPortName(QString::fromStdString(m_portName));
     if (dlg.exec() != QDialog::Accepted)
         return;
-    m_portName = dlg.GetPortName().toStdString();
-    m_setting.Write(dlg.GetPortName());
+    const std::string chosen = dlg.GetPortName().toStdString();
+    // A port given for this run only (a simulated device's pseudo-terminal, --port) is not the
+    // user's choice: stored, the next start would open whatever has that name by then.
+    if (!m_portOverride || chosen != m_portName) {
+        m_setting.Write(dlg.GetPortName());
+        m_portOverride.reset();
+    }
+    m_portName = chosen;
     OpenPort();
 }
 
@@ -279,6 +300,7 @@ void CVantrolixDlg::OnPowerBroadcast(unsigned event)
 {
     switch (event) {
     case PBT_APMQUERYSUSPEND:
+        m_openRetry.Stop();
         m_port.Close();
         break;
     case PBT_APMRESUMECRITICAL:
@@ -312,6 +334,7 @@ void CVantrolixDlg::reject()
 
 void CVantrolixDlg::StopReceiving()
 {
+    m_openRetry.Stop();
     const bool wasOpen = m_port.IsOpen();
     if (m_worker) {
         m_worker->RequestStop();
