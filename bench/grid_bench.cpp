@@ -1,7 +1,8 @@
 // The response log's grid at 1,000, 100,000 and 1,000,000 rows: the work for each appended row
 // as the main window does it, one full repaint of the visible area, finding the cell under a
 // point, Select All, copying everything selected, one step of a drag that extends the selection
-// over all rows, and the memory a row takes.
+// over all rows, the memory a row takes, and the log's scrollback trim (the oldest hundredth of
+// the rows deleted at once, the columns sized again).
 //
 //   build/bin/vantrolix_grid_bench
 #include "grid/grid_ctrl.h"
@@ -138,6 +139,28 @@ void BM_AppendRow(benchmark::State& state)
     state.counters["rows"] = rows;
 }
 
+void BM_ScrollbackTrim(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    const int leaving = rows / 100;
+    LogGrid& log = GridOf(rows);
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int i = 0; i < leaving; ++i) {
+            const int n = log.grid.GetRowCount();
+            log.grid.SetRowCount(n + 1);
+            for (int c = 0; c < 4; ++c)
+                log.grid.SetItemText(n, c, log.texts.Row(n, c));
+        }
+        // The new rows are measured as their batches are added, not by the trim.
+        log.grid.AutoSizeColumns(0);
+        state.ResumeTiming();
+        log.grid.DeleteRows(log.grid.GetFixedRowCount(), leaving);
+        log.grid.AutoSizeColumns(0);
+    }
+    state.counters["rows_deleted"] = leaving;
+}
+
 void BM_FullRepaint(benchmark::State& state)
 {
     const int rows = static_cast<int>(state.range(0));
@@ -239,6 +262,7 @@ void BM_MemoryPerRow(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_AppendRow)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScrollbackTrim)->Arg(100000)->Arg(1000000)->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullRepaint)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HitTest)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_SelectAll)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);

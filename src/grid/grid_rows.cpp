@@ -46,9 +46,7 @@ bool CGridCtrl::DeleteRows(int first, int count)
                 cell->m_slot.row = r;
         }
     }
-    m_rowSums.Clear();
-    for (unsigned height : m_rowHeights)
-        m_rowSums.PushBack(height);
+    m_rowSums.Assign(m_rowHeights);
 
     m_selection.RemoveRows(first, count);
     m_previousSelection.RemoveRows(first, count);

@@ -11,6 +11,8 @@ class CPrefixSums {
 public:
     std::size_t Size() const { return m_tree.size() - 1; }
     void PushBack(std::int64_t value);
+    // Replaces every value at once, in O(n).
+    void Assign(const std::vector<unsigned>& values);
     // Keeps the first n values.
     void Truncate(std::size_t n) { m_tree.resize(n + 1); }
     void Clear() { Truncate(0); }
