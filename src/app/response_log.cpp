@@ -7,8 +7,8 @@
 namespace {
 
 constexpr const char* kSentMark = "Sent: ";
-constexpr COLORREF kSentBackground = RGB(0xFF, 0xF4, 0xD6);
-constexpr COLORREF kNoteBackground = RGB(0xFF, 0xE0, 0xE0);
+constexpr COLORREF kSentText = RGB(0x1F, 0x4E, 0xA8);
+constexpr COLORREF kNoteText = RGB(0xB0, 0x20, 0x20);
 
 } // namespace
 
@@ -85,7 +85,7 @@ void CResponseLog::Show(const Entry& entry, const SessionRow& row)
     m_grid.SetItemText(n, 3, row.description);
     if (entry.note || entry.direction == RowDirection::Sent) {
         for (int c = 0; c < 4; ++c)
-            m_grid.SetItemBackColour(n, c, entry.note ? kNoteBackground : kSentBackground);
+            m_grid.SetItemTextColour(n, c, entry.note ? kNoteText : kSentText);
     }
     ++m_added;
 }
