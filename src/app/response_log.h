@@ -37,7 +37,7 @@ public:
     void AddNote(const std::string& text);
     void EndBatch();
 
-    // Every data row goes; the header stays.
+    // Every data row goes; the header stays, and the columns keep their widths until the next row.
     void Clear();
 
     // Rows kept, shown or not.

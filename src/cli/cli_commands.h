@@ -16,3 +16,5 @@ void AddCatalogueCommand(CLI::App& app, CliResult& result);
 void AddSimulateCommand(CLI::App& app, CliResult& result);
 void AddMonitorCommand(CLI::App& app, CliResult& result);
 void AddSessionCommand(CLI::App& app, CliResult& result);
+void AddRunCommand(CLI::App& app, CliResult& result);
+void AddSweepCommand(CLI::App& app, CliResult& result);

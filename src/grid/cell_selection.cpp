@@ -89,12 +89,16 @@ void CCellSelection::Clip(int rows, int columns)
 
 void CCellSelection::RemoveRows(int first, int count)
 {
-    const int last = first + count;
+    const int end = first + count;
+    // A row's new index: rows above stay, rows below move up, removed rows close the gap.
+    const auto moved = [&](int row) { return row < first ? row : row >= end ? row - count : first; };
     std::vector<CGridCellRange> kept;
     for (CGridCellRange b : m_blocks) {
-        // What is left of a block is one run of rows once the rows below have moved up.
-        b.minRow = b.minRow < first ? b.minRow : std::max(b.minRow, last) - count;
-        b.maxRow = b.maxRow >= last ? b.maxRow - count : std::min(b.maxRow, first - 1);
+        if (b.minRow >= first && b.maxRow < end)
+            continue;
+        b.minRow = moved(b.minRow);
+        // The last row kept of a block that ends among the removed rows is the one above them.
+        b.maxRow = b.maxRow < end && b.maxRow >= first ? first - 1 : moved(b.maxRow);
         if (!IsEmptyBlock(b))
             kept.push_back(b);
     }

@@ -2,47 +2,50 @@
 
 #include <algorithm>
 
-// Removing rows renumbers every row after them: the cells' own slots, the selection, the focus
-// and the queue of cells waiting to be measured all move up by `count`.
+// Removing rows renumbers every row after them: the cell objects' slots, the selection, the
+// focus and the queue of cells waiting to be measured all move up by `count`. The rows' storage
+// moves up in one pass, whatever the number of rows removed: a log trims its oldest rows in
+// batches.
 bool CGridCtrl::DeleteRows(int first, int count)
 {
     if (count == 0)
         return true;
     if (count < 0 || first < m_fixedRowCount || first > m_rowCount - count)
         return false;
-    const int last = first + count; // the first row that stays below the removed ones
+    const int end = first + count;
     const auto index = [](int n) { return static_cast<std::size_t>(n); };
     const auto moved = [&](const CGridCellId& cell) {
         if (cell.row < first)
             return cell;
-        return cell.row >= last ? CGridCellId(cell.row - count, cell.col) : CGridCellId();
+        return cell.row >= end ? CGridCellId(cell.row - count, cell.col) : CGridCellId();
     };
 
     ForgetTopLeft();
     HideTitleTip();
     // Rows above the view leave it where it was: the scroll position drops by their height.
     const int topPixel = GetScrollPosition(SB_VERT);
-    const std::int64_t removedTop = m_rowSums.Prefix(index(last)) - m_rowSums.Prefix(index(first));
-    const bool aboveView = m_rowSums.Prefix(index(last)) - m_rowSums.Prefix(index(m_fixedRowCount)) <= topPixel;
+    const std::int64_t removedTop = m_rowSums.Prefix(index(end)) - m_rowSums.Prefix(index(first));
+    const bool aboveView = m_rowSums.Prefix(index(end)) - m_rowSums.Prefix(index(m_fixedRowCount)) <= topPixel;
 
-    for (int r = first; r < last; ++r) {
+    for (int r = first; r < end; ++r) {
         Row& cells = m_rows[index(r)];
-        for (int c = 0; c < m_columnCount; ++c) {
+        for (int c = 0; c < cells.Columns(); ++c) {
             if (CGridCellBase* cell = cells.Object(c)) {
                 UncountCell(cell->m_slot.extent, c);
                 cells.SetObject(c, nullptr);
                 delete cell;
-            } else if (HoldsPlainCell(r, c)) {
+            } else if (cells.At(c).format != Row::kNoCell) {
                 UncountCell(cells.At(c).extent, c);
             }
         }
     }
-    m_rows.erase(m_rows.begin() + first, m_rows.begin() + last);
-    m_rowHeights.erase(m_rowHeights.begin() + first, m_rowHeights.begin() + last);
+    m_rows.erase(m_rows.begin() + first, m_rows.begin() + end);
+    m_rowHeights.erase(m_rowHeights.begin() + first, m_rowHeights.begin() + end);
     m_rowCount -= count;
     for (int r = first; r < m_rowCount; ++r) {
-        for (int c = 0; c < m_columnCount; ++c) {
-            if (CGridCellBase* cell = m_rows[index(r)].Object(c))
+        const Row& cells = m_rows[index(r)];
+        for (int c = 0; c < cells.Columns(); ++c) {
+            if (CGridCellBase* cell = cells.Object(c))
                 cell->m_slot.row = r;
         }
     }
