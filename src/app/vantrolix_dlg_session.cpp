@@ -110,10 +110,18 @@ void CVantrolixDlg::LoadReviewFile()
 
     std::ifstream in(*m_reviewFile, std::ios::binary);
     m_log->BeginBatch();
+    // A long recording is taken in batches, so the scrollback keeps the memory bounded as it loads.
+    std::size_t rows = 0;
+    const auto add = [this, &rows](SessionRow&& row) {
+        m_log->Add(row);
+        if (++rows % 65536 == 0) {
+            m_log->EndBatch();
+            m_log->BeginBatch();
+        }
+    };
     if (!in) {
         m_log->AddNote("Cannot open " + PrintableText(*m_reviewFile) + ": " + std::strerror(errno));
-    } else if (!ReadSession(in, {[this](SessionRow&& row) { m_log->Add(row); },
-                                 [this](SessionProblem&& problem) { m_log->AddNote("Line not read, " + problem.Text()); }})) {
+    } else if (!ReadSession(in, {add, [this](SessionProblem&& problem) { m_log->AddNote("Line not read, " + problem.Text()); }})) {
         m_log->AddNote("Reading " + PrintableText(*m_reviewFile) + " failed part way");
     }
     m_log->EndBatch();

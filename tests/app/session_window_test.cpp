@@ -251,3 +251,23 @@ TEST_F(SessionWindow, AReopenedSessionIsShownReadOnlyWithItsBadLinesNamed)
     Grid().SelectRange(2, 0, 2, 3, false, true);
     EXPECT_TRUE(Grid().IsEditCopyEnabled());
 }
+
+TEST_F(SessionWindow, AReopenedRecordingKeepsToTheScrollback)
+{
+    Set("Log/Scrollback", 5);
+    std::string text(kSessionTitles);
+    text += '\n';
+    const auto when = std::chrono::system_clock::now();
+    // More rows than one loading batch.
+    for (int i = 0; i < 70'000; ++i)
+        AppendSessionLine(text, ReceivedRow(when, {"", "1, 2", std::to_string(i), ""}));
+    const std::string path = settings.filePath("long.tsv").toStdString();
+    std::ofstream(path, std::ios::binary) << text;
+
+    dlg = std::make_unique<CVantrolixDlg>(CPortSetting(SettingsFile()), device.SlavePath());
+    dlg->SetReviewFile(path);
+    dlg->show();
+    EXPECT_LE(dlg->Log()->KeptRows(), 5u);
+    ASSERT_GE(Grid().GetRowCount(), 2);
+    EXPECT_EQ(Cell(Grid().GetRowCount() - 1, 2), "69999");
+}
