@@ -1,9 +1,9 @@
 #include "cli_commands.h"
 #include "console_output.h"
+#include "console_platform.h"
 
 #include <CLI/CLI.hpp>
 
-#include <csignal>
 #include <string>
 
 namespace {
@@ -28,23 +28,31 @@ bool IsCommand(CLI::App& app, const std::string& name)
 
 int main(int argc, char** argv)
 {
-    // A reader that closes the pipe makes writes fail with EPIPE, which ends the run quietly;
-    // the signal would end it before a monitored port got its line settings back.
-    std::signal(SIGPIPE, SIG_IGN);
+    PrepareStandardStreams();
 
     CLI::App app{"Vantrolix console tool: encode, decode and describe RS-232 device packets; list the device catalogue;\n"
+#if VANTROLIX_SIMULATOR
                  "simulate a device, monitor a port, and run test scripts and conformance sweeps on a device",
+#else
+                 "monitor a port",
+#endif
                  "vantrolix-cli"};
     app.require_subcommand(1);
     CliResult result;
     AddEncodeCommand(app, result);
     AddDecodeCommand(app, result);
     AddCatalogueCommand(app, result);
+#if VANTROLIX_SIMULATOR
     AddSimulateCommand(app, result);
+#endif
     AddMonitorCommand(app, result);
+#if VANTROLIX_SESSION_FILES
     AddSessionCommand(app, result);
+#endif
+#if VANTROLIX_SCRIPTS
     AddRunCommand(app, result);
     AddSweepCommand(app, result);
+#endif
 
     const std::string hint = "run \"vantrolix-cli --help\" for the commands and their options";
     if (argc < 2) {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "log/session_row.h"
-#include "log/session_writer.h"
 
 #include <string>
 
 class CountedBytes;
+
+#if VANTROLIX_SESSION_FILES
+#include "log/session_writer.h"
 
 // The session file of `monitor --log FILE`: every row the monitor prints, each command it sends
 // and each port event, in the window's session format. Does nothing until opened.
@@ -26,3 +28,18 @@ private:
     SessionWriter m_writer;
     std::string m_port;
 };
+#else
+// Session files are written with POSIX files; here the monitor records nothing and --log says so.
+class MonitorRecord {
+public:
+    bool Open(const std::string&, std::string, std::string& error)
+    {
+        error = "--log: session files are not written on this platform yet";
+        return false;
+    }
+    void Received(std::chrono::system_clock::time_point, const LogRow&) {}
+    void Sent(const CountedBytes&, const CountedBytes&, bool) {}
+    void Port(PortEventKind, const std::string& = {}) {}
+    void Close() {}
+};
+#endif

@@ -15,9 +15,8 @@ void CPrefixSums::Assign(const std::vector<unsigned>& values)
     m_tree.assign(values.size() + 1, 0);
     for (std::size_t i = 1; i < m_tree.size(); ++i) {
         m_tree[i] += values[i - 1];
-        // Each node passes its sum on to the one node above it that covers it.
-        if (const std::size_t up = i + LowBit(i); up < m_tree.size())
-            m_tree[up] += m_tree[i];
+        if (const std::size_t parent = i + LowBit(i); parent < m_tree.size())
+            m_tree[parent] += m_tree[i];
     }
 }
 

@@ -26,7 +26,7 @@ std::size_t NaiveSearch(const std::vector<int>& v, std::int64_t target, bool str
 
 } // namespace
 
-TEST(PrefixSums, AgreeWithPlainSumsThroughAppendsChangesAndCuts)
+TEST(PrefixSums, AgreeWithPlainSumsThroughAppendsChangesCutsAndRebuilds)
 {
     std::mt19937 rng(7);
     std::vector<int> values;
@@ -48,7 +48,7 @@ TEST(PrefixSums, AgreeWithPlainSumsThroughAppendsChangesAndCuts)
             values.resize(n);
             sums.Truncate(n);
         } else {
-            // Rows gone from the front, as the log's scrollback drops them: everything anew.
+            // The first values go (the oldest rows of a log) and the sums start again.
             values.erase(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(rng() % (values.size() + 1)));
             sums.Assign(std::vector<unsigned>(values.begin(), values.end()));
         }
