@@ -12,10 +12,10 @@ struct CliRun {
     std::string out; // standard output and standard error together
 };
 
-inline CliRun RunCli(const std::string& arguments)
+// Runs a shell command line and collects what it writes to standard output.
+inline CliRun RunShellCommand(const std::string& command)
 {
     CliRun run;
-    const std::string command = std::string("'") + VANTROLIX_CLI_PATH + "' " + arguments + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)
         return run;
@@ -26,6 +26,11 @@ inline CliRun RunCli(const std::string& arguments)
     const int status = ::pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+inline CliRun RunCli(const std::string& arguments)
+{
+    return RunShellCommand(std::string("'") + VANTROLIX_CLI_PATH + "' " + arguments + " 2>&1");
 }
 
 inline std::vector<std::string> Lines(const std::string& text)
