@@ -36,7 +36,7 @@ void OnNextModal(std::function<void(QDialog&)> act)
 TEST_F(MainWindowTest, StartUpEncodesTheQuerySetsUpTheLogAndAsksTheDevice)
 {
     Start();
-    EXPECT_EQ(dlg->windowTitle(), "Vantrolix v0.10");
+    EXPECT_EQ(dlg->windowTitle(), QString("Vantrolix v") + kVantrolixVersion);
     EXPECT_EQ(Edit(1017)->text(), "20 20");
     EXPECT_EQ(Edit(1018)->text(), "1, 20, 20, 2, 215");
     EXPECT_EQ(Edit(1024)->text(), QString::fromStdString(DescribeCommand(CountedBytes{20, 20})));
