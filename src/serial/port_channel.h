@@ -2,6 +2,7 @@
 
 #include "serial/line_counters.h"
 #include "serial/line_settings.h"
+#include "serial/received_items.h"
 
 #include <chrono>
 #include <cstddef>
@@ -10,50 +11,48 @@
 #include <span>
 #include <string>
 
-// One opened device node with everything the operating system needs for it: the descriptor, set
-// up for the line, and a wake-up event that ends every wait at once when the port is closed. It
-// keeps the platform's calls out of the port's logic.
+// What an opened port needs from the system it lives on: waiting for input or room, moving
+// bytes, and a wake-up that ends every wait at once when the port is closed. Each kind of port
+// (a local device node, a network gateway) has its own channel; the port's logic above sees only
+// this.
 class CPortChannel {
 public:
     using Clock = std::chrono::steady_clock;
 
     enum class Wait { Ready, TimedOut, Woken, Gone };
     struct Transfer {
-        std::size_t count = 0; // bytes moved
+        std::size_t count = 0; // bytes moved over the channel (for reads: before decoding)
         bool wouldBlock = false;
         bool gone = false; // the device has vanished or failed for good
     };
 
-    // Opens the node exclusively and applies the settings over its present ones. On failure
-    // nothing stays open and reason holds the text for the user.
-    static std::unique_ptr<CPortChannel> Open(const std::string& portName, const std::string& path,
-                                              const LineSettings& settings, std::string& reason);
-    ~CPortChannel();
+    // Hooks a port may give its channels; a channel uses those that apply to it.
+    struct Options {
+        // Driver line counters for a local device; none means the driver's own.
+        LineCounterReader counterReader;
+    };
+
+    // Opens the port the name stands for, with the channel its name calls for, and applies the
+    // settings. On failure nothing stays open and reason holds the text for the user.
+    static std::unique_ptr<CPortChannel> Open(const std::string& portName, const LineSettings& settings,
+                                              const Options& options, std::string& reason);
+    virtual ~CPortChannel() = default;
     CPortChannel(const CPortChannel&) = delete;
     CPortChannel& operator=(const CPortChannel&) = delete;
 
-    Wait WaitReadable(Clock::time_point deadline) const;
-    Wait WaitWritable(Clock::time_point deadline) const;
-    Transfer ReadSome(std::span<std::uint8_t> buffer) const;
-    Transfer WriteSome(std::span<const std::uint8_t> data) const;
+    virtual Wait WaitReadable(Clock::time_point deadline) const = 0;
+    virtual Wait WaitWritable(Clock::time_point deadline) const = 0;
+    // Appends what arrived to items: data bytes, and the line errors the channel knows of at the
+    // place they occurred. One reader at a time.
+    virtual Transfer ReadSome(ReceivedItems& items) = 0;
+    virtual Transfer WriteSome(std::span<const std::uint8_t> data) = 0;
 
     // Ends every present and future wait on this channel; safe from any thread.
-    void Wake() const;
+    virtual void Wake() const = 0;
     // Gives the device back before the object goes; only when no transfer is running.
-    void Release();
-    bool IsReleased() const { return m_fd < 0; }
+    virtual void Release() = 0;
+    virtual bool IsReleased() const = 0;
 
-    int Descriptor() const { return m_fd; }
-    bool ParityNone() const { return m_parityNone; }
-
-    // The counters of the driver, for readers that have none of their own.
-    static bool ReadDriverCounters(int descriptor, LineCounters& counters);
-
-private:
-    CPortChannel(int fd, int wakeFd, bool parityNone) : m_fd(fd), m_wakeFd(wakeFd), m_parityNone(parityNone) {}
-    Wait WaitFor(short events, Clock::time_point deadline) const;
-
-    int m_fd;
-    int m_wakeFd;
-    bool m_parityNone;
+protected:
+    CPortChannel() = default;
 };

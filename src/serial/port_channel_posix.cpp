@@ -1,7 +1,12 @@
-// The POSIX side of the serial port: termios, poll and an eventfd for waking waits.
+// The channel of a local device on POSIX: termios, poll and an eventfd for waking waits.
 
-#include "port_channel.h"
+#include "device_channel.h"
 
+#include "serial/line_errors.h"
+#include "serial/marked_input_parser.h"
+#include "serial/port_name.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -178,18 +183,185 @@ public:
     bool m_exclusive = false;
 };
 
+bool ReadDriverCounters(int descriptor, LineCounters& counters)
+{
+    serial_icounter_struct raw {};
+    if (ioctl(descriptor, TIOCGICOUNT, &raw) != 0)
+        return false;
+    counters.frame = static_cast<std::uint64_t>(raw.frame);
+    counters.parity = static_cast<std::uint64_t>(raw.parity);
+    counters.breaks = static_cast<std::uint64_t>(raw.brk);
+    counters.overrun = static_cast<std::uint64_t>(raw.overrun);
+    counters.bufferOverrun = static_cast<std::uint64_t>(raw.buf_overrun);
+    return true;
+}
+
+// One opened device node: the descriptor, set up for the line, and the eventfd that wakes waits.
+// Line errors come from the kernel's marks in the input, told apart by the driver's counters
+// where it keeps them.
+class CPosixChannel final : public CPortChannel {
+public:
+    CPosixChannel(int fd, int wakeFd, bool parityNone, LineCounterReader counterReader)
+        : m_fd(fd), m_wakeFd(wakeFd), m_parityNone(parityNone), m_counterReader(std::move(counterReader))
+    {
+        if (m_counterReader && !m_counterReader(m_fd, m_counters))
+            m_counterReader = nullptr;
+    }
+    ~CPosixChannel() override { Release(); }
+
+    Wait WaitReadable(Clock::time_point deadline) const override { return WaitFor(POLLIN, deadline); }
+    Wait WaitWritable(Clock::time_point deadline) const override { return WaitFor(POLLOUT, deadline); }
+    Transfer ReadSome(ReceivedItems& items) override;
+    Transfer WriteSome(std::span<const std::uint8_t> data) override;
+    void Wake() const override;
+    void Release() override;
+    bool IsReleased() const override { return m_fd < 0; }
+
+private:
+    Wait WaitFor(short events, Clock::time_point deadline) const;
+    void NoteCounters();
+
+    int m_fd;
+    int m_wakeFd;
+    bool m_parityNone;
+
+    // The read state; one reader at a time.
+    CMarkedInputParser m_parser;
+    LineCounterReader m_counterReader;
+    LineCounters m_counters;
+    std::uint32_t m_markKinds = 0; // what the counters say the next marked byte was
+    std::uint32_t m_lossFlags = 0; // overruns the counters reported, not yet queued
+};
+
+void CPosixChannel::Release()
+{
+    if (m_fd < 0)
+        return;
+    ioctl(m_fd, TIOCNXCL);
+    close(m_fd);
+    close(m_wakeFd);
+    m_fd = m_wakeFd = -1;
+}
+
+void CPosixChannel::Wake() const
+{
+    if (m_wakeFd < 0)
+        return;
+    const std::uint64_t one = 1;
+    // The counter cannot overflow from a handful of wake-ups, and a full counter wakes anyway.
+    [[maybe_unused]] const ssize_t written = write(m_wakeFd, &one, sizeof one);
+}
+
+CPortChannel::Wait CPosixChannel::WaitFor(short events, Clock::time_point deadline) const
+{
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now());
+        const auto wait = std::max(left, std::chrono::nanoseconds::zero());
+        const timespec timeout{static_cast<time_t>(wait.count() / 1'000'000'000),
+                               static_cast<long>(wait.count() % 1'000'000'000)};
+        pollfd fds[2] = {{m_fd, events, 0}, {m_wakeFd, POLLIN, 0}};
+        const int ready = ppoll(fds, 2, &timeout, nullptr);
+        if (ready < 0) {
+            if (MapErrno(errno, Step::Transfer) == Fault::Retry)
+                continue;
+            return Wait::Gone;
+        }
+        if (fds[1].revents != 0)
+            return Wait::Woken;
+        // Input that is still there is read before a hang-up counts.
+        if (fds[0].revents & events)
+            return Wait::Ready;
+        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL))
+            return Wait::Gone;
+        if (ready == 0 && Clock::now() >= deadline)
+            return Wait::TimedOut;
+    }
+}
+
+void CPosixChannel::NoteCounters()
+{
+    LineCounters now;
+    if (!m_counterReader(m_fd, now)) {
+        m_counterReader = nullptr;
+        return;
+    }
+    const LineCounters& was = m_counters;
+    if (now.frame != was.frame)
+        m_markKinds |= CE_FRAME;
+    if (now.parity != was.parity)
+        m_markKinds |= CE_RXPARITY;
+    if (now.breaks != was.breaks)
+        m_markKinds |= CE_BREAK;
+    if (now.overrun != was.overrun)
+        m_lossFlags |= CE_OVERRUN;
+    if (now.bufferOverrun != was.bufferOverrun)
+        m_lossFlags |= CE_RXOVER;
+    m_counters = now;
+}
+
+CPortChannel::Transfer CPosixChannel::ReadSome(ReceivedItems& items)
+{
+    Transfer result;
+    std::uint8_t raw[1024]; // the device's input queue size
+    const ssize_t n = read(m_fd, raw, sizeof raw);
+    if (n == 0) {
+        result.gone = true; // end of file: the other side has hung up
+        return result;
+    }
+    if (n < 0) {
+        if (MapErrno(errno, Step::Transfer) == Fault::Retry)
+            result.wouldBlock = true;
+        else
+            result.gone = true;
+        return result;
+    }
+    result.count = static_cast<std::size_t>(n);
+    if (m_counterReader)
+        NoteCounters();
+    m_parser.Feed(
+        std::span(raw, result.count), [&](std::uint8_t b) { items.push_back(b); },
+        [&](std::uint8_t marked) {
+            // Framing and parity errors look alike in the stream; the counters, where the driver
+            // keeps them, tell them apart.
+            std::uint32_t kind = m_markKinds;
+            if (kind == 0)
+                kind = marked == 0 ? CE_BREAK : m_parityNone ? CE_FRAME : CE_RXPARITY;
+            PushLineError(items, kind | m_lossFlags);
+            m_markKinds = 0;
+            m_lossFlags = 0;
+        });
+    if (m_lossFlags != 0) {
+        PushLineError(items, m_lossFlags);
+        m_lossFlags = 0;
+    }
+    return result;
+}
+
+CPortChannel::Transfer CPosixChannel::WriteSome(std::span<const std::uint8_t> data)
+{
+    Transfer result;
+    const ssize_t n = write(m_fd, data.data(), data.size());
+    if (n > 0)
+        result.count = static_cast<std::size_t>(n);
+    else if (n == 0 || MapErrno(errno, Step::Transfer) == Fault::Retry)
+        result.wouldBlock = true;
+    else
+        result.gone = true;
+    return result;
+}
+
 } // namespace
 
-std::unique_ptr<CPortChannel> CPortChannel::Open(const std::string& portName, const std::string& path,
-                                                 const LineSettings& settings, std::string& reason)
+std::unique_ptr<CPortChannel> OpenDeviceChannel(const std::string& portName, const LineSettings& settings,
+                                                const CPortChannel::Options& options, std::string& reason)
 {
+    const std::string path = DevicePathForPort(portName);
     Acquired node;
     auto fail = [&](Step step) {
         const int err = errno;
         reason = ReasonText(MapErrno(err, step), err, portName, path);
         return nullptr;
     };
-
     node.m_fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (node.m_fd < 0)
         return fail(Step::OpenNode);
@@ -226,109 +398,10 @@ std::unique_ptr<CPortChannel> CPortChannel::Open(const std::string& portName, co
         return fail(Step::Configure);
 
     const bool parityNone = (actual.c_cflag & PARENB) == 0;
-    std::unique_ptr<CPortChannel> channel(new CPortChannel(node.m_fd, node.m_wakeFd, parityNone));
+    auto channel = std::make_unique<CPosixChannel>(node.m_fd, node.m_wakeFd, parityNone,
+                                                   options.counterReader ? options.counterReader
+                                                                         : LineCounterReader(&ReadDriverCounters));
     node.m_fd = node.m_wakeFd = -1;
     node.m_exclusive = false;
     return channel;
-}
-
-CPortChannel::~CPortChannel()
-{
-    Release();
-}
-
-void CPortChannel::Release()
-{
-    if (m_fd < 0)
-        return;
-    ioctl(m_fd, TIOCNXCL);
-    close(m_fd);
-    close(m_wakeFd);
-    m_fd = m_wakeFd = -1;
-}
-
-void CPortChannel::Wake() const
-{
-    if (m_wakeFd < 0)
-        return;
-    const std::uint64_t one = 1;
-    // The counter cannot overflow from a handful of wake-ups, and a full counter wakes anyway.
-    [[maybe_unused]] const ssize_t written = write(m_wakeFd, &one, sizeof one);
-}
-
-CPortChannel::Wait CPortChannel::WaitFor(short events, Clock::time_point deadline) const
-{
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now());
-        const auto wait = std::max(left, std::chrono::nanoseconds::zero());
-        const timespec timeout{static_cast<time_t>(wait.count() / 1'000'000'000),
-                               static_cast<long>(wait.count() % 1'000'000'000)};
-        pollfd fds[2] = {{m_fd, events, 0}, {m_wakeFd, POLLIN, 0}};
-        const int ready = ppoll(fds, 2, &timeout, nullptr);
-        if (ready < 0) {
-            if (MapErrno(errno, Step::Transfer) == Fault::Retry)
-                continue;
-            return Wait::Gone;
-        }
-        if (fds[1].revents != 0)
-            return Wait::Woken;
-        // Input that is still there is read before a hang-up counts.
-        if (fds[0].revents & events)
-            return Wait::Ready;
-        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL))
-            return Wait::Gone;
-        if (ready == 0 && Clock::now() >= deadline)
-            return Wait::TimedOut;
-    }
-}
-
-CPortChannel::Wait CPortChannel::WaitReadable(Clock::time_point deadline) const
-{
-    return WaitFor(POLLIN, deadline);
-}
-
-CPortChannel::Wait CPortChannel::WaitWritable(Clock::time_point deadline) const
-{
-    return WaitFor(POLLOUT, deadline);
-}
-
-CPortChannel::Transfer CPortChannel::ReadSome(std::span<std::uint8_t> buffer) const
-{
-    Transfer result;
-    const ssize_t n = read(m_fd, buffer.data(), buffer.size());
-    if (n > 0)
-        result.count = static_cast<std::size_t>(n);
-    else if (n == 0)
-        result.gone = true; // end of file: the other side has hung up
-    else if (MapErrno(errno, Step::Transfer) == Fault::Retry)
-        result.wouldBlock = true;
-    else
-        result.gone = true;
-    return result;
-}
-
-CPortChannel::Transfer CPortChannel::WriteSome(std::span<const std::uint8_t> data) const
-{
-    Transfer result;
-    const ssize_t n = write(m_fd, data.data(), data.size());
-    if (n > 0)
-        result.count = static_cast<std::size_t>(n);
-    else if (n == 0 || MapErrno(errno, Step::Transfer) == Fault::Retry)
-        result.wouldBlock = true;
-    else
-        result.gone = true;
-    return result;
-}
-
-bool CPortChannel::ReadDriverCounters(int descriptor, LineCounters& counters)
-{
-    serial_icounter_struct raw {};
-    if (ioctl(descriptor, TIOCGICOUNT, &raw) != 0)
-        return false;
-    counters.frame = static_cast<std::uint64_t>(raw.frame);
-    counters.parity = static_cast<std::uint64_t>(raw.parity);
-    counters.breaks = static_cast<std::uint64_t>(raw.brk);
-    counters.overrun = static_cast<std::uint64_t>(raw.overrun);
-    counters.bufferOverrun = static_cast<std::uint64_t>(raw.buf_overrun);
-    return true;
 }

@@ -1,12 +1,9 @@
 #include "serial_port.h"
 
 #include "serial/line_settings.h"
-#include "serial/marked_input_parser.h"
 #include "serial/port_channel.h"
-#include "serial/port_name.h"
 
 #include <algorithm>
-#include <array>
 #include <vector>
 
 namespace {
@@ -30,11 +27,6 @@ CPortChannel::Wait WaitWritable(const CPortChannel& channel, Clock::time_point d
     }
 }
 
-// Received input is queued as items: a data byte, or a line error at the place it occurred.
-constexpr std::uint32_t kErrorItem = 0x8000'0000;
-constexpr std::uint32_t kGoneItem = 0x4000'0000;
-constexpr std::size_t kChunk = 1024; // the device's input queue size
-
 } // namespace
 
 struct CSerialPort::Session {
@@ -47,13 +39,8 @@ struct CSerialPort::Session {
     bool gone = false;
 
     // Guarded by the port's m_readMutex.
-    CMarkedInputParser parser;
-    std::vector<std::uint32_t> items;
+    ReceivedItems items;
     std::size_t head = 0;
-    LineCounterReader counterReader;
-    LineCounters counters;
-    std::uint32_t markKinds = 0; // what the counters say the next marked byte was
-    std::uint32_t lossFlags = 0; // overruns the counters reported, not yet queued
 };
 
 // An operation's hold on the open session: while any lease is held, Close waits and the
@@ -86,14 +73,14 @@ public:
 
     explicit operator bool() const { return m_session != nullptr; }
     Session& session() const { return *m_session; }
-    const CPortChannel& channel() const { return *m_session->channel; }
+    CPortChannel& channel() const { return *m_session->channel; }
 
 private:
     CSerialPort& m_port;
     std::shared_ptr<Session> m_session;
 };
 
-CSerialPort::CSerialPort() : m_counterReader(&CPortChannel::ReadDriverCounters) {}
+CSerialPort::CSerialPort() = default;
 
 CSerialPort::~CSerialPort()
 {
@@ -109,19 +96,18 @@ std::shared_ptr<CSerialPort::Session> CSerialPort::OpenSession(const std::string
         reason = "malformed line settings \"" + settings + "\"";
         return nullptr;
     }
-    auto channel = CPortChannel::Open(name, DevicePathForPort(name), *parsed, reason);
+    CPortChannel::Options options;
+    {
+        std::lock_guard lock(m_mutex);
+        options.counterReader = m_counterReader;
+    }
+    auto channel = CPortChannel::Open(name, *parsed, options, reason);
     if (!channel)
         return nullptr;
     auto session = std::make_shared<Session>();
     session->name = name;
     session->settings = settings;
     session->channel = std::move(channel);
-    {
-        std::lock_guard lock(m_mutex);
-        session->counterReader = m_counterReader;
-    }
-    if (session->counterReader && !session->counterReader(session->channel->Descriptor(), session->counters))
-        session->counterReader = nullptr;
     return session;
 }
 
@@ -261,27 +247,6 @@ bool CSerialPort::PumpsOnThisThread() const
     return m_pumpHook && m_pumpThread == std::this_thread::get_id();
 }
 
-void CSerialPort::NoteCounters(Session& session)
-{
-    LineCounters now;
-    if (!session.counterReader(session.channel->Descriptor(), now)) {
-        session.counterReader = nullptr;
-        return;
-    }
-    const LineCounters& was = session.counters;
-    if (now.frame != was.frame)
-        session.markKinds |= CE_FRAME;
-    if (now.parity != was.parity)
-        session.markKinds |= CE_RXPARITY;
-    if (now.breaks != was.breaks)
-        session.markKinds |= CE_BREAK;
-    if (now.overrun != was.overrun)
-        session.lossFlags |= CE_OVERRUN;
-    if (now.bufferOverrun != was.bufferOverrun)
-        session.lossFlags |= CE_RXOVER;
-    session.counters = now;
-}
-
 // Moves what the device has sent into the item queue. False when the wait was ended by Close.
 bool CSerialPort::FillFromDevice(const Lease& lease, Clock::time_point deadline, bool& timedOut)
 {
@@ -298,31 +263,9 @@ bool CSerialPort::FillFromDevice(const Lease& lease, Clock::time_point deadline,
     case CPortChannel::Wait::Ready:
         break;
     }
-    std::array<std::uint8_t, kChunk> raw;
-    const auto got = lease.channel().ReadSome(raw);
-    if (got.gone) {
+    const auto got = lease.channel().ReadSome(session.items);
+    if (got.gone)
         session.items.push_back(kErrorItem | kGoneItem | CE_IOE);
-        return true;
-    }
-    if (session.counterReader)
-        NoteCounters(session);
-    const bool parityNone = lease.channel().ParityNone();
-    session.parser.Feed(
-        std::span(raw.data(), got.count), [&](std::uint8_t b) { session.items.push_back(b); },
-        [&](std::uint8_t marked) {
-            // Framing and parity errors look alike in the stream; the counters, where the driver
-            // keeps them, tell them apart.
-            std::uint32_t kind = session.markKinds;
-            if (kind == 0)
-                kind = marked == 0 ? CE_BREAK : parityNone ? CE_FRAME : CE_RXPARITY;
-            session.items.push_back(kErrorItem | kind | session.lossFlags);
-            session.markKinds = 0;
-            session.lossFlags = 0;
-        });
-    if (session.lossFlags != 0) {
-        session.items.push_back(kErrorItem | session.lossFlags);
-        session.lossFlags = 0;
-    }
     return true;
 }
 

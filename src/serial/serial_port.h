@@ -61,7 +61,8 @@ public:
     // is still away, and when the port is not gone (closed, or working).
     bool TryReopen();
 
-    // Where line counters come from; by default the driver's (real UARTs, most USB adapters).
+    // Where a local device's line counters come from; by default the driver's (real UARTs, most
+    // USB adapters). Taken at the next open.
     void SetCounterReader(LineCounterReader reader);
 
 private:
@@ -75,7 +76,6 @@ private:
     void Retire(std::unique_lock<std::mutex>& lock, Session& session);
     bool FillFromDevice(const Lease& lease, std::chrono::steady_clock::time_point deadline,
                         bool& timedOut);
-    static void NoteCounters(Session& session);
     bool PumpsOnThisThread() const;
 
     mutable std::mutex m_mutex; // guards everything below but the read state

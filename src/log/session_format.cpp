@@ -1,0 +1,88 @@
+#include "log/session_format.h"
+
+#include "log/printable_text.h"
+
+#include <array>
+
+namespace {
+
+void AppendField(std::string& out, std::string_view text)
+{
+    // The common case has nothing to escape and is copied as it is.
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            out += PrintableText(text);
+            return;
+        }
+    }
+    out += text;
+}
+
+void AppendCsvField(std::string& out, std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
+template <class Field>
+void AppendRow(std::string& out, const SessionRow& row, char separator, Field field, std::string_view end)
+{
+    out += FormatIsoTime(row.time);
+    out += separator;
+    out += DirectionName(row.direction);
+    out += separator;
+    field(out, row.encoded);
+    out += separator;
+    field(out, row.data);
+    out += separator;
+    field(out, row.description);
+    out += end;
+}
+
+} // namespace
+
+void AppendSessionLine(std::string& out, const SessionRow& row)
+{
+    AppendRow(out, row, '\t', AppendField, "\n");
+}
+
+std::variant<SessionRow, std::string> ParseSessionLine(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    std::array<std::string_view, 5> fields;
+    std::size_t count = 0;
+    for (std::size_t start = 0;;) {
+        const std::size_t tab = line.find('\t', start);
+        if (count == fields.size())
+            return "more than five tab-separated fields";
+        fields[count++] = line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
+        if (tab == std::string_view::npos)
+            break;
+        start = tab + 1;
+    }
+    if (count != fields.size())
+        return "only " + std::to_string(count) + " of the five tab-separated fields";
+    const auto time = ParseIsoTime(fields[0]);
+    if (!time)
+        return "the time \"" + PrintableText(fields[0]) + "\" is not of the form 2026-12-07T13:04:56.123+01:00";
+    const auto direction = ParseDirection(fields[1]);
+    if (!direction)
+        return "the direction \"" + PrintableText(fields[1]) + "\" is not received, sent or port";
+    return SessionRow{*time, *direction, std::string(fields[2]), std::string(fields[3]), std::string(fields[4])};
+}
+
+void AppendCsvLine(std::string& out, const SessionRow& row)
+{
+    AppendRow(out, row, ',', AppendCsvField, "\r\n");
+}

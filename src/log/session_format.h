@@ -1,0 +1,24 @@
+#pragma once
+
+#include "log/session_row.h"
+
+#include <string>
+#include <string_view>
+#include <variant>
+
+// A session file is UTF-8 text, one row a line of five tab-separated fields, under a line of
+// column titles. Every field has its control bytes shown as \xNN, so no field holds a tab or a
+// line break whatever a device or a port name contains.
+inline constexpr std::string_view kSessionTitles = "Time\tDirection\tEncoded\tData\tDescription";
+
+// Appends the row and its line feed.
+void AppendSessionLine(std::string& out, const SessionRow& row);
+
+// A line without its line feed (a carriage return before it is tolerated): the row, or why it is
+// not one.
+std::variant<SessionRow, std::string> ParseSessionLine(std::string_view line);
+
+// The same rows as comma-separated values (RFC 4180): fields quoted where they hold a comma, a
+// quote or a line break, lines ended by CR LF.
+inline constexpr std::string_view kCsvTitles = "Time,Direction,Encoded,Data,Description\r\n";
+void AppendCsvLine(std::string& out, const SessionRow& row);

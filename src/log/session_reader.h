@@ -1,0 +1,30 @@
+#pragma once
+
+#include "log/session_row.h"
+
+#include <cstddef>
+#include <functional>
+#include <istream>
+#include <string>
+
+// A line of a session file that is not a row, and why.
+struct SessionProblem {
+    std::size_t line = 0; // 1 for the first line of the file
+    std::string reason;
+
+    std::string Text() const { return "line " + std::to_string(line) + ": " + reason; }
+};
+
+struct SessionReadCallbacks {
+    std::function<void(SessionRow&&)> row;
+    std::function<void(SessionProblem&&)> problem;
+};
+
+// Longer lines than this are no rows of ours; they are skipped without being held in memory.
+inline constexpr std::size_t kMaxSessionLine = 1 << 20;
+
+// Reads a session stream line by line, handing over each row and each problem in file order: a
+// missing title line, a malformed line, a last line the recording was cut off inside (no line
+// feed at its end, as a killed program leaves it). Returns false only when the stream itself
+// failed to read.
+bool ReadSession(std::istream& in, const SessionReadCallbacks& callbacks);

@@ -1,0 +1,152 @@
+#include "log/session_row.h"
+
+#include "log/printable_text.h"
+
+#include <array>
+#include <charconv>
+#include <ctime>
+
+namespace {
+
+using namespace std::chrono;
+
+constexpr std::array<std::string_view, 3> kDirectionNames{"received", "sent", "port"};
+constexpr std::int64_t kMsPerMinute = 60'000;
+
+void AppendNumber(std::string& out, long long value, int width)
+{
+    char digits[24];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value < 0 ? -value : value);
+    for (int pad = width - static_cast<int>(end - digits); pad > 0; --pad)
+        out += '0';
+    out.append(digits, end);
+}
+
+// Reads exactly `width` digits at `pos`.
+std::optional<int> Digits(std::string_view text, std::size_t pos, std::size_t width)
+{
+    if (pos + width > text.size())
+        return std::nullopt;
+    int value = 0;
+    for (std::size_t i = pos; i < pos + width; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+// localtime_r is costly at flood rates and only its offset is wanted: the offset of the last
+// second asked for is kept, per thread.
+int LocalOffsetMinutes(std::time_t seconds)
+{
+    thread_local std::time_t cachedSecond = -1;
+    thread_local int cachedOffset = 0;
+    if (seconds != cachedSecond) {
+        std::tm local {};
+        localtime_r(&seconds, &local);
+        cachedOffset = static_cast<int>(local.tm_gmtoff / 60);
+        cachedSecond = seconds;
+    }
+    return cachedOffset;
+}
+
+} // namespace
+
+std::string_view DirectionName(RowDirection direction)
+{
+    return kDirectionNames[static_cast<std::size_t>(direction)];
+}
+
+std::optional<RowDirection> ParseDirection(std::string_view name)
+{
+    for (std::size_t i = 0; i < kDirectionNames.size(); ++i) {
+        if (kDirectionNames[i] == name)
+            return static_cast<RowDirection>(i);
+    }
+    return std::nullopt;
+}
+
+RowTime RowTime::Local(system_clock::time_point when)
+{
+    const std::int64_t ms = duration_cast<milliseconds>(when.time_since_epoch()).count();
+    const std::int64_t seconds = ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
+    return {ms, LocalOffsetMinutes(static_cast<std::time_t>(seconds))};
+}
+
+std::string FormatIsoTime(RowTime time)
+{
+    const std::int64_t localMs = time.utcMs + time.offsetMinutes * kMsPerMinute;
+    const sys_time<milliseconds> local{milliseconds{localMs}};
+    const auto day = floor<days>(local);
+    const year_month_day date{day};
+    const hh_mm_ss clock{local - day};
+    std::string out;
+    out.reserve(29);
+    AppendNumber(out, static_cast<int>(date.year()), 4);
+    out += '-';
+    AppendNumber(out, static_cast<unsigned>(date.month()), 2);
+    out += '-';
+    AppendNumber(out, static_cast<unsigned>(date.day()), 2);
+    out += 'T';
+    AppendNumber(out, clock.hours().count(), 2);
+    out += ':';
+    AppendNumber(out, clock.minutes().count(), 2);
+    out += ':';
+    AppendNumber(out, clock.seconds().count(), 2);
+    out += '.';
+    AppendNumber(out, clock.subseconds().count(), 3);
+    out += time.offsetMinutes < 0 ? '-' : '+';
+    const int offset = time.offsetMinutes < 0 ? -time.offsetMinutes : time.offsetMinutes;
+    AppendNumber(out, offset / 60, 2);
+    out += ':';
+    AppendNumber(out, offset % 60, 2);
+    return out;
+}
+
+std::optional<RowTime> ParseIsoTime(std::string_view text)
+{
+    // YYYY-MM-DDTHH:MM:SS.mmm+HH:MM, nothing more or less.
+    if (text.size() != 29 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':'
+        || text[16] != ':' || text[19] != '.' || (text[23] != '+' && text[23] != '-') || text[26] != ':')
+        return std::nullopt;
+    const auto y = Digits(text, 0, 4), mo = Digits(text, 5, 2), d = Digits(text, 8, 2);
+    const auto h = Digits(text, 11, 2), mi = Digits(text, 14, 2), s = Digits(text, 17, 2);
+    const auto ms = Digits(text, 20, 3), oh = Digits(text, 24, 2), om = Digits(text, 27, 2);
+    if (!y || !mo || !d || !h || !mi || !s || !ms || !oh || !om)
+        return std::nullopt;
+    const year_month_day date{year{*y}, month{static_cast<unsigned>(*mo)}, day{static_cast<unsigned>(*d)}};
+    // A leap second (:60) is not something this clock writes.
+    if (!date.ok() || *h > 23 || *mi > 59 || *s > 59 || *oh > 23 || *om > 59)
+        return std::nullopt;
+    const int offset = (text[23] == '-' ? -1 : 1) * (*oh * 60 + *om);
+    const auto local = sys_days{date} + hours{*h} + minutes{*mi} + seconds{*s} + milliseconds{*ms};
+    return RowTime{local.time_since_epoch().count() - offset * kMsPerMinute, offset};
+}
+
+std::string FormatClockTime(RowTime time, bool milliseconds)
+{
+    // The clock part of the ISO text, which already is local time.
+    const std::string iso = FormatIsoTime(time);
+    return iso.substr(11, milliseconds ? 12 : 8);
+}
+
+SessionRow ReceivedRow(system_clock::time_point when, LogRow row)
+{
+    return {RowTime::Local(when), RowDirection::Received, std::move(row.encoded), std::move(row.data),
+            std::move(row.description)};
+}
+
+SessionRow SentRow(system_clock::time_point when, std::string packet, std::string payload, std::string description)
+{
+    return {RowTime::Local(when), RowDirection::Sent, std::move(packet), std::move(payload), std::move(description)};
+}
+
+SessionRow PortRow(system_clock::time_point when, PortEventKind event, std::string_view port, std::string reason)
+{
+    static constexpr std::array<std::string_view, 5> kEvents{"Port opened: ", "Could not open port: ",
+                                                              "Device gone: ", "Port re-opened: ", "Port closed: "};
+    std::string encoded(kEvents[static_cast<std::size_t>(event)]);
+    encoded += PrintableText(port);
+    return {RowTime::Local(when), RowDirection::Port, std::move(encoded), PrintableText(reason), {}};
+}
