@@ -18,14 +18,25 @@ int PrintAndEnd(const CommandLineParse& parsed)
     return parsed.exitCode;
 }
 
+// Qt's own arguments are single-dash words (-platform, -style, -reverse); ours are not.
+bool MayHoldQtArguments(const std::vector<std::string>& args)
+{
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i].size() > 1 && args[i][0] == '-' && args[i][1] != '-' && args[i] != "-h")
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    // --help and --version answer before Qt starts, so they work without a display (over ssh, in
-    // a package build). Anything else may carry Qt's own arguments, which it takes first.
-    const CommandLineParse early = ParseCommandLine(std::vector<std::string>(argv, argv + argc));
-    if (!early.run && early.exitCode == 0)
+    // --help, --version and bad arguments are answered before Qt starts, so they work without a
+    // display (over ssh, in a package build). Arguments that may be Qt's own go to Qt first.
+    const std::vector<std::string> rawArgs(argv, argv + argc);
+    const CommandLineParse early = ParseCommandLine(rawArgs);
+    if (!early.run && (early.exitCode == 0 || !MayHoldQtArguments(rawArgs)))
         return PrintAndEnd(early);
 
     QApplication qtApp(argc, argv);

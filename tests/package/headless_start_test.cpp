@@ -47,3 +47,16 @@ TEST(Version, HelpNamesTheVersionOption)
         EXPECT_NE(run.out.find("--version"), std::string::npos) << name;
     }
 }
+
+TEST(Headless, BadArgumentsGiveTheUsageAndStatus2BeforeQtLooksForADisplay)
+{
+    for (const char* args : {"--bogus", "--simulate Nomodel", "--port"}) {
+        const CliRun run = RunShellCommand(Headless(VANTROLIX_GUI_PATH) + " " + args + " 2>&1");
+        EXPECT_EQ(run.exitCode, 2) << args << ": " << run.out;
+        EXPECT_NE(run.out.find("Usage: vantrolix"), std::string::npos) << args << ": " << run.out;
+    }
+    // Qt's own arguments still reach Qt, which takes them before ours are read.
+    const CliRun qt = RunShellCommand(Headless(VANTROLIX_GUI_PATH) + " -platform offscreen --help 2>&1");
+    EXPECT_EQ(qt.exitCode, 0) << qt.out;
+    EXPECT_NE(qt.out.find("--simulate"), std::string::npos) << qt.out;
+}
