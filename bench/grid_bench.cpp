@@ -1,9 +1,12 @@
 // The response log's grid at 1,000, 100,000 and 1,000,000 rows: the work for each appended row
-// as the main window does it, one full repaint of the visible area, and the memory a row takes.
+// as the main window does it, one full repaint of the visible area, finding the cell under a
+// point, Select All, copying everything selected, one step of a drag that extends the selection
+// over all rows, and the memory a row takes.
 //
 //   build/bin/vantrolix_grid_bench
 #include "grid/grid_ctrl.h"
 #include "platform/device_context.h"
+#include "platform/ole_data_source.h"
 #include "support/log_grid.h"
 
 #include <QApplication>
@@ -149,6 +152,78 @@ void BM_FullRepaint(benchmark::State& state)
     state.counters["visible_rows"] = log.grid.GetVisibleScrolledRange().maxRow - log.grid.GetTopLeftScrolledCell().row + 1;
 }
 
+void BM_HitTest(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    LogGrid& log = GridOf(rows);
+    const CRect client = log.grid.GetClientRect();
+    int x = 0;
+    int y = 0;
+    for (auto _ : state) {
+        x = (x + 37) % client.Width();
+        y = (y + 23) % client.Height();
+        benchmark::DoNotOptimize(log.grid.GetCellFromPoint(CPoint(x, y), true));
+    }
+    state.counters["rows"] = rows;
+}
+
+// Heap growth is the change in the allocator's bytes in use across the timed calls.
+void BM_SelectAll(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    LogGrid& log = GridOf(rows);
+    double grown = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        log.grid.SetSelectionStartCell(CGridCellId());
+        log.grid.SelectRange(-1, -1, -1, -1, false, true);
+        const std::size_t before = HeapInUse();
+        state.ResumeTiming();
+        log.grid.OnCommand(ID_EDIT_SELECT_ALL);
+        state.PauseTiming();
+        grown = static_cast<double>(HeapInUse()) - static_cast<double>(before);
+        state.ResumeTiming();
+    }
+    log.grid.SelectRange(-1, -1, -1, -1, false, true);
+    state.counters["rows"] = rows;
+    state.counters["heap_growth_bytes"] = grown;
+}
+
+void BM_CopyAll(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    LogGrid& log = GridOf(rows);
+    log.grid.SelectAll();
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const std::unique_ptr<COleDataSource> data = log.grid.CreateCopyData();
+        bytes = data != nullptr && data->GetGlobalData(CF_TEXT) != nullptr ? data->GetGlobalData(CF_TEXT)->size() : 0;
+    }
+    if (bytes == 0)
+        state.SkipWithError("nothing was copied");
+    log.grid.SelectRange(-1, -1, -1, -1, false, true);
+    state.counters["rows"] = rows;
+    state.counters["copied_bytes"] = static_cast<double>(bytes);
+}
+
+// What a drag or Shift+Down does each time the pointer or the focus reaches another row: the
+// block from the anchor in the first data row to the focus, here moving between the last two rows.
+void BM_ExtendSelectionStep(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    LogGrid& log = GridOf(rows);
+    log.grid.SetSelectionStartCell(CGridCellId(1, 0));
+    int step = 0;
+    for (auto _ : state) {
+        const CGridCellId cell(rows - (step++ & 1), 3);
+        log.grid.SelectCellSpan(cell, false, true);
+        log.grid.SetFocusCell(cell);
+    }
+    log.grid.SetSelectionStartCell(CGridCellId());
+    log.grid.ClearSelection();
+    state.counters["rows"] = rows;
+}
+
 void BM_MemoryPerRow(benchmark::State& state)
 {
     const int rows = static_cast<int>(state.range(0));
@@ -165,6 +240,10 @@ void BM_MemoryPerRow(benchmark::State& state)
 
 BENCHMARK(BM_AppendRow)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FullRepaint)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HitTest)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_SelectAll)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyAll)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExtendSelectionStep)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemoryPerRow)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)

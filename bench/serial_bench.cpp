@@ -1,17 +1,20 @@
 // Packets per second from the simulated device's flood through a pseudo-terminal, the serial
-// port and the receive worker: the path every received packet takes.
+// port and the receive worker: the path every received packet takes. The same through ser2net,
+// raw and RFC 2217, shows what a network gateway on this machine adds.
 
 #include "serial/line_settings.h"
 #include "log/log_row.h"
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
 #include "simulator/simulator_thread.h"
+#include "support/ser2net_gateway.h"
 
 #include <benchmark/benchmark.h>
 
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace {
 
@@ -58,7 +61,7 @@ private:
     std::size_t m_invalid = 0;
 };
 
-void FloodThroughPty(benchmark::State& state, bool makeRows)
+void FloodThroughPty(benchmark::State& state, bool makeRows, std::optional<Ser2NetGateway::Mode> gatewayMode = {})
 {
     SimulatorOptions options;
     options.flood = kFlood;
@@ -69,7 +72,17 @@ void FloodThroughPty(benchmark::State& state, bool makeRows)
         auto simulator = std::make_unique<CSimulatorThread>(0, options);
         CountingSink sink(makeRows);
         CSerialPort port;
-        if (!simulator->Started() || !port.Open(simulator->PortName(), std::string(kDeviceLineSettings))) {
+        std::unique_ptr<Ser2NetGateway> gateway;
+        std::string error;
+        if (gatewayMode && simulator->Started()) {
+            gateway = std::make_unique<Ser2NetGateway>(simulator->PortName(), *gatewayMode);
+            if (!gateway->Start(error)) {
+                state.SkipWithError(error.c_str());
+                return;
+            }
+        }
+        const std::string portName = gateway ? gateway->PortName() : simulator->PortName();
+        if (!simulator->Started() || !port.Open(portName, std::string(kDeviceLineSettings))) {
             state.SkipWithError("cannot set up the simulated device");
             return;
         }
@@ -88,6 +101,7 @@ void FloodThroughPty(benchmark::State& state, bool makeRows)
         worker.RequestStop();
         port.Close();
         worker.Join();
+        gateway.reset();
         simulator.reset();
         state.ResumeTiming();
     }
@@ -105,5 +119,17 @@ void BM_FloodThroughPtyWithRowTexts(benchmark::State& state)
     FloodThroughPty(state, true);
 }
 BENCHMARK(BM_FloodThroughPtyWithRowTexts)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FloodThroughSer2NetRaw(benchmark::State& state)
+{
+    FloodThroughPty(state, false, Ser2NetGateway::Mode::Raw);
+}
+BENCHMARK(BM_FloodThroughSer2NetRaw)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FloodThroughSer2NetRfc2217(benchmark::State& state)
+{
+    FloodThroughPty(state, false, Ser2NetGateway::Mode::Rfc2217);
+}
+BENCHMARK(BM_FloodThroughSer2NetRfc2217)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

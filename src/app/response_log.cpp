@@ -19,7 +19,8 @@ void CResponseLog::SetUp()
 
 void CResponseLog::BeginBatch()
 {
-    m_followEnd = m_grid.IsCellVisible(m_grid.GetRowCount() - 1, 0);
+    // Only the row counts: scrolled right to read a long description, the log still follows.
+    m_followEnd = m_grid.IsCellVisible(m_grid.GetRowCount() - 1, m_grid.GetTopLeftScrolledCell().col);
     m_added = 0;
 }
 
@@ -40,13 +41,13 @@ void CResponseLog::EndBatch()
         return;
     m_grid.AutoSizeColumns(0);
     if (m_followEnd)
-        m_grid.EnsureVisible(m_grid.GetRowCount() - 1, 0);
+        m_grid.EnsureVisible(m_grid.GetRowCount() - 1, m_grid.GetTopLeftScrolledCell().col);
     m_grid.InvalidateAll();
 }
 
 void CResponseLog::Clear()
 {
+    // The columns keep their widths until the next row sizes them.
     m_grid.SetRowCount(1);
-    m_grid.AutoSizeColumns(0);
     m_grid.InvalidateAll();
 }

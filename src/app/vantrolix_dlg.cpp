@@ -149,11 +149,24 @@ void CVantrolixDlg::OnInitDialog()
 
 void CVantrolixDlg::OpenPort()
 {
+    m_openRetry.Stop();
     m_port.Close();
-    if (m_port.Open(m_portName, std::string(kDeviceLineSettings)))
+    if (m_port.Open(m_portName, std::string(kDeviceLineSettings))) {
         ShowPortState(" (port open)");
-    else
+    } else {
         ShowPortState(" (could not open port)", QString::fromStdString(m_port.GetOpenError()));
+        m_openRetry.Start();
+    }
+}
+
+bool CVantrolixDlg::RetryOpen()
+{
+    if (m_port.IsOpen())
+        return true;
+    if (!m_port.Open(m_portName, std::string(kDeviceLineSettings)))
+        return false;
+    ShowPortState(" (port open)");
+    return true;
 }
 
 void CVantrolixDlg::ShowPortState(const QString& state, const QString& reason)
@@ -200,7 +213,9 @@ void CVantrolixDlg::SendDeviceIdQuery()
 
 void CVantrolixDlg::TransmitPacket(const CCommandPacket& packet)
 {
-    const CountedBytes& encoded = packet.GetEncoded();
+    // A copy: the pump hook runs events while the write waits, and a row handled meanwhile (a
+    // Device ID answer, the builder) may set a new command into the packet being written.
+    const CountedBytes encoded = packet.GetEncoded();
     if (encoded.Empty() || !m_port.IsOpen())
         return;
     std::size_t written = 0;
@@ -218,8 +233,14 @@ void CVantrolixDlg::OnSetup()
     dlg.SetPortName(QString::fromStdString(m_portName));
     if (dlg.exec() != QDialog::Accepted)
         return;
-    m_portName = dlg.GetPortName().toStdString();
-    m_setting.Write(dlg.GetPortName());
+    const std::string chosen = dlg.GetPortName().toStdString();
+    // A port given for this run only (a simulated device's pseudo-terminal, --port) is not the
+    // user's choice: stored, the next start would open whatever has that name by then.
+    if (!m_portOverride || chosen != m_portName) {
+        m_setting.Write(dlg.GetPortName());
+        m_portOverride.reset();
+    }
+    m_portName = chosen;
     OpenPort();
 }
 
@@ -276,6 +297,7 @@ void CVantrolixDlg::OnPowerBroadcast(unsigned event)
 {
     switch (event) {
     case PBT_APMQUERYSUSPEND:
+        m_openRetry.Stop();
         m_port.Close();
         break;
     case PBT_APMRESUMECRITICAL:
@@ -309,6 +331,7 @@ void CVantrolixDlg::reject()
 
 void CVantrolixDlg::StopReceiving()
 {
+    m_openRetry.Stop();
     if (m_worker) {
         m_worker->RequestStop();
         m_port.Close();

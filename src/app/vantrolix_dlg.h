@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/open_retry.h"
 #include "app/port_setting.h"
 #include "app/resize_rules.h"
 #include "app/response_log.h"
@@ -72,6 +73,8 @@ private:
     void SetCommandData(const QString& text);
     void TransmitPacket(const CCommandPacket& packet);
     void ShowPortState(const QString& state, const QString& reason = {});
+    // One quiet attempt for the open retry: true when the port is open now.
+    bool RetryOpen();
     void StopReceiving();
 
     // IRowSink, on the receive thread.
@@ -92,6 +95,7 @@ private:
     std::optional<std::string> m_portOverride;
     std::string m_portName;
     CSerialPort m_port;
+    COpenRetry m_openRetry{this, [this] { return RetryOpen(); }};
     CCommandPacket m_commandPacket;
     CCommandPacket m_deviceIdQuery;
     CBuildCommandDlg* m_builder = nullptr;

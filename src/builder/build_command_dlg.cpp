@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QKeyEvent>
 #include <QShowEvent>
 
 namespace {
@@ -58,9 +60,9 @@ CBuildCommandDlg::CBuildCommandDlg(QWidget* owner, BuildCommandHost host) : QDia
 {
     BuildDialog(*this, IDD_BUILD_COMMAND, m_controls);
     connect(DeviceCombo(), &QComboBox::activated, this, [this] { OnSelchangeDevice(); });
-    connect(List(IDC_MESSAGE_TYPE), &QListWidget::itemSelectionChanged, this, [this] { OnSelchangeMessageType(); });
-    connect(List(IDC_VARIABLE), &QListWidget::itemSelectionChanged, this, [this] { OnSelchangeVariable(); });
-    connect(List(IDC_VALUE), &QListWidget::itemSelectionChanged, this, [this] { OnSelchangeValue(); });
+    ListBox::OnSelChange(List(IDC_MESSAGE_TYPE), this, [this] { OnSelchangeMessageType(); });
+    ListBox::OnSelChange(List(IDC_VARIABLE), this, [this] { OnSelchangeVariable(); });
+    ListBox::OnSelChange(List(IDC_VALUE), this, [this] { OnSelchangeValue(); });
     connect(Edit(IDC_VALUE_EDIT), &QLineEdit::textChanged, this, [this] { OnChangeValueEdit(); });
     connect(m_controls.Get<QPushButton>(IDC_SEND), &QPushButton::clicked, this, [this] { OnSend(); });
 }
@@ -81,6 +83,9 @@ void CBuildCommandDlg::FillDeviceList()
 
 void CBuildCommandDlg::SelectDeviceByName(const std::string& name)
 {
+    // Hidden, the window must not overwrite what the user has typed into "Command Data": the
+    // answer only prepares the lists for when the window is shown.
+    const QScopedValueRollback quiet(m_keepCommandData, isHidden());
     for (std::size_t row = 0; row < kModelCount; ++row) {
         if (name == g_ModelTable[row].name) {
             m_modelRow = static_cast<int>(row);
@@ -88,6 +93,19 @@ void CBuildCommandDlg::SelectDeviceByName(const std::string& name)
         }
     }
     OnSelchangeDevice();
+}
+
+void CBuildCommandDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter in the device combo picks the typed model (the combo has done that by now) and
+    // composes its first command; pressing Send as well would send a command the user never saw.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    QWidget* focus = focusWidget();
+    if (enter && focus && (focus == DeviceCombo() || DeviceCombo()->isAncestorOf(focus))) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CBuildCommandDlg::showEvent(QShowEvent* event)
@@ -254,6 +272,6 @@ void CBuildCommandDlg::ClearValueEdit()
 
 void CBuildCommandDlg::SetCommandData(const QString& text)
 {
-    if (m_host.setCommandData)
+    if (m_host.setCommandData && !m_keepCommandData)
         m_host.setCommandData(text);
 }

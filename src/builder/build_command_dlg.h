@@ -32,7 +32,8 @@ public:
 
     void FillDeviceList();
     // Selects the model whose name is exactly `name` (the bytes of a Device ID answer), then rebuilds
-    // the lists from the Device combo's selection, whether or not a model matched.
+    // the lists from the Device combo's selection, whether or not a model matched. "Command Data"
+    // follows only while the window is shown.
     void SelectDeviceByName(const std::string& name);
 
     int GetModelRow() const { return m_modelRow; }
@@ -41,6 +42,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnSelchangeDevice();
@@ -68,4 +70,5 @@ private:
     QString m_typeText;
     QString m_variableText;
     QString m_valueText;
+    bool m_keepCommandData = false;
 };

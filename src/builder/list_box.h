@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <functional>
+
+class QObject;
 class QListWidget;
 
 // A single-selection list box as a dialog uses it: entries with an integer datum, a selection the
@@ -16,4 +19,8 @@ int GetCurSel(const QListWidget* list);
 void SetCurSel(QListWidget* list, int index);
 // The datum of an entry; 0 when none was attached.
 int GetItemData(const QListWidget* list, int index);
+// Runs handler whenever the user selects an entry, as a notifying list box reports it: a change of
+// the selection, and also a click on the entry that was selected already. Selections the program
+// makes with SetCurSel do not run it.
+void OnSelChange(QListWidget* list, QObject* context, std::function<void()> handler);
 } // namespace ListBox

@@ -1,5 +1,7 @@
 #include "catalogue_lookup.h"
 
+#include <array>
+
 namespace {
 
 bool IsModelRow(int modelRow)
@@ -21,10 +23,16 @@ const char* LookupValueName(const ValueEntry* list, std::uint8_t value)
 
 std::size_t FindVariable(std::uint8_t id)
 {
-    for (std::size_t row = 0; row < kVariableCount; ++row)
-        if ((g_VariableTable[row].id & 0xFF) == id)
-            return row;
-    return kVariableNotFound;
+    // Every received Value packet looks its variable up: an index by id, built once, keeps long
+    // captures from searching the table row by row. The first row with an id is the one.
+    static const auto kRowById = [] {
+        std::array<std::size_t, 256> rows;
+        rows.fill(kVariableNotFound);
+        for (std::size_t row = kVariableCount; row-- > 0;)
+            rows[g_VariableTable[row].id & 0xFF] = row;
+        return rows;
+    }();
+    return kRowById[id];
 }
 
 const VariableEntry* FindVariableEntry(std::uint8_t id)

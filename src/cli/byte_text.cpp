@@ -2,8 +2,13 @@
 
 #include <cctype>
 #include <charconv>
+#include <optional>
 
 namespace {
+
+// No byte value is longer ("0x00ff"); a longer token is an error however it ends, so a stream
+// without separators cannot make the reader hold more than this.
+constexpr std::size_t kLongestShown = 16;
 
 bool IsSeparator(char c)
 {
@@ -26,29 +31,61 @@ std::optional<std::uint8_t> ParseToken(std::string_view token)
 
 } // namespace
 
-ByteTextResult ReadByteText(std::string_view text)
+bool ByteTextReader::Token(std::string_view token, std::vector<std::uint8_t>& bytes)
 {
-    ByteTextResult result;
+    ++m_index;
+    const auto byte = token.size() <= kLongestShown ? ParseToken(token) : std::nullopt;
+    if (!byte) {
+        const std::string shown = token.size() <= kLongestShown ? std::string(token)
+                                                                : std::string(token.substr(0, kLongestShown)) + "...";
+        m_error = "value " + std::to_string(m_index) + " (\"" + shown + "\") is not a byte value from 0 to 255";
+        return false;
+    }
+    bytes.push_back(*byte);
+    return true;
+}
+
+bool ByteTextReader::Feed(std::string_view block, std::vector<std::uint8_t>& bytes)
+{
+    if (!m_error.empty())
+        return false;
     std::size_t pos = 0;
-    std::size_t index = 0;
-    while (pos < text.size()) {
-        if (IsSeparator(text[pos])) {
+    if (!m_partial.empty()) {
+        while (pos < block.size() && !IsSeparator(block[pos]) && m_partial.size() <= kLongestShown)
+            m_partial += block[pos++];
+        if (pos == block.size() && m_partial.size() <= kLongestShown)
+            return true;
+        const bool ok = Token(m_partial, bytes);
+        m_partial.clear();
+        if (!ok)
+            return false;
+    }
+    while (pos < block.size()) {
+        if (IsSeparator(block[pos])) {
             ++pos;
             continue;
         }
         std::size_t end = pos;
-        while (end < text.size() && !IsSeparator(text[end]))
+        while (end < block.size() && !IsSeparator(block[end]))
             ++end;
-        const std::string_view token = text.substr(pos, end - pos);
-        ++index;
-        const auto byte = ParseToken(token);
-        if (!byte) {
-            result.error = "value " + std::to_string(index) + " (\"" + std::string(token)
-                + "\") is not a byte value from 0 to 255";
-            return result;
+        if (end == block.size() && end - pos <= kLongestShown) {
+            m_partial.assign(block.substr(pos));
+            return true;
         }
-        result.bytes.push_back(*byte);
+        if (!Token(block.substr(pos, end - pos), bytes))
+            return false;
         pos = end;
     }
-    return result;
+    return true;
+}
+
+bool ByteTextReader::Finish(std::vector<std::uint8_t>& bytes)
+{
+    if (!m_error.empty())
+        return false;
+    if (m_partial.empty())
+        return true;
+    const bool ok = Token(m_partial, bytes);
+    m_partial.clear();
+    return ok;
 }

@@ -1,17 +1,28 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 // Reads byte values written as text: decimal or 0x hex, separated by white space or commas.
 // Unlike the command field, which is forgiving, a capture must be exact: a token that is not a
-// byte value is an error, reported with its position.
-struct ByteTextResult {
-    std::vector<std::uint8_t> bytes;
-    std::string error; // empty when every token was a byte value
-};
+// byte value is an error, reported with its position. The text arrives in blocks of any size;
+// a value cut at the end of a block is completed by the next.
+class ByteTextReader {
+public:
+    // Appends the values of this block to bytes. False, with the reason in Error(), at the
+    // first token that is not a byte value.
+    bool Feed(std::string_view block, std::vector<std::uint8_t>& bytes);
+    // The text has ended: the value it ends with counts.
+    bool Finish(std::vector<std::uint8_t>& bytes);
+    const std::string& Error() const { return m_error; }
 
-ByteTextResult ReadByteText(std::string_view text);
+private:
+    bool Token(std::string_view token, std::vector<std::uint8_t>& bytes);
+
+    std::string m_partial; // a token the last block ended in
+    std::size_t m_index = 0;
+    std::string m_error;
+};

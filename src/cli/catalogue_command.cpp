@@ -1,4 +1,5 @@
 #include "cli_commands.h"
+#include "console_output.h"
 #include "catalogue/model_argument.h"
 
 #include "catalogue/catalogue_lookup.h"
@@ -7,7 +8,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <iostream>
+#include <ostream>
+#include <sstream>
 #include <memory>
 #include <string>
 
@@ -66,41 +68,44 @@ std::string TypeList(int modelRow)
     return text;
 }
 
-void PrintModels()
+void PrintModels(std::ostream& out)
 {
     for (int row = 0; row < static_cast<int>(kModelCount); ++row)
-        std::cout << row << " - " << ModelName(row) << ": " << TypeList(row) << '\n';
+        out << row << " - " << ModelName(row) << ": " << TypeList(row) << '\n';
 }
 
-void PrintModel(int modelRow)
+void PrintModel(std::ostream& out, int modelRow)
 {
-    std::cout << modelRow << " - " << ModelName(modelRow) << ": " << TypeList(modelRow) << '\n';
+    out << modelRow << " - " << ModelName(modelRow) << ": " << TypeList(modelRow) << '\n';
     for (int type : OfferedMessageTypes(modelRow)) {
         const auto rows = OfferedVariables(modelRow, type);
         if (rows.empty())
             continue;
-        std::cout << '\n' << TypeEntry(type) << '\n';
+        out << '\n' << TypeEntry(type) << '\n';
         for (std::size_t row : rows) {
             const VariableEntry& variable = g_VariableTable[row];
-            std::cout << "  " << (variable.id & 0xFF) << " - " << variable.name << ": " << ValueText(variable)
+            out << "  " << (variable.id & 0xFF) << " - " << variable.name << ": " << ValueText(variable)
                       << '\n';
         }
     }
 }
 
-int RunCatalogue(const std::string& model)
+int RunCatalogue(const std::string* model)
 {
-    if (model.empty()) {
-        PrintModels();
-        return 0;
+    std::ostringstream text;
+    if (model == nullptr) {
+        PrintModels(text);
+    } else {
+        const int row = FindModelArgument(*model);
+        if (row < 0) {
+            PrintError(UnknownModelText(*model));
+            return 2;
+        }
+        PrintModel(text, row);
     }
-    const int row = FindModelArgument(model);
-    if (row < 0) {
-        std::cerr << "vantrolix-cli: " << UnknownModelText(model) << '\n';
-        return 1;
-    }
-    PrintModel(row);
-    return 0;
+    ConsoleOut& out = StandardOut();
+    out.Write(text.str());
+    return out.Finish();
 }
 
 } // namespace
@@ -110,6 +115,8 @@ void AddCatalogueCommand(CLI::App& app, CliResult& result)
     auto model = std::make_shared<std::string>();
     CLI::App* cmd = app.add_subcommand(
         "catalogue", "List the device models and their message types, or one model's variables and values");
-    cmd->add_option("--model", *model, "model name (as the device reports it; any case)");
-    cmd->callback([model, &result] { result.exitCode = RunCatalogue(*model); });
+    CLI::Option* modelOption = cmd->add_option("--model", *model, "model name (as the device reports it; any case)");
+    cmd->callback([model, modelOption, &result] {
+        result.exitCode = RunCatalogue(modelOption->count() > 0 ? model.get() : nullptr);
+    });
 }

@@ -1,4 +1,5 @@
 #include "cli_commands.h"
+#include "console_output.h"
 #include "log/printable_text.h"
 
 #include "catalogue/describer.h"
@@ -8,7 +9,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,9 +38,9 @@ void AddEncodeCommand(CLI::App& app, CliResult& result)
     cmd->callback([words, &result] {
         CCommandPacket packet;
         packet.SetCommand(ParseCommandText(JoinWords(*words)));
-        std::cout << "Command: " << FormatBytes(packet.GetCommand()) << '\n'
-                  << "Encoded: " << packet.GetEncodedText() << '\n'
-                  << "Description: " << PrintableText(DescribeCommand(packet.GetCommand())) << '\n';
-        result.exitCode = 0;
+        ConsoleOut& out = StandardOut();
+        out.Write("Command: " + FormatBytes(packet.GetCommand()) + '\n' + "Encoded: " + packet.GetEncodedText()
+                  + '\n' + "Description: " + PrintableText(DescribeCommand(packet.GetCommand())) + '\n');
+        result.exitCode = out.Finish();
     });
 }

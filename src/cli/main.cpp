@@ -1,12 +1,38 @@
 #include "cli_commands.h"
+#include "console_output.h"
 #include "version/version.h"
 
 #include <CLI/CLI.hpp>
 
-#include <iostream>
+#include <csignal>
+#include <string>
+
+namespace {
+
+std::string CommandList(CLI::App& app)
+{
+    std::string list;
+    for (const CLI::App* cmd : app.get_subcommands([](CLI::App*) { return true; }))
+        list += (list.empty() ? "" : ", ") + cmd->get_name();
+    return list;
+}
+
+bool IsCommand(CLI::App& app, const std::string& name)
+{
+    for (const CLI::App* cmd : app.get_subcommands([](CLI::App*) { return true; }))
+        if (cmd->get_name() == name)
+            return true;
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    // A reader that closes the pipe makes writes fail with EPIPE, which ends the run quietly;
+    // the signal would end it before a monitored port got its line settings back.
+    std::signal(SIGPIPE, SIG_IGN);
+
     CLI::App app{"Vantrolix console tool: encode, decode and describe RS-232 device packets; list the device catalogue;\n"
                  "simulate a device and monitor a port",
                  "vantrolix-cli"};
@@ -19,6 +45,16 @@ int main(int argc, char** argv)
     AddSimulateCommand(app, result);
     AddMonitorCommand(app, result);
 
+    const std::string hint = "run \"vantrolix-cli --help\" for the commands and their options";
+    if (argc < 2) {
+        PrintError("a command is needed: " + CommandList(app) + "; " + hint);
+        return 2;
+    }
+    const std::string first = argv[1];
+    if (!first.starts_with('-') && !IsCommand(app, first)) {
+        PrintError("unknown command \"" + first + "\"; the commands are: " + CommandList(app));
+        return 2;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -26,14 +62,11 @@ int main(int argc, char** argv)
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForVersion&) {
-        std::cout << VersionLine("vantrolix-cli") << '\n' << std::flush;
-        if (!std::cout) {
-            std::cerr << "vantrolix-cli: cannot write the version to standard output\n";
-            return 1;
-        }
-        return 0;
+        StandardOut().Write(VersionLine("vantrolix-cli") + "\n");
+        return StandardOut().Finish();
     } catch (const CLI::ParseError& e) {
-        std::cerr << e.what() << "\n\n" << app.help() ;
+        PrintError(e.what());
+        PrintError(hint);
         return 2;
     }
     return result.exitCode;

@@ -1,17 +1,20 @@
 #include "cli_commands.h"
+#include "console_output.h"
+#include "console_row_sink.h"
+#include "input_lines.h"
+#include "number_option.h"
+#include "stop_pipe.h"
 
 #include "protocol/command_packet.h"
 #include "protocol/command_text_parser.h"
 #include "serial/line_settings.h"
-#include "log/log_row.h"
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
 
 #include <CLI/CLI.hpp>
 
+#include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,41 +30,16 @@ using Clock = std::chrono::steady_clock;
 
 // After the last typed command, answers still on their way are shown before the monitor ends.
 constexpr std::chrono::seconds kAnswerGrace{1};
+// A year: long soak runs fit, and the deadline stays far from any clock's limits.
+constexpr NumberRange kSecondsRange{0.001, 365.0 * 24 * 3600};
+// Far more than the 127 byte values a command holds, however they are written; the rest of a
+// longer line is not kept.
+constexpr std::size_t kLongestLine = 16 * 1024;
 
-// Prints each log row as one tab-separated line the moment it arrives; port events go to
-// standard error, so standard output holds rows only.
-class ConsoleRowSink : public IRowSink {
-public:
-    explicit ConsoleRowSink(std::string port) : m_port(std::move(port)) {}
-
-    void LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
-                   bool checksumError) override
-    {
-        Print(MakePacketRow(when, frame, payload, checksumError));
-    }
-    void ReportLineError(Clock::time_point when, std::uint32_t flags) override
-    {
-        Print(MakeLineErrorRow(when, flags));
-    }
-    void OnPortEvent(Clock::time_point, PortEvent event) override
-    {
-        if (event == PortEvent::DeviceGone)
-            std::fprintf(stderr, "vantrolix-cli: the device on %s has gone; waiting for it to come back\n", m_port.c_str());
-        else
-            std::fprintf(stderr, "vantrolix-cli: %s is open again\n", m_port.c_str());
-    }
-
-private:
-    static void Print(const LogRow& row)
-    {
-        const std::string line = row.time + '\t' + row.encoded + '\t' + row.data + '\t'
-            + row.description + '\n';
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fflush(stdout);
-    }
-
-    std::string m_port;
-};
+// Why the monitor's main thread wakes.
+constexpr char kStopAsked = 'S';   // a signal
+constexpr char kInputEnded = 'E';  // standard input has ended
+constexpr char kOutputFailed = 'O'; // standard output cannot take rows any more
 
 struct MonitorOptions {
     std::string port;
@@ -74,81 +52,126 @@ bool IsBlank(const std::string& text)
     return text.find_first_not_of(" \t\r,") == std::string::npos;
 }
 
-// Sends a command typed like the "Command Data" field; a failed write is reported, and the port's
-// error state cleared so that the next command can go.
-void Send(CSerialPort& port, const std::string& text)
-{
-    if (IsBlank(text))
-        return;
-    CCommandPacket packet;
-    packet.SetCommand(ParseCommandText(text));
-    const CountedBytes& encoded = packet.GetEncoded();
-    std::size_t done = 0;
-    if (!port.Write(encoded.Data(), encoded.Count(), &done)) {
-        port.ClearErrors(nullptr);
-        std::fprintf(stderr, "vantrolix-cli: RS232 Transmit Error\n");
-    }
-}
+// Sends the --send texts, then each line of standard input, on a thread of its own: a write the
+// far end does not take may block for a while, and the deadline must not wait for it.
+class CommandSender {
+public:
+    CommandSender(CSerialPort& port, const StopPipe& notes) : m_port(port), m_notes(notes) {}
 
-// Sends each line of standard input until it ends or the deadline passes. True at the end of
-// the input.
-bool SendInputLines(CSerialPort& port, std::optional<Clock::time_point> deadline)
+    void Run(const std::vector<std::string>& sends)
+    {
+        for (const std::string& text : sends)
+            Send(text);
+        InputLines lines(STDIN_FILENO, m_quit.ReadFd(), kLongestLine);
+        std::string line;
+        for (;;) {
+            const InputLines::Got got = lines.Next(line);
+            if (got == InputLines::Got::Woken)
+                return;
+            if (got == InputLines::Got::End)
+                break;
+            if (lines.Cut())
+                PrintError("a line of standard input is longer than " + std::to_string(kLongestLine)
+                           + " characters; the rest of it was not kept");
+            Send(line);
+        }
+        m_notes.Note(kInputEnded);
+    }
+
+    // Ends Run: a wait for input at once, a blocked write when the port closes.
+    void Quit()
+    {
+        m_quitting = true;
+        m_quit.Note('Q');
+    }
+
+private:
+    // Sends a command typed like the "Command Data" field; a failed write is reported, and the
+    // port's error state cleared so that the next command can go.
+    void Send(const std::string& text)
+    {
+        if (IsBlank(text) || m_quitting)
+            return;
+        CCommandPacket packet;
+        packet.SetCommand(ParseCommandText(text));
+        const CountedBytes& encoded = packet.GetEncoded();
+        std::size_t done = 0;
+        if (!m_port.Write(encoded.Data(), encoded.Count(), &done) && !m_quitting) {
+            m_port.ClearErrors(nullptr);
+            PrintError("RS232 Transmit Error");
+        }
+    }
+
+    CSerialPort& m_port;
+    const StopPipe& m_notes;
+    StopPipe m_quit;
+    std::atomic<bool> m_quitting{false};
+};
+
+// Waits for the notes until the run is over: a signal or failed output ends it at once; the end
+// of input a second later, or at the deadline when one was given.
+void WaitForTheEnd(const StopPipe& notes, std::optional<Clock::time_point> deadline)
 {
-    std::string pending;
-    char buffer[4096];
+    std::optional<Clock::time_point> end = deadline;
     for (;;) {
         int timeout = -1;
-        if (deadline) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
+        if (end) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*end - Clock::now());
             if (left.count() <= 0)
-                return false;
+                return;
             timeout = static_cast<int>(left.count());
         }
-        pollfd in{STDIN_FILENO, POLLIN, 0};
-        if (poll(&in, 1, timeout) <= 0)
+        pollfd fd{notes.ReadFd(), POLLIN, 0};
+        if (poll(&fd, 1, timeout) <= 0)
             continue;
-        const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) {
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (!pending.empty())
-                Send(port, pending);
-            return true;
-        }
-        pending.append(buffer, static_cast<std::size_t>(n));
-        for (std::size_t end; (end = pending.find('\n')) != std::string::npos;) {
-            Send(port, pending.substr(0, end));
-            pending.erase(0, end + 1);
+        char why[16];
+        const ssize_t n = read(notes.ReadFd(), why, sizeof why);
+        for (ssize_t i = 0; i < n; ++i) {
+            if (why[i] == kStopAsked || why[i] == kOutputFailed)
+                return;
+            if (why[i] == kInputEnded && !deadline)
+                end = Clock::now() + kAnswerGrace;
         }
     }
 }
 
 int RunMonitor(const MonitorOptions& options)
 {
-    CSerialPort port;
-    if (!port.Open(options.port, std::string(kDeviceLineSettings))) {
-        std::fprintf(stderr, "vantrolix-cli: cannot open %s: %s\n", options.port.c_str(), port.GetOpenError().c_str());
+    if (options.port.empty()) {
+        PrintError("monitor needs a port name: --port NAME (COM1, ttyUSB0, or a path such as /dev/pts/3)");
+        return 2;
+    }
+    StopPipe notes;
+    if (!notes.IsOpen()) {
+        PrintError("cannot set up the monitor: no pipe for its threads");
         return 1;
     }
-    ConsoleRowSink sink(options.port);
-    ReceiveWorker worker(port, sink);
-    worker.Start();
-
+    // Caught before the port opens, so that whatever ends the run gives the port its settings back.
+    notes.CatchStopSignals();
     std::optional<Clock::time_point> deadline;
     if (options.seconds)
         deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*options.seconds));
-    for (const std::string& text : options.sends)
-        Send(port, text);
-    const bool inputEnded = SendInputLines(port, deadline);
-    if (inputEnded && deadline)
-        std::this_thread::sleep_until(*deadline);
-    else if (inputEnded)
-        std::this_thread::sleep_for(kAnswerGrace);
 
+    CSerialPort port;
+    if (!port.Open(options.port, std::string(kDeviceLineSettings))) {
+        PrintError("cannot open " + options.port + ": " + port.GetOpenError());
+        return 1;
+    }
+    ConsoleOut& out = StandardOut();
+    ConsoleRowSink sink(options.port, out, [&notes] { notes.Note(kOutputFailed); });
+    ReceiveWorker worker(port, sink);
+    worker.Start();
+    CommandSender sender(port, notes);
+    std::thread sending([&sender, &options] { sender.Run(options.sends); });
+
+    WaitForTheEnd(notes, deadline);
+
+    sender.Quit();
     worker.RequestStop();
-    port.Close();
+    port.Close(); // also ends a write the far end is not taking
     worker.Join();
-    return 0;
+    sending.join();
+    return out.Finish();
 }
 
 } // namespace
@@ -160,10 +183,10 @@ void AddMonitorCommand(CLI::App& app, CliResult& result)
         "monitor", "Open a port as the main window does, send commands and print every log row as it arrives");
     cmd->add_option("--port", options->port, "port name: COM1, ttyUSB0, or a path such as /dev/pts/3")->required();
     cmd->add_option("--send", options->sends, "command text to send first, written like \"Command Data\" (repeatable)");
-    cmd->add_option("--seconds", options->seconds,
-                    "stop after this many seconds (otherwise a second after standard input ends)")
-        ->check(CLI::PositiveNumber);
+    AddNumberOption(*cmd, "--seconds", options->seconds, kSecondsRange,
+                    "stop after this many seconds (otherwise a second after standard input ends)");
     cmd->footer("Each line typed on standard input is sent as a command. Rows are printed as\n"
-                "HH:MM:SS<TAB>Encoded<TAB>Data<TAB>Description; line errors put their text in Encoded.");
+                "HH:MM:SS<TAB>Encoded<TAB>Data<TAB>Description; line errors put their text in Encoded.\n"
+                "Ctrl+C ends it; the port gets back the line settings it had.");
     cmd->callback([options, &result] { result.exitCode = RunMonitor(*options); });
 }

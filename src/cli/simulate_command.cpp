@@ -1,7 +1,10 @@
 #include "cli_commands.h"
-#include "catalogue/model_argument.h"
+#include "console_output.h"
+#include "number_option.h"
 
 #include "catalogue/catalogue_lookup.h"
+#include "catalogue/model_argument.h"
+#include "log/printable_text.h"
 #include "simulator/pseudo_terminal.h"
 #include "simulator/simulated_device.h"
 #include "simulator/simulator_runner.h"
@@ -10,7 +13,6 @@
 
 #include <atomic>
 #include <csignal>
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -24,6 +26,9 @@ extern "C" void StopSimulation(int)
     g_stopSimulation = true;
 }
 
+// More than a line at any speed delivers in a day; the bound keeps a typo from flooding forever.
+constexpr NumberRange kFloodRange{0, 1e9, true};
+
 struct SimulateOptions {
     std::string model = "Arvane";
     std::string link;
@@ -32,30 +37,38 @@ struct SimulateOptions {
     std::size_t flood = 0;
 };
 
+// Ctrl+C, kill, and a closed terminal all end the run the same way: the link goes with it.
+void CatchStopSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = StopSimulation;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
 int RunSimulate(const SimulateOptions& options)
 {
     const int model = FindModelArgument(options.model);
     if (model < 0) {
-        std::fprintf(stderr, "vantrolix-cli: %s\n", UnknownModelText(options.model).c_str());
-        return 1;
+        PrintError(UnknownModelText(options.model));
+        return 2;
     }
+    CatchStopSignals();
     CPseudoTerminal line;
     std::string error;
     if (!line.Create(error) || (!options.link.empty() && !line.Link(options.link, error))) {
-        std::fprintf(stderr, "vantrolix-cli: %s\n", error.c_str());
+        PrintError(error);
         return 1;
     }
 
-    struct sigaction action {};
-    action.sa_handler = StopSimulation;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-
-    std::printf("Simulated device: %s\nPort: %s\n", ModelName(model),
-                options.link.empty() ? line.SlavePath().c_str() : options.link.c_str());
-    std::printf("Answering until interrupted (Ctrl+C).\n");
-    std::fflush(stdout);
+    ConsoleOut& out = StandardOut();
+    out.Write(std::string("Simulated device: ") + ModelName(model) + "\nPort: "
+              + PrintableText(options.link.empty() ? line.SlavePath() : options.link)
+              + "\nAnswering until interrupted (Ctrl+C).\n");
+    // Nobody can use a device whose port name did not reach them.
+    if (!out.Flush())
+        return out.Finish();
 
     CSimulatedDevice device(model);
     SimulatorOptions lineOptions;
@@ -64,8 +77,9 @@ int RunSimulate(const SimulateOptions& options)
     lineOptions.flood = options.flood;
     CSimulatorRunner runner(line, device, lineOptions);
     runner.Run(g_stopSimulation);
-    std::printf("Stopped. Commands received: %zu, packets sent: %zu.\n", device.CommandsReceived(), runner.PacketsSent());
-    return 0;
+    out.Write("Stopped. Commands received: " + std::to_string(device.CommandsReceived())
+              + ", packets sent: " + std::to_string(runner.PacketsSent()) + ".\n");
+    return out.Finish();
 }
 
 } // namespace
@@ -76,9 +90,11 @@ void AddSimulateCommand(CLI::App& app, CliResult& result)
     CLI::App* cmd = app.add_subcommand(
         "simulate", "Run a device of the catalogue behind a pseudo-terminal and print the port name to use");
     cmd->add_option("--model", options->model, "model name as the device reports it (default Arvane)");
-    cmd->add_option("--link", options->link, "also make this path a link to the port, for a fixed port name");
+    cmd->add_option("--link", options->link,
+                    "also make this path a link to the port, for a fixed port name (a path that exists is refused)");
     cmd->add_flag("--noise", options->noise, "put a few random bytes between packets now and then");
     cmd->add_flag("--bad-checksum", options->badChecksum, "send every packet with a wrong checksum");
-    cmd->add_option("--flood", options->flood, "after the first command, send N packets as fast as the line takes them");
+    AddNumberOption(*cmd, "--flood", options->flood, kFloodRange,
+                    "after the first command, send N packets as fast as the line takes them");
     cmd->callback([options, &result] { result.exitCode = RunSimulate(*options); });
 }

@@ -9,15 +9,30 @@
 // column's tally; the widest width is then read off the tally. The answer is the one a fresh
 // measurement of every cell would give.
 
-void CGridCtrl::PlaceCell(CGridCellBase* cell, int row, int column)
+namespace {
+constexpr std::size_t kKeptExtentQueue = 1 << 16;
+} // namespace
+
+void CGridCtrl::PlaceRow(int row, int firstColumn)
 {
-    cell->m_slot = CGridCellBase::Slot{row, column, -1, false, false};
-    QueueExtent(cell);
+    Row& cells = m_rows[static_cast<std::size_t>(row)];
+    for (int c = firstColumn; c < cells.Columns(); ++c) {
+        if (CGridCellBase* cell = cells.Object(c))
+            cell->m_slot = CGridCellBase::Slot{row, c, CCellExtent()};
+        else if (cells.At(c).format != Row::kNoCell)
+            cells.At(c).extent = CCellExtent();
+        else
+            continue;
+        QueueExtent(row, c);
+    }
 }
 
-void CGridCtrl::QueueExtent(CGridCellBase* cell)
+void CGridCtrl::QueueExtent(int row, int column)
 {
-    if (m_extentsStale || cell->m_slot.queued)
+    if (m_extentsStale || !HasCell(row, column))
+        return;
+    CCellExtent& extent = ExtentOf(row, column);
+    if (extent.queued)
         return;
     // Rows made and dropped again and again without sizing would let the queue outgrow the grid;
     // measuring everything once is cheaper then.
@@ -28,8 +43,8 @@ void CGridCtrl::QueueExtent(CGridCellBase* cell)
         return;
     }
     try {
-        m_extentQueue.emplace_back(cell->m_slot.row, cell->m_slot.column);
-        cell->m_slot.queued = true;
+        m_extentQueue.emplace_back(row, column);
+        extent.queued = true;
     } catch (const std::bad_alloc&) {
         m_extentsStale = true;
         m_extentQueue.clear();
@@ -45,24 +60,24 @@ void CGridCtrl::OnCellContentChanged(CGridCellBase* cell)
         m_extentQueue.clear();
         return;
     }
-    if (cell->m_slot.row >= 0)
-        QueueExtent(cell);
+    if (cell->m_slot.row >= 0 && CellObject(cell->m_slot.row, cell->m_slot.column) == cell)
+        QueueExtent(cell->m_slot.row, cell->m_slot.column);
 }
 
-void CGridCtrl::UncountCell(CGridCellBase* cell)
+void CGridCtrl::UncountCell(CCellExtent& extent, int column)
 {
-    CGridCellBase::Slot& slot = cell->m_slot;
-    if (slot.countedWidth >= 0)
-        m_columnTallies[static_cast<std::size_t>(slot.column)].Remove(slot.countedWidth, slot.countedFixed);
-    slot.countedWidth = -1;
+    if (extent.countedWidth >= 0)
+        m_columnTallies[static_cast<std::size_t>(column)].Remove(extent.countedWidth, extent.countedFixed);
+    extent.countedWidth = -1;
 }
 
-void CGridCtrl::CountCell(CGridCellBase* cell, CDC* dc)
+void CGridCtrl::CountCell(int row, int column, CDC* dc)
 {
-    CGridCellBase::Slot& slot = cell->m_slot;
-    slot.countedWidth = std::max(0, cell->GetCellExtent(dc).cx);
-    slot.countedFixed = slot.row < m_fixedRowCount;
-    m_columnTallies[static_cast<std::size_t>(slot.column)].Add(slot.countedWidth, slot.countedFixed);
+    const int width = std::max(0, CellView(row, column)->GetCellExtent(dc).cx);
+    CCellExtent& extent = ExtentOf(row, column);
+    extent.countedWidth = width;
+    extent.countedFixed = row < m_fixedRowCount;
+    m_columnTallies[static_cast<std::size_t>(column)].Add(extent.countedWidth, extent.countedFixed);
 }
 
 void CGridCtrl::RefreshExtents(CDC* dc)
@@ -73,10 +88,9 @@ void CGridCtrl::RefreshExtents(CDC* dc)
         m_extentQueue.clear();
         for (int r = 0; r < m_rowCount; ++r) {
             for (int c = 0; c < m_columnCount; ++c) {
-                if (CGridCellBase* cell = GetCell(r, c)) {
-                    cell->m_slot.countedWidth = -1;
-                    cell->m_slot.queued = false;
-                    CountCell(cell, dc);
+                if (HasCell(r, c)) {
+                    ExtentOf(r, c) = CCellExtent();
+                    CountCell(r, c, dc);
                 }
             }
         }
@@ -84,15 +98,21 @@ void CGridCtrl::RefreshExtents(CDC* dc)
         return;
     }
     for (const CGridCellId& id : m_extentQueue) {
-        CGridCellBase* cell = GetCell(id.row, id.col);
         // Entries of cells destroyed since are stale; a new cell in their place queued itself.
-        if (cell == nullptr || !cell->m_slot.queued)
+        if (!IsValid(id.row, id.col) || !HasCell(id.row, id.col))
             continue;
-        cell->m_slot.queued = false;
-        UncountCell(cell);
-        CountCell(cell, dc);
+        CCellExtent& extent = ExtentOf(id.row, id.col);
+        if (!extent.queued)
+            continue;
+        extent.queued = false;
+        UncountCell(extent, id.col);
+        CountCell(id.row, id.col, dc);
     }
-    m_extentQueue.clear();
+    // The rows of a whole log filled at once queue millions of cells; that room is not kept.
+    if (m_extentQueue.capacity() > kKeptExtentQueue)
+        std::vector<CGridCellId>().swap(m_extentQueue);
+    else
+        m_extentQueue.clear();
 }
 
 bool CGridCtrl::AutoSizeColumn(int column, int style, bool updateBars)
@@ -151,10 +171,10 @@ std::string CGridCtrl::CheckIndexConsistency()
     std::unique_ptr<CDC> dc = GetDC();
     std::vector<CColumnExtentTally> tallies(m_columnTallies.size());
     for (int r = 0; r < m_rowCount; ++r) {
-        if (m_rows[count(r)].size() != count(m_columnCount))
-            return "row " + std::to_string(r) + " has " + std::to_string(m_rows[count(r)].size()) + " cells";
+        if (m_rows[count(r)].Columns() != m_columnCount)
+            return "row " + std::to_string(r) + " has " + std::to_string(m_rows[count(r)].Columns()) + " cells";
         for (int c = 0; c < m_columnCount; ++c) {
-            const CGridCellBase* cell = GetCell(r, c);
+            CGridCellBase* cell = CellView(r, c);
             if (cell == nullptr)
                 continue;
             const std::string where = " at " + std::to_string(r) + ", " + std::to_string(c);
@@ -163,20 +183,22 @@ std::string CGridCtrl::CheckIndexConsistency()
                 return "fixed-row cell not marked fixed" + where;
             if (c < m_fixedColumnCount && (state & (GRIDSTATE_FIXED | GRIDSTATE_FIXEDCOL)) != (GRIDSTATE_FIXED | GRIDSTATE_FIXEDCOL))
                 return "fixed-column cell not marked fixed" + where;
-            const CGridCellBase::Slot& slot = cell->m_slot;
-            if (slot.row != r || slot.column != c)
+            if (cell != &m_standIn && (cell->m_slot.row != r || cell->m_slot.column != c))
                 return "cell placed elsewhere" + where;
-            if (m_extentsStale || slot.queued || !dc)
+            if (((state & GRIDSTATE_SELECTED) != 0) != m_selection.Contains(r, c))
+                return "selected bit differs from the selection" + where;
+            const CCellExtent& extent = ExtentOf(r, c);
+            if (m_extentsStale || extent.queued || !dc)
                 continue;
-            if (slot.countedWidth < 0)
+            if (extent.countedWidth < 0)
                 return "cell neither measured nor queued" + where;
-            const int fresh = std::max(0, const_cast<CGridCellBase*>(cell)->GetCellExtent(dc.get()).cx);
-            if (slot.countedWidth != fresh)
-                return "cached width " + std::to_string(slot.countedWidth) + " is not the measured "
+            const int fresh = std::max(0, cell->GetCellExtent(dc.get()).cx);
+            if (extent.countedWidth != fresh)
+                return "cached width " + std::to_string(extent.countedWidth) + " is not the measured "
                        + std::to_string(fresh) + where;
-            if (slot.countedFixed != (r < m_fixedRowCount))
+            if (extent.countedFixed != (r < m_fixedRowCount))
                 return "cell counted on the wrong side of the fixed rows" + where;
-            tallies[count(c)].Add(slot.countedWidth, slot.countedFixed);
+            tallies[count(c)].Add(extent.countedWidth, extent.countedFixed);
         }
     }
     if (m_extentsStale)
@@ -184,9 +206,11 @@ std::string CGridCtrl::CheckIndexConsistency()
     for (std::size_t c = 0; c < tallies.size(); ++c) {
         // Cells still queued are counted as they were measured last.
         for (int r = 0; r < m_rowCount; ++r) {
-            const CGridCellBase* cell = GetCell(r, static_cast<int>(c));
-            if (cell != nullptr && cell->m_slot.queued && cell->m_slot.countedWidth >= 0)
-                tallies[c].Add(cell->m_slot.countedWidth, cell->m_slot.countedFixed);
+            if (!HasCell(r, static_cast<int>(c)))
+                continue;
+            const CCellExtent& extent = ExtentOf(r, static_cast<int>(c));
+            if (extent.queued && extent.countedWidth >= 0)
+                tallies[c].Add(extent.countedWidth, extent.countedFixed);
         }
         if (!(tallies[c] == m_columnTallies[c]))
             return "width tally of column " + std::to_string(c) + " differs from its cells";

@@ -83,6 +83,12 @@ unsigned CGridCell::GetMargin() const
     return def != nullptr && def != this ? def->GetMargin() : 0;
 }
 
+bool CGridCell::IsPlainIn(const CGridCtrl* grid) const
+{
+    return m_grid == grid && !m_font && m_margin == kInherit && m_textColour == CLR_DEFAULT
+           && m_backColour == CLR_DEFAULT;
+}
+
 void CGridCell::Reset()
 {
     // Told while the grid is still known: the cell measures differently from now on.

@@ -36,6 +36,12 @@ public:
 
     void Reset() override;
 
+    // Nothing set but text, format and state, in the given grid: the grid can keep such a cell
+    // without its object.
+    bool IsPlainIn(const CGridCtrl* grid) const;
+    // The format as set: kInherit while it is the template's.
+    unsigned OwnFormat() const { return m_format; }
+
 protected:
     const LOGFONT* OwnFont() const { return m_font.get(); }
 

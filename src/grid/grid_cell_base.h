@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid/grid_row_cells.h"
 #include "grid/grid_state.h"
 #include "platform/colour.h"
 #include "platform/geometry.h"
@@ -35,7 +36,8 @@ public:
 
     virtual const char* GetText() const { return nullptr; }
     virtual const char* GetTipText() const { return GetText(); }
-    virtual unsigned GetState() const { return m_state; }
+    // A cell placed in a grid answers the selected bit from the grid's selection.
+    virtual unsigned GetState() const;
     virtual unsigned GetFormat() const { return 0; }
     virtual COLORREF GetTextColour() const { return 0; }
     virtual COLORREF GetBackColour() const { return 0; }
@@ -75,9 +77,7 @@ private:
     struct Slot {
         int row = -1;
         int column = -1;
-        int countedWidth = -1;
-        bool countedFixed = false;
-        bool queued = false;
+        CCellExtent extent;
     };
 
     unsigned m_state = 0;

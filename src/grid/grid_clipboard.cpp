@@ -5,6 +5,7 @@
 
 #include <QAction>
 
+#include <algorithm>
 #include <new>
 
 std::unique_ptr<COleDataSource> CGridCtrl::CreateCopyData()
@@ -14,15 +15,20 @@ std::unique_ptr<COleDataSource> CGridCtrl::CreateCopyData()
         return nullptr;
     try {
         std::string text;
+        std::vector<CGridCellRange> rowBlocks;
         for (int r = range.minRow; r <= range.maxRow; ++r) {
             if (GetRowHeight(r) == 0)
                 continue;
+            m_selection.BlocksOnRow(r, rowBlocks);
             for (int c = range.minCol; c <= range.maxCol; ++c) {
                 if (GetColumnWidth(c) == 0)
                     continue;
-                const CGridCellBase* cell = GetCell(r, c);
-                if (cell != nullptr && (cell->GetState() & GRIDSTATE_SELECTED) != 0) {
-                    if (const char* cellText = cell->GetText())
+                const bool selected = std::any_of(rowBlocks.begin(), rowBlocks.end(), [c](const CGridCellRange& b) {
+                    return c >= b.minCol && c <= b.maxCol;
+                });
+                if (selected) {
+                    const CGridCellBase* cell = CellObject(r, c);
+                    if (const char* cellText = cell != nullptr ? cell->GetText() : PlainText(r, c))
                         text += cellText;
                 }
                 if (c != range.maxCol)

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 
 #include <new>
+#include <typeinfo>
 
 CGridCtrl::CGridCtrl(int rows, int columns, int fixedRows, int fixedColumns, QWidget* parent)
     : QAbstractScrollArea(parent), m_cellClass(&CGridCell::classCGridCell)
@@ -35,6 +36,7 @@ CGridCtrl::CGridCtrl(int rows, int columns, int fixedRows, int fixedColumns, QWi
         cell->SetBackColour(cell == &m_defaultCell ? m_sysWindowColour : m_sysFaceColour);
     }
     m_emptyAreaColour = m_sysShadowColour;
+    m_standIn.SetGrid(this);
 
     // The window's part: a sunken client edge, bars that show only when asked, and a viewport
     // that the grid paints whole.
@@ -55,8 +57,8 @@ CGridCtrl::CGridCtrl(int rows, int columns, int fixedRows, int fixedColumns, QWi
     SetColumnCount(columns);
     SetFixedRowCount(fixedRows);
     SetFixedColumnCount(fixedColumns);
-    m_selectedCells.clear();
-    m_previousSelectedCells.clear();
+    m_selection.Clear();
+    m_previousSelection.Clear();
     // A Qt widget is its own window from the start, so it is taken up at once.
     OnAttach();
 }
@@ -121,6 +123,8 @@ bool CGridCtrl::SetRowCount(int rows)
         SetFocusCell(-1, -1);
 
     if (rows < m_rowCount) {
+        // Cut first: the cells then go one by one from a selection that no longer holds them.
+        m_selection.Clip(rows, m_columnCount);
         for (int r = rows; r < m_rowCount; ++r) {
             for (int c = 0; c < m_columnCount; ++c)
                 DestroyCell(r, c);
@@ -137,12 +141,12 @@ bool CGridCtrl::SetRowCount(int rows)
         while (m_rowCount < rows) {
             const int r = m_rowCount;
             const auto height = static_cast<unsigned>(m_defaultCell.GetHeight());
-            Row row(static_cast<std::size_t>(m_columnCount), nullptr);
+            Row row(m_columnCount);
             bool heightStored = false;
             bool rowStored = false;
             try {
                 for (int c = 0; c < m_columnCount; ++c)
-                    row[static_cast<std::size_t>(c)] = CreateCell(r, c);
+                    StoreNewCell(row, r, c, CreateCell(r, c));
                 m_rowHeights.push_back(height);
                 heightStored = true;
                 m_rows.push_back(std::move(row));
@@ -155,15 +159,12 @@ bool CGridCtrl::SetRowCount(int rows)
                 }
                 if (heightStored)
                     m_rowHeights.pop_back();
-                for (CGridCellBase* cell : row)
-                    delete cell;
+                for (int c = 0; c < row.Columns(); ++c)
+                    delete row.Object(c);
                 throw;
             }
             ++m_rowCount;
-            for (int c = 0; c < m_columnCount; ++c) {
-                if (CGridCellBase* cell = m_rows.back()[static_cast<std::size_t>(c)])
-                    PlaceCell(cell, r, c);
-            }
+            PlaceRow(r, 0);
         }
     } catch (const std::bad_alloc&) {
         AfxMessageBox(kOutOfMemoryMessage);
@@ -188,6 +189,7 @@ bool CGridCtrl::SetColumnCount(int columns)
 
     const int oldCount = m_columnCount;
     if (columns < oldCount) {
+        m_selection.Clip(m_rowCount, columns);
         for (int r = 0; r < m_rowCount; ++r) {
             for (int c = columns; c < oldCount; ++c)
                 DestroyCell(r, c);
@@ -211,13 +213,12 @@ bool CGridCtrl::SetColumnCount(int columns)
             }
         }
         for (Row& row : m_rows)
-            row.resize(n, nullptr);
+            row.Resize(columns);
         for (int r = 0; r < m_rowCount; ++r) {
+            Row& row = m_rows[static_cast<std::size_t>(r)];
             for (int c = oldCount; c < columns; ++c) {
-                CGridCellBase* cell = CreateCell(r, c);
-                m_rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)] = cell;
-                if (cell != nullptr)
-                    PlaceCell(cell, r, c);
+                StoreNewCell(row, r, c, CreateCell(r, c));
+                PlaceRow(r, c);
             }
         }
     } catch (const std::bad_alloc&) {
@@ -256,6 +257,10 @@ bool CGridCtrl::SetFixedRowCount(int fixedRows)
             ChangeFixedBit(r, c, GRIDSTATE_FIXEDROW, fixedRows > old, c < m_fixedColumnCount);
     }
     m_fixedRowCount = fixedRows;
+    for (int r = std::min(old, fixedRows); r < std::max(old, fixedRows); ++r) {
+        for (int c = 0; c < m_columnCount; ++c)
+            QueueExtent(r, c);
+    }
     InvalidateAll();
     return true;
 }
@@ -279,6 +284,10 @@ bool CGridCtrl::SetFixedColumnCount(int fixedColumns)
             ChangeFixedBit(r, c, GRIDSTATE_FIXEDCOL, fixedColumns > old, r < m_fixedRowCount);
     }
     m_fixedColumnCount = fixedColumns;
+    for (int r = 0; r < m_rowCount; ++r) {
+        for (int c = std::min(old, fixedColumns); c < std::max(old, fixedColumns); ++c)
+            QueueExtent(r, c);
+    }
     InvalidateAll();
     return true;
 }
@@ -287,6 +296,9 @@ bool CGridCtrl::SetFixedColumnCount(int fixedColumns)
 // One that stays fixed through its other line keeps its colours; the others show the templates'.
 void CGridCtrl::ChangeFixedBit(int row, int column, unsigned bit, bool fixing, bool fixedOtherwise)
 {
+    // A plain cell's fixed bits follow the counts, its colours are the templates' already.
+    if (CellObject(row, column) == nullptr)
+        return;
     const unsigned state = GetItemState(row, column);
     const bool stillFixed = !fixing && fixedOtherwise;
     if (fixing)
@@ -312,6 +324,7 @@ bool CGridCtrl::DeleteAllItems()
     }
     m_rows.clear();
     m_focusCell = CGridCellId();
+    m_plainFocus = CGridCellId();
     m_rowCount = m_fixedRowCount = m_columnCount = m_fixedColumnCount = 0;
     m_rowSums.Clear();
     m_columnSums.Clear();
@@ -334,13 +347,128 @@ bool CGridCtrl::IsValid(const CGridCellRange& range) const
            && range.minCol <= range.maxCol;
 }
 
-CGridCellBase* CGridCtrl::GetCell(int row, int column) const
+// Bounded by the rows as stored rather than the counts: cells are made and counted in before
+// the counts take in their row or column.
+CGridCellBase* CGridCtrl::CellObject(int row, int column) const
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size() || column < 0)
+        return nullptr;
+    const Row& cells = m_rows[static_cast<std::size_t>(row)];
+    return column < cells.Columns() ? cells.Object(column) : nullptr;
+}
+
+bool CGridCtrl::HoldsPlainCell(int row, int column) const
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= m_rows.size() || column < 0)
+        return false;
+    const Row& cells = m_rows[static_cast<std::size_t>(row)];
+    return column < cells.Columns() && cells.Object(column) == nullptr && cells.At(column).format != Row::kNoCell;
+}
+
+const char* CGridCtrl::PlainText(int row, int column) const
+{
+    return HoldsPlainCell(row, column) ? m_rows[static_cast<std::size_t>(row)].Text(column) : nullptr;
+}
+
+unsigned CGridCtrl::PositionState(int row, int column) const
+{
+    unsigned state = 0;
+    if (column < m_fixedColumnCount)
+        state |= GRIDSTATE_FIXED | GRIDSTATE_FIXEDCOL;
+    if (row < m_fixedRowCount)
+        state |= GRIDSTATE_FIXED | GRIDSTATE_FIXEDROW;
+    return state;
+}
+
+unsigned CGridCtrl::PlainState(int row, int column) const
+{
+    unsigned state = PositionState(row, column);
+    if (m_plainFocus == CGridCellId(row, column))
+        state |= GRIDSTATE_FOCUSED;
+    if (m_selection.Contains(row, column))
+        state |= GRIDSTATE_SELECTED;
+    return state;
+}
+
+CGridCellBase* CGridCtrl::CellView(int row, int column) const
 {
     if (!IsValid(row, column))
         return nullptr;
+    if (CGridCellBase* object = CellObject(row, column))
+        return object;
+    if (!HoldsPlainCell(row, column))
+        return nullptr;
     const Row& cells = m_rows[static_cast<std::size_t>(row)];
-    // A row whose resize ran out of memory is shorter than the column count.
-    return static_cast<std::size_t>(column) < cells.size() ? cells[static_cast<std::size_t>(column)] : nullptr;
+    m_standIn.SetText(cells.Text(column));
+    m_standIn.SetFormat(cells.At(column).format);
+    m_standIn.SetState(PlainState(row, column));
+    return &m_standIn;
+}
+
+CCellExtent& CGridCtrl::ExtentOf(int row, int column)
+{
+    if (CGridCellBase* object = CellObject(row, column))
+        return object->m_slot.extent;
+    return m_rows[static_cast<std::size_t>(row)].At(column).extent;
+}
+
+void CGridCtrl::StoreNewCell(Row& cells, int row, int column, CGridCellBase* cell)
+{
+    // Cells of the plain class with nothing but text and format are kept in the row's record;
+    // the others keep their objects, as they may hold or do anything.
+    auto* plain = cell != nullptr && typeid(*cell) == typeid(CGridCell) ? static_cast<CGridCell*>(cell) : nullptr;
+    if (plain != nullptr && plain->IsPlainIn(this) && plain->GetState() == PositionState(row, column)
+        && plain->OwnFormat() != Row::kNoCell) {
+        try {
+            cells.SetText(column, plain->GetText());
+        } catch (...) {
+            delete cell;
+            throw;
+        }
+        Row::Record& record = cells.At(column);
+        // The format as set, kInherit included: the cell goes on inheriting.
+        record.format = plain->OwnFormat();
+        record.extent = CCellExtent();
+        delete cell;
+        return;
+    }
+    try {
+        cells.SetObject(column, cell);
+    } catch (...) {
+        delete cell;
+        throw;
+    }
+}
+
+CGridCellBase* CGridCtrl::Materialise(int row, int column)
+{
+    Row& cells = m_rows[static_cast<std::size_t>(row)];
+    Row::Record& record = cells.At(column);
+    auto cell = std::make_unique<CGridCell>();
+    cell->SetGrid(this);
+    cell->SetCoords(row, column);
+    cell->SetText(cells.Text(column));
+    cell->SetFormat(record.format);
+    cell->SetState(PlainState(row, column) & ~static_cast<unsigned>(GRIDSTATE_SELECTED));
+    cells.SetObject(column, cell.get());
+    if (m_plainFocus == CGridCellId(row, column))
+        m_plainFocus = CGridCellId();
+    cell->m_slot = CGridCellBase::Slot{row, column, record.extent};
+    record.format = Row::kNoCell;
+    return cell.release();
+}
+
+CGridCellBase* CGridCtrl::GetCell(int row, int column) const
+{
+    CGridCellBase* cell = CellView(row, column);
+    if (cell != &m_standIn)
+        return cell;
+    // Asked for by pointer, a plain cell gets the object it keeps until its row or column goes.
+    try {
+        return const_cast<CGridCtrl*>(this)->Materialise(row, column);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 CGridCellBase* CGridCtrl::CreateCell(int row, int column)
@@ -364,60 +492,105 @@ CGridCellBase* CGridCtrl::CreateCell(int row, int column)
 
 void CGridCtrl::DestroyCell(int row, int column)
 {
+    if (!IsValid(row, column))
+        return;
+    if (HoldsPlainCell(row, column)) {
+        m_selection.Set(row, column, false);
+        if (m_plainFocus == CGridCellId(row, column))
+            m_plainFocus = CGridCellId();
+        Row::Record& record = m_rows[static_cast<std::size_t>(row)].At(column);
+        UncountCell(record.extent, column);
+        record.format = Row::kNoCell;
+        return;
+    }
     SetItemState(row, column, 0);
-    CGridCellBase* cell = GetCell(row, column);
+    CGridCellBase* cell = CellObject(row, column);
     if (cell == nullptr)
         return;
-    UncountCell(cell);
-    m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = nullptr;
+    UncountCell(cell->m_slot.extent, column);
+    m_rows[static_cast<std::size_t>(row)].SetObject(column, nullptr);
     delete cell;
 }
 
 bool CGridCtrl::SetItemText(int row, int column, const char* text)
 {
-    CGridCellBase* cell = GetCell(row, column);
-    if (cell == nullptr)
+    if (!IsValid(row, column))
         return false;
-    cell->SetText(text);
+    if (HoldsPlainCell(row, column)) {
+        m_rows[static_cast<std::size_t>(row)].SetText(column, text != nullptr ? text : "");
+        QueueExtent(row, column);
+    } else if (CGridCellBase* cell = CellObject(row, column)) {
+        cell->SetText(text);
+    } else {
+        return false;
+    }
     InvalidateCell(row, column);
     return true;
 }
 
 std::string CGridCtrl::GetItemText(int row, int column) const
 {
-    const CGridCellBase* cell = GetCell(row, column);
-    const char* text = cell != nullptr ? cell->GetText() : nullptr;
+    if (!IsValid(row, column))
+        return std::string();
+    const CGridCellBase* cell = CellObject(row, column);
+    const char* text = cell != nullptr ? cell->GetText() : PlainText(row, column);
     return text != nullptr ? std::string(text) : std::string();
 }
 
 bool CGridCtrl::SetItemState(int row, int column, unsigned state)
 {
-    CGridCellBase* cell = GetCell(row, column);
+    if (!IsValid(row, column))
+        return false;
+    if (HoldsPlainCell(row, column)) {
+        m_selection.Set(row, column, (state & GRIDSTATE_SELECTED) != 0);
+        const unsigned rest = state & ~static_cast<unsigned>(GRIDSTATE_SELECTED);
+        const CGridCellId cell(row, column);
+        // Bits that follow from where the cell is and one focused plain cell need no object.
+        if ((rest & ~static_cast<unsigned>(GRIDSTATE_FOCUSED)) == PositionState(row, column)) {
+            const bool focused = (rest & GRIDSTATE_FOCUSED) != 0;
+            if (!focused && m_plainFocus == cell)
+                m_plainFocus = CGridCellId();
+            if (!focused || m_plainFocus == cell)
+                return true;
+            if (!IsValid(m_plainFocus)) {
+                m_plainFocus = cell;
+                return true;
+            }
+        }
+        try {
+            Materialise(row, column);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    CGridCellBase* cell = CellObject(row, column);
     if (cell == nullptr)
         return false;
-    const bool wasSelected = (cell->GetState() & GRIDSTATE_SELECTED) != 0;
-    if (wasSelected && (state & GRIDSTATE_SELECTED) == 0)
-        m_selectedCells.erase(CGridCellId(row, column));
-    else if (!wasSelected && (state & GRIDSTATE_SELECTED) != 0)
-        m_selectedCells.insert(CGridCellId(row, column));
+    // A cell of a class that keeps its state elsewhere still shows in the selection.
+    m_selection.Set(row, column, (state & GRIDSTATE_SELECTED) != 0);
     cell->SetState(state);
     return true;
 }
 
 unsigned CGridCtrl::GetItemState(int row, int column) const
 {
-    const CGridCellBase* cell = GetCell(row, column);
-    return cell != nullptr ? cell->GetState() : 0;
+    if (!IsValid(row, column))
+        return 0;
+    if (const CGridCellBase* cell = CellObject(row, column))
+        return cell->GetState();
+    return HoldsPlainCell(row, column) ? PlainState(row, column) : 0;
 }
 
 unsigned CGridCtrl::GetItemFormat(int row, int column) const
 {
-    const CGridCellBase* cell = GetCell(row, column);
+    const CGridCellBase* cell = CellView(row, column);
     return cell != nullptr ? cell->GetFormat() : 0;
 }
 
 bool CGridCtrl::SetItemBackColour(int row, int column, COLORREF colour)
 {
+    if (IsValid(row, column) && HoldsPlainCell(row, column) && colour == CLR_DEFAULT)
+        return true;
     CGridCellBase* cell = GetCell(row, column);
     if (cell == nullptr)
         return false;
@@ -427,6 +600,8 @@ bool CGridCtrl::SetItemBackColour(int row, int column, COLORREF colour)
 
 bool CGridCtrl::SetItemTextColour(int row, int column, COLORREF colour)
 {
+    if (IsValid(row, column) && HoldsPlainCell(row, column) && colour == CLR_DEFAULT)
+        return true;
     CGridCellBase* cell = GetCell(row, column);
     if (cell == nullptr)
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grid/cell_id.h"
+#include "grid/cell_selection.h"
 #include "grid/column_extent_tally.h"
 #include "grid/grid_drop_target.h"
 #include "grid/grid_default_cell.h"
@@ -14,7 +15,6 @@
 
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -327,9 +327,32 @@ protected:
 private:
     friend class CGridCellBase;
 
-    using Row = std::vector<CGridCellBase*>;
+    using Row = CGridRowCells;
+
+    // Cell storage. A position holds a cell object, a plain cell kept in its row's record (text
+    // and format; its state follows from where it is, the focus and the selection), or no cell.
+    CGridCellBase* CellObject(int row, int column) const;
+    bool HoldsPlainCell(int row, int column) const;
+    bool HasCell(int row, int column) const { return CellObject(row, column) != nullptr || HoldsPlainCell(row, column); }
+    // A cell to read, measure or draw: the object, else the plain cell loaded into a stand-in
+    // that is good until the next call; null where there is no cell.
+    CGridCellBase* CellView(int row, int column) const;
+    // A plain cell's text, or null.
+    const char* PlainText(int row, int column) const;
+    unsigned PositionState(int row, int column) const;
+    unsigned PlainState(int row, int column) const;
+    // Gives a plain cell its object, which holds everything about it from then on.
+    CGridCellBase* Materialise(int row, int column);
+    // Keeps a cell just made for the position: plain ones in the row's record, others as objects.
+    void StoreNewCell(Row& cells, int row, int column, CGridCellBase* cell);
+    CCellExtent& ExtentOf(int row, int column);
 
     void InvalidateRect(const CRect& rect);
+    // Repaints the cells on screen that the test picks; the cells off screen cost nothing.
+    template <class Pick>
+    void RepaintVisibleCells(Pick pick, CDC* dc);
+    bool IsPlacedCellSelected(int row, int column) const { return m_selection.Contains(row, column); }
+    void SetPlacedCellSelected(int row, int column, bool selected) { m_selection.Set(row, column, selected); }
     void ForgetTopLeft() { m_topLeftCache = CGridCellId(); }
     void HideTitleTip() { m_titleTip.Hide(); }
     bool IsFixedCell(const CGridCellId& cell) const
@@ -353,12 +376,13 @@ private:
     void OnSetFont();
 
     // Cell extent bookkeeping.
-    void PlaceCell(CGridCellBase* cell, int row, int column);
-    void QueueExtent(CGridCellBase* cell);
+    // Counts in the new cells of a row that has just been placed at index row.
+    void PlaceRow(int row, int firstColumn);
+    void QueueExtent(int row, int column);
     void OnCellContentChanged(CGridCellBase* cell);
-    void UncountCell(CGridCellBase* cell);
+    void UncountCell(CCellExtent& extent, int column);
     void RefreshExtents(CDC* dc);
-    void CountCell(CGridCellBase* cell, CDC* dc);
+    void CountCell(int row, int column, CDC* dc);
 
     COLORREF m_emptyAreaColour = 0;
     COLORREF m_gridLineColour = RGB(0xC0, 0xC0, 0xC0);
@@ -386,13 +410,17 @@ private:
     CGridDefaultCell m_defaultCornerCell;
     std::vector<Row> m_rows;
     CGridCellId m_focusCell;
+    // The plain cell that carries the focused bit, if any (a cell object carries its own).
+    CGridCellId m_plainFocus;
+    mutable CGridCell m_standIn;
     CGridCellId m_topLeftCache;
     bool m_rowResizeEnabled = true;
     bool m_columnResizeEnabled = true;
     int m_wheelScrollLines = 3;
-    // Keyed by the full (row, column): a log passes 65,536 rows in a day.
-    std::set<CGridCellId> m_selectedCells;
-    std::set<CGridCellId> m_previousSelectedCells;
+    // What is selected, as blocks; the cells' selected bit is read from here. The previous
+    // selection is what a Ctrl press kept, selected again under every block that a drag makes.
+    CCellSelection m_selection;
+    CCellSelection m_previousSelection;
     CGridCellId m_selectionStartCell;
     CGridCellId m_clickDownCell;
     int m_mouseMode = MouseIdle;

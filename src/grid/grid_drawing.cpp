@@ -61,7 +61,7 @@ void CGridCtrl::OnDraw(CDC* dc)
     CRect visible;
     const CGridCellRange range = GetVisibleScrolledRange(&visible);
     const auto drawCell = [this, dc](int row, int column, const CRect& rect) {
-        if (CGridCellBase* cell = GetCell(row, column))
+        if (CGridCellBase* cell = CellView(row, column))
             cell->Draw(dc, row, column, rect, false);
     };
 
@@ -136,7 +136,7 @@ bool CGridCtrl::DrawCellNow(int row, int column, CDC* dc)
         InvalidateRect(CRect(rect.left, rect.top, rect.right + 1, rect.bottom + 1));
         return true;
     }
-    CGridCellBase* cell = GetCell(row, column);
+    CGridCellBase* cell = CellView(row, column);
     if (cell != nullptr)
         cell->Draw(dc, row, column, rect, true);
     if (row >= m_fixedRowCount && column >= m_fixedColumnCount) {

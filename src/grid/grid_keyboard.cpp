@@ -8,16 +8,25 @@
 
 void CGridCtrl::keyPressEvent(QKeyEvent* event)
 {
+    // An Alt chord is a system key (a menu's mnemonic, the window manager's): not the grid's.
+    if (event->modifiers().testFlag(Qt::AltModifier)) {
+        event->ignore();
+        return;
+    }
     const unsigned key = VirtualKeyFromQt(event->key());
+    const bool back = event->key() == Qt::Key_Backtab || event->modifiers().testFlag(Qt::ShiftModifier);
     // With Ctrl down Tab belongs to the dialog, which moves the focus on.
     if (key == VK_TAB && event->modifiers().testFlag(Qt::ControlModifier)) {
-        const bool back = event->key() == Qt::Key_Backtab || event->modifiers().testFlag(Qt::ShiftModifier);
         QAbstractScrollArea::focusNextPrevChild(!back);
         return;
     }
-    const bool used = key != 0 && OnKeyDown(key);
+    bool used = key != 0 && OnKeyDown(key);
     if (!event->text().isEmpty())
         OnChar(event->text().at(0).unicode());
+    // The grid asks for Tab: one with no cell to go to (past either end, or before any cell has
+    // the focus) is still the grid's, and the keyboard focus stays. Ctrl+Tab leaves.
+    if (key == VK_TAB)
+        used = true;
     // What the grid does not use goes on to the parent, as the platform's default handling.
     event->setAccepted(used);
 }
@@ -67,7 +76,7 @@ bool CGridCtrl::OnKeyDown(unsigned key)
         return true;
 
     if (m_mouseMode == MouseIdle) {
-        m_previousSelectedCells.clear();
+        m_previousSelection.Clear();
         m_mouseMode = MouseSelectCells;
         if (!shift || key == VK_TAB)
             m_selectionStartCell = next;

@@ -141,7 +141,7 @@ bool CGridCtrl::GetCellRect(int row, int column, CRect* rect)
 
 bool CGridCtrl::GetTextRect(int row, int column, CRect* rect)
 {
-    CGridCellBase* cell = GetCell(row, column);
+    CGridCellBase* cell = CellView(row, column);
     if (cell == nullptr || !GetCellRect(row, column, rect))
         return false;
     return cell->GetTextRect(rect);

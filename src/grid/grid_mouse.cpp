@@ -102,9 +102,9 @@ void CGridCtrl::OnLButtonDown(unsigned flags, CPoint point)
     viewport()->grabMouse();
     m_captured = true;
 
-    m_previousSelectedCells.clear();
+    m_previousSelection.Clear();
     if ((flags & MK_CONTROL) != 0)
-        m_previousSelectedCells = m_selectedCells;
+        m_previousSelection = m_selection;
 
     if (m_clickDownCell.row < m_fixedRowCount) {
         OnFixedRowClick(m_clickDownCell);
@@ -158,7 +158,7 @@ void CGridCtrl::OnMouseMove(unsigned /*flags*/, CPoint point)
     // Over a cell whose text is cut off, the title tip shows the text whole; the tip itself
     // decides whether the text fits.
     const CGridCellId id = GetCellFromPoint(point, true);
-    CGridCellBase* cell = GetCell(id.row, id.col);
+    CGridCellBase* cell = CellView(id.row, id.col);
     if (cell == nullptr)
         return;
     const char* text = cell->GetTipText();
@@ -274,7 +274,7 @@ void CGridCtrl::OnCaptureChanged(QWidget* gaining)
 bool CGridCtrl::OnSetCursor(CPoint point)
 {
     const CGridCellId id = GetCellFromPoint(point, true);
-    if (CGridCellBase* cell = GetCell(id.row, id.col))
+    if (CGridCellBase* cell = CellView(id.row, id.col))
         return cell->OnSetCursor();
     SetArrowCursor();
     return true;

@@ -39,15 +39,38 @@ CGridCellId CGridCtrl::RaisedToScrolled(const CGridCellId& cell) const
     return CGridCellId(std::max(cell.row, m_fixedRowCount), std::max(cell.col, m_fixedColumnCount));
 }
 
+// Cells on screen only: the fixed rows and columns that fit, then the scrolled ones in view.
+template <class Pick>
+void CGridCtrl::RepaintVisibleCells(Pick pick, CDC* dc)
+{
+    const CRect client = GetClientRect();
+    const CGridCellRange visible = GetVisibleScrolledRange();
+    std::vector<int> rows;
+    std::vector<int> columns;
+    int y = 0;
+    for (int r = 0; r < m_fixedRowCount && y < client.bottom; y += GetRowHeight(r++))
+        rows.push_back(r);
+    for (int r = visible.minRow; r >= 0 && r <= visible.maxRow; ++r)
+        rows.push_back(r);
+    int x = 0;
+    for (int c = 0; c < m_fixedColumnCount && x < client.right; x += GetColumnWidth(c++))
+        columns.push_back(c);
+    for (int c = visible.minCol; c >= 0 && c <= visible.maxCol; ++c)
+        columns.push_back(c);
+    for (int r : rows) {
+        for (int c : columns) {
+            if (!pick(r, c))
+                continue;
+            if (dc != nullptr)
+                DrawCellNow(r, c, dc);
+            else
+                InvalidateCell(r, c);
+        }
+    }
+}
+
 void CGridCtrl::SelectRange(int minRow, int minColumn, int maxRow, int maxColumn, bool repaintNow, bool select)
 {
-    std::unique_ptr<CDC> dc = repaintNow ? GetDC() : nullptr;
-    const auto repaint = [&](int r, int c) {
-        if (dc)
-            DrawCellNow(r, c, dc.get());
-        else
-            InvalidateCell(r, c);
-    };
     if (minRow >= 0)
         minRow = std::max(minRow, m_fixedRowCount);
     if (maxRow >= 0)
@@ -57,53 +80,41 @@ void CGridCtrl::SelectRange(int minRow, int minColumn, int maxRow, int maxColumn
     if (maxColumn >= 0)
         maxColumn = std::max(maxColumn, m_fixedColumnCount);
     const bool bounded = minRow >= 0 && minColumn >= 0 && maxRow >= 0 && maxColumn >= 0;
-    const auto inRange = [&](const CGridCellId& cell) {
-        return cell.row >= minRow && cell.row <= maxRow && cell.col >= minColumn && cell.col <= maxColumn;
+    const CGridCellRange block(minRow, minColumn, maxRow, maxColumn);
+    const bool blockValid = bounded && IsValid(block);
+    const auto inBlock = [&](int r, int c) {
+        return blockValid && r >= minRow && r <= maxRow && c >= minColumn && c <= maxColumn;
     };
 
+    const CCellSelection before = m_selection;
     if (select) {
-        for (auto it = m_selectedCells.begin(); it != m_selectedCells.end();) {
-            const CGridCellId cell = *it;
-            ++it; // the entry goes away below
-            if (IsValid(cell)) {
-                SetItemState(cell.row, cell.col,
-                             GetItemState(cell.row, cell.col) & ~static_cast<unsigned>(GRIDSTATE_SELECTED));
-                if (!inRange(cell))
-                    repaint(cell.row, cell.col);
-            } else {
-                m_selectedCells.erase(cell);
-            }
-        }
+        // Selecting starts again from what a Ctrl press kept; without a block, from nothing.
+        m_selection.Clear();
         if (bounded) {
-            for (const CGridCellId& cell : m_previousSelectedCells) {
-                if (IsValid(cell)) {
-                    SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) | GRIDSTATE_SELECTED);
-                    repaint(cell.row, cell.col);
-                }
-            }
+            m_selection = m_previousSelection;
+            m_selection.Clip(m_rowCount, m_columnCount);
         }
+        if (blockValid)
+            m_selection.Add(block);
+    } else if (blockValid) {
+        m_selection.Remove(block);
     }
 
-    if (bounded && maxRow < m_rowCount && maxColumn < m_columnCount && minRow <= maxRow && minColumn <= maxColumn) {
-        for (int r = minRow; r <= maxRow; ++r) {
-            for (int c = minColumn; c <= maxColumn; ++c) {
-                const unsigned state = GetItemState(r, c);
-                const bool selected = (state & GRIDSTATE_SELECTED) != 0;
-                if (select && !selected) {
-                    SetItemState(r, c, state | GRIDSTATE_SELECTED);
-                    repaint(r, c);
-                } else if (!select && selected) {
-                    SetItemState(r, c, state & ~static_cast<unsigned>(GRIDSTATE_SELECTED));
-                    repaint(r, c);
-                }
-            }
-        }
+    // Every cell that was selected, kept or newly covered is drawn again; deselecting draws the
+    // cells it took out.
+    std::unique_ptr<CDC> dc = repaintNow ? GetDC() : nullptr;
+    if (select) {
+        RepaintVisibleCells([&](int r, int c) {
+            return before.Contains(r, c) || inBlock(r, c) || (bounded && m_previousSelection.Contains(r, c));
+        }, dc.get());
+    } else {
+        RepaintVisibleCells([&](int r, int c) { return inBlock(r, c) && before.Contains(r, c); }, dc.get());
     }
 }
 
 void CGridCtrl::ClearSelection()
 {
-    m_previousSelectedCells.clear();
+    m_previousSelection.Clear();
     SelectRange(-1, -1, -1, -1, false, true);
     SetFocusCell(-1, -1);
 }
@@ -170,17 +181,9 @@ bool CGridCtrl::IsCellSelected(int row, int column) const
 
 CGridCellRange CGridCtrl::GetSelectedCellRange() const
 {
-    CGridCellRange range(m_rowCount, m_columnCount, -1, -1);
-    if (m_selectedCells.empty())
-        return range;
-    // Ordered by row, then column.
-    range.minRow = m_selectedCells.begin()->row;
-    range.maxRow = m_selectedCells.rbegin()->row;
-    for (const CGridCellId& cell : m_selectedCells) {
-        range.minCol = std::min(range.minCol, cell.col);
-        range.maxCol = std::max(range.maxCol, cell.col);
-    }
-    return range;
+    if (m_selection.Empty())
+        return CGridCellRange(m_rowCount, m_columnCount, -1, -1);
+    return m_selection.Bounds();
 }
 
 int CGridCtrl::NotifyParent(int row, int column, int code)

@@ -24,19 +24,41 @@ std::string FormatLogTime(std::chrono::system_clock::time_point when)
     return std::string(text, n);
 }
 
+namespace {
+
+const char* FrameVerdict(bool checksumError)
+{
+    return checksumError ? "Checksum Error!" : "Invalid Packet!";
+}
+
+} // namespace
+
 LogRow MakePacketRow(std::chrono::system_clock::time_point when, const CountedBytes& frame,
                      const CountedBytes* payload, bool checksumError)
 {
     LogRow row{FormatLogTime(when), FormatBytes(frame), {}, {}};
-    if (checksumError) {
-        row.data = "Checksum Error!";
-    } else if (payload) {
+    if (payload && !checksumError) {
         row.data = FormatBytes(*payload);
         row.description = PrintableText(DescribeResponse(*payload));
     } else {
-        row.data = "Invalid Packet!";
+        row.data = FrameVerdict(checksumError);
     }
     return row;
+}
+
+void AppendPacketColumns(std::string& out, const CountedBytes& frame, const CountedBytes* payload,
+                         bool checksumError)
+{
+    AppendBytesText(out, frame.Bytes());
+    out += '\t';
+    if (payload && !checksumError) {
+        AppendBytesText(out, payload->Bytes());
+        out += '\t';
+        AppendPrintableText(out, DescribeResponse(*payload));
+    } else {
+        out += FrameVerdict(checksumError);
+        out += '\t';
+    }
 }
 
 LogRow MakeLineErrorRow(std::chrono::system_clock::time_point when, std::uint32_t flags)

@@ -23,6 +23,10 @@ std::string FormatLogTime(std::chrono::system_clock::time_point when);
 // its verdict in the data column. payload is null for those two.
 LogRow MakePacketRow(std::chrono::system_clock::time_point when, const CountedBytes& frame,
                      const CountedBytes* payload, bool checksumError);
+// The same row without its time, as "encoded<TAB>data<TAB>description" appended to out: the form
+// for printing long captures, without a string per column.
+void AppendPacketColumns(std::string& out, const CountedBytes& frame, const CountedBytes* payload,
+                         bool checksumError);
 LogRow MakeLineErrorRow(std::chrono::system_clock::time_point when, std::uint32_t flags);
 
 // The model name a device reports in its Value response to the Device ID query, if this payload

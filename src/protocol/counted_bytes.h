@@ -51,4 +51,6 @@ private:
 
 // The display text of a byte sequence: each byte in unsigned decimal, joined by ", ".
 std::string FormatBytes(std::span<const std::uint8_t> bytes);
+// The same text appended to out.
+void AppendBytesText(std::string& out, std::span<const std::uint8_t> bytes);
 inline std::string FormatBytes(const CountedBytes& bytes) { return FormatBytes(bytes.Bytes()); }

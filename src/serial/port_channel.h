@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -30,6 +31,9 @@ public:
     struct Options {
         // Driver line counters for a local device; none means the driver's own.
         LineCounterReader counterReader;
+        // Asked now and then while an open waits on something slow (a network peer); true ends
+        // the open at once, so that a Close need not wait for it.
+        std::function<bool()> abandoned;
     };
 
     // Opens the port the name stands for, with the channel its name calls for, and applies the

@@ -2,11 +2,11 @@
 
 #include "device_channel.h"
 
+#include "serial/descriptor_wait.h"
 #include "serial/line_errors.h"
 #include "serial/marked_input_parser.h"
 #include "serial/port_name.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -171,6 +171,8 @@ class Acquired {
 public:
     ~Acquired()
     {
+        if (m_changed)
+            tcsetattr(m_fd, TCSANOW, &m_original);
         if (m_exclusive)
             ioctl(m_fd, TIOCNXCL);
         if (m_fd >= 0)
@@ -181,6 +183,8 @@ public:
     int m_fd = -1;
     int m_wakeFd = -1;
     bool m_exclusive = false;
+    bool m_changed = false;
+    termios m_original {};
 };
 
 bool ReadDriverCounters(int descriptor, LineCounters& counters)
@@ -201,16 +205,23 @@ bool ReadDriverCounters(int descriptor, LineCounters& counters)
 // where it keeps them.
 class CPosixChannel final : public CPortChannel {
 public:
-    CPosixChannel(int fd, int wakeFd, bool parityNone, LineCounterReader counterReader)
-        : m_fd(fd), m_wakeFd(wakeFd), m_parityNone(parityNone), m_counterReader(std::move(counterReader))
+    CPosixChannel(int fd, int wakeFd, bool parityNone, const termios& original, LineCounterReader counterReader)
+        : m_fd(fd), m_wakeFd(wakeFd), m_parityNone(parityNone), m_original(original),
+          m_counterReader(std::move(counterReader))
     {
         if (m_counterReader && !m_counterReader(m_fd, m_counters))
             m_counterReader = nullptr;
     }
     ~CPosixChannel() override { Release(); }
 
-    Wait WaitReadable(Clock::time_point deadline) const override { return WaitFor(POLLIN, deadline); }
-    Wait WaitWritable(Clock::time_point deadline) const override { return WaitFor(POLLOUT, deadline); }
+    Wait WaitReadable(Clock::time_point deadline) const override
+    {
+        return WaitOnDescriptor(m_fd, POLLIN, m_wakeFd, deadline);
+    }
+    Wait WaitWritable(Clock::time_point deadline) const override
+    {
+        return WaitOnDescriptor(m_fd, POLLOUT, m_wakeFd, deadline);
+    }
     Transfer ReadSome(ReceivedItems& items) override;
     Transfer WriteSome(std::span<const std::uint8_t> data) override;
     void Wake() const override;
@@ -218,12 +229,14 @@ public:
     bool IsReleased() const override { return m_fd < 0; }
 
 private:
-    Wait WaitFor(short events, Clock::time_point deadline) const;
     void NoteCounters();
 
     int m_fd;
     int m_wakeFd;
     bool m_parityNone;
+    // The line settings the port had before this program changed them, given back when it closes,
+    // as terminal programs do: the next user of the port finds it as it was.
+    termios m_original;
 
     // The read state; one reader at a time.
     CMarkedInputParser m_parser;
@@ -237,6 +250,8 @@ void CPosixChannel::Release()
 {
     if (m_fd < 0)
         return;
+    // Nothing is left to give back when the device has gone.
+    tcsetattr(m_fd, TCSANOW, &m_original);
     ioctl(m_fd, TIOCNXCL);
     close(m_fd);
     close(m_wakeFd);
@@ -245,37 +260,7 @@ void CPosixChannel::Release()
 
 void CPosixChannel::Wake() const
 {
-    if (m_wakeFd < 0)
-        return;
-    const std::uint64_t one = 1;
-    // The counter cannot overflow from a handful of wake-ups, and a full counter wakes anyway.
-    [[maybe_unused]] const ssize_t written = write(m_wakeFd, &one, sizeof one);
-}
-
-CPortChannel::Wait CPosixChannel::WaitFor(short events, Clock::time_point deadline) const
-{
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now());
-        const auto wait = std::max(left, std::chrono::nanoseconds::zero());
-        const timespec timeout{static_cast<time_t>(wait.count() / 1'000'000'000),
-                               static_cast<long>(wait.count() % 1'000'000'000)};
-        pollfd fds[2] = {{m_fd, events, 0}, {m_wakeFd, POLLIN, 0}};
-        const int ready = ppoll(fds, 2, &timeout, nullptr);
-        if (ready < 0) {
-            if (MapErrno(errno, Step::Transfer) == Fault::Retry)
-                continue;
-            return Wait::Gone;
-        }
-        if (fds[1].revents != 0)
-            return Wait::Woken;
-        // Input that is still there is read before a hang-up counts.
-        if (fds[0].revents & events)
-            return Wait::Ready;
-        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL))
-            return Wait::Gone;
-        if (ready == 0 && Clock::now() >= deadline)
-            return Wait::TimedOut;
-    }
+    SignalWake(m_wakeFd);
 }
 
 void CPosixChannel::NoteCounters()
@@ -375,6 +360,8 @@ std::unique_ptr<CPortChannel> OpenDeviceChannel(const std::string& portName, con
         return fail(Step::Configure);
     node.m_exclusive = true;
 
+    node.m_original = mode;
+    node.m_changed = true;
     ApplySettings(mode, settings);
     if (tcsetattr(node.m_fd, TCSANOW, &mode) != 0)
         return fail(Step::ApplySettings);
@@ -398,10 +385,10 @@ std::unique_ptr<CPortChannel> OpenDeviceChannel(const std::string& portName, con
         return fail(Step::Configure);
 
     const bool parityNone = (actual.c_cflag & PARENB) == 0;
-    auto channel = std::make_unique<CPosixChannel>(node.m_fd, node.m_wakeFd, parityNone,
+    auto channel = std::make_unique<CPosixChannel>(node.m_fd, node.m_wakeFd, parityNone, node.m_original,
                                                    options.counterReader ? options.counterReader
                                                                          : LineCounterReader(&ReadDriverCounters));
     node.m_fd = node.m_wakeFd = -1;
-    node.m_exclusive = false;
+    node.m_exclusive = node.m_changed = false;
     return channel;
 }

@@ -70,6 +70,10 @@ void ReceiveWorker::Run()
             std::uint32_t flags = 0;
             if (!m_port.ClearErrors(&flags))
                 flags = 0;
+            // No flags: the read was ended by a close on purpose (Setup, a suspend), which the
+            // line did not report; the port's new session, if any, starts clean.
+            if (flags == 0)
+                continue;
             m_sink.ReportLineError(seen, flags);
             if (m_port.IsDeviceGone())
                 m_sink.OnPortEvent(seen, IRowSink::PortEvent::DeviceGone);

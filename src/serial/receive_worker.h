@@ -12,8 +12,9 @@
 class CSerialPort;
 
 // Receives everything the device sends on a thread of its own: reads the port one byte at a
-// time, cuts the bytes into frames and turns failed reads into line-error rows. While the port
-// is closed it looks every 100 ms. When the device vanishes it reports that once and then tries
+// time, cuts the bytes into frames and turns failed reads into line-error rows; a read ended by
+// closing the port is no line error and gives no row. While the port is closed it looks every
+// 100 ms. When the device vanishes it reports that once and then tries
 // to open the same port again every half second, telling the sink when it is back; the GUI and
 // the console monitor share this behaviour by sharing the worker.
 class ReceiveWorker {

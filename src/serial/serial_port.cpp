@@ -101,6 +101,7 @@ std::shared_ptr<CSerialPort::Session> CSerialPort::OpenSession(const std::string
         std::lock_guard lock(m_mutex);
         options.counterReader = m_counterReader;
     }
+    options.abandoned = [this] { return m_closesWaiting.load() > 0; };
     auto channel = CPortChannel::Open(name, *parsed, options, reason);
     if (!channel)
         return nullptr;
@@ -155,7 +156,9 @@ void CSerialPort::Retire(std::unique_lock<std::mutex>& lock, Session& session)
 
 void CSerialPort::Close()
 {
+    ++m_closesWaiting;
     std::lock_guard openLock(m_openMutex);
+    --m_closesWaiting;
     std::unique_lock lock(m_mutex);
     if (!m_session)
         return;

@@ -3,6 +3,7 @@
 #include "serial/line_counters.h"
 #include "serial/line_errors.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -89,6 +90,7 @@ private:
     LineCounterReader m_counterReader;
 
     std::mutex m_openMutex; // one Open, Close or TryReopen at a time
+    std::atomic<int> m_closesWaiting{0}; // a waiting Close cuts a slow open short
     std::mutex m_readMutex; // one Read at a time; guards the session's read state
     std::mutex m_writeMutex; // one Write at a time, so packets never interleave
 };

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -43,18 +44,54 @@ bool CPseudoTerminal::Create(std::string& error)
     return true;
 }
 
+namespace {
+
+// A link this program made once and left behind: it points at a pseudo-terminal that is gone.
+// Anything else at the path (a file, a directory, a link to something that exists) belongs to
+// someone and stays.
+bool IsStalePortLink(const std::string& path)
+{
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        return false;
+    char target[256];
+    const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+    if (n <= 0)
+        return false;
+    const std::string to(target, static_cast<std::size_t>(n));
+    return to.starts_with("/dev/pts/") && access(to.c_str(), F_OK) != 0 && errno == ENOENT;
+}
+
+} // namespace
+
 bool CPseudoTerminal::Link(const std::string& path, std::string& error)
 {
     if (m_master < 0) {
         error = "no pseudo-terminal to link to";
         return false;
     }
-    // Made under a temporary name and renamed, so a tool re-opening the link never misses it.
-    const std::string temporary = path + ".new";
-    unlink(temporary.c_str());
-    if (symlink(m_slavePath.c_str(), temporary.c_str()) != 0 || rename(temporary.c_str(), path.c_str()) != 0) {
+    if (symlink(m_slavePath.c_str(), path.c_str()) == 0) {
+        m_linkPath = path;
+        return true;
+    }
+    if (errno != EEXIST) {
         error = "cannot link " + path + " to " + m_slavePath + ": " + std::strerror(errno);
-        unlink(temporary.c_str());
+        return false;
+    }
+    if (!IsStalePortLink(path)) {
+        error = "will not replace " + path + ": it exists and is not a link left by an earlier simulated device; "
+            "remove it or choose another path";
+        return false;
+    }
+    // Replaced through a temporary name and a rename, so a tool re-opening the link never misses it.
+    const std::string temporary = path + ".new";
+    if (symlink(m_slavePath.c_str(), temporary.c_str()) != 0) {
+        error = "cannot link " + temporary + " to " + m_slavePath + ": " + std::strerror(errno);
+        return false;
+    }
+    if (rename(temporary.c_str(), path.c_str()) != 0) {
+        error = "cannot link " + path + " to " + m_slavePath + ": " + std::strerror(errno);
+        unlink(temporary.c_str()); // made just now, by this call
         return false;
     }
     m_linkPath = path;
@@ -98,22 +135,30 @@ std::size_t CPseudoTerminal::ReadAvailable(std::span<std::uint8_t> buffer) const
     return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
-bool CPseudoTerminal::WriteAll(std::span<const std::uint8_t> data, std::chrono::milliseconds timeout) const
+bool CPseudoTerminal::WriteAll(std::span<const std::uint8_t> data, std::chrono::milliseconds timeout,
+                               const std::atomic<bool>* stop, std::size_t* written) const
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!data.empty()) {
-        const ssize_t n = write(m_master, data.data(), data.size());
+    std::size_t done = 0;
+    auto finish = [&](bool result) {
+        if (written)
+            *written = done;
+        return result;
+    };
+    while (done < data.size()) {
+        const ssize_t n = write(m_master, data.data() + done, data.size() - done);
         if (n > 0) {
-            data = data.subspan(static_cast<std::size_t>(n));
+            done += static_cast<std::size_t>(n);
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
-            return false;
+            return finish(false);
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || !ClientPresent())
-            return false;
+        if (left.count() <= 0 || !ClientPresent() || (stop && *stop))
+            return finish(false);
+        // Short waits, so that a stop request is seen quickly while the line is full.
         pollfd fd{m_master, POLLOUT, 0};
-        poll(&fd, 1, static_cast<int>(std::min<long>(left.count(), 50)));
+        poll(&fd, 1, static_cast<int>(std::min<long>(left.count(), 20)));
     }
-    return true;
+    return finish(true);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +19,8 @@ public:
 
     // False, with the reason in error, when no pseudo-terminal could be made.
     bool Create(std::string& error);
-    // Makes path a symbolic link to the port, replacing an older link there; removed by Close.
+    // Makes path a symbolic link to the port; removed by Close. Refuses a path that exists,
+    // unless it is a link left behind to a pseudo-terminal that is gone.
     bool Link(const std::string& path, std::string& error);
     // Closes the device end: the tool sees its device vanish.
     void Close();
@@ -34,8 +36,10 @@ public:
     // Whatever the tool has written (may be empty); never waits.
     std::size_t ReadAvailable(std::span<std::uint8_t> buffer) const;
     // Hands every byte to the line, waiting as long as the line is full (the tool reads slowly),
-    // but no longer than the time-out; false when the tool closed the port or time ran out.
-    bool WriteAll(std::span<const std::uint8_t> data, std::chrono::milliseconds timeout) const;
+    // but no longer than the time-out; false when the tool closed the port, time ran out or stop
+    // was set. written (if given) tells how many bytes went.
+    bool WriteAll(std::span<const std::uint8_t> data, std::chrono::milliseconds timeout,
+                  const std::atomic<bool>* stop = nullptr, std::size_t* written = nullptr) const;
 
 private:
     int m_master = -1;

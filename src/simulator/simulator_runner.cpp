@@ -4,6 +4,7 @@
 #include "simulator/pseudo_terminal.h"
 #include "simulator/simulated_device.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -52,14 +53,19 @@ void CSimulatorRunner::Send(const CountedBytes& payload)
     m_out.insert(m_out.end(), bytes.begin(), bytes.end());
     if (m_options.badChecksum)
         SpoilChecksum(m_out);
-    ++m_packetsSent;
+    m_packetEnds.push_back(m_out.size());
 }
 
 bool CSimulatorRunner::Flush()
 {
-    const bool written = m_line.WriteAll(m_out, kWriteLimit);
+    std::size_t written = 0;
+    const bool whole = m_line.WriteAll(m_out, kWriteLimit, m_stop, &written);
+    // Only packets that reached the line count as sent; the rest of a stalled write is dropped.
+    const auto sent = std::ranges::upper_bound(m_packetEnds, written) - m_packetEnds.begin();
+    m_packetsSent += static_cast<std::size_t>(sent);
     m_out.clear();
-    return written;
+    m_packetEnds.clear();
+    return whole;
 }
 
 void CSimulatorRunner::Flood(const std::atomic<bool>& stop)
@@ -77,6 +83,7 @@ void CSimulatorRunner::Flood(const std::atomic<bool>& stop)
 
 void CSimulatorRunner::Run(const std::atomic<bool>& stop)
 {
+    m_stop = &stop;
     bool present = false;
     bool flooded = false;
     auto nextTick = Clock::now();

@@ -30,6 +30,7 @@ public:
     // Returns when stop is set; looks at it at least every 20 ms.
     void Run(const std::atomic<bool>& stop);
 
+    // Packets handed whole to the line; those a stalled or stopped write dropped do not count.
     std::size_t PacketsSent() const { return m_packetsSent; }
     std::size_t FloodSent() const { return m_floodSent; }
 
@@ -44,6 +45,8 @@ private:
     SimulatorOptions m_options;
     std::mt19937 m_random;
     std::vector<std::uint8_t> m_out;
+    std::vector<std::size_t> m_packetEnds; // where each packet in m_out ends
+    const std::atomic<bool>* m_stop = nullptr;
     std::atomic<std::size_t> m_packetsSent{0};
     std::atomic<std::size_t> m_floodSent{0};
 };

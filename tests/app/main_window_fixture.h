@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,18 @@
 #include <functional>
 #include <memory>
 #include <vector>
+
+// Runs `act` on the next modal dialog that opens, once it is up.
+inline void OnNextModal(std::function<void(QDialog&)> act)
+{
+    QTimer::singleShot(0, [act] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog)
+            act(*dialog);
+        else
+            OnNextModal(act);
+    });
+}
 
 // A main window on a pseudo-terminal whose device end the test plays, with its settings in a
 // temporary file and its message boxes recorded instead of shown.

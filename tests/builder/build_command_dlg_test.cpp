@@ -1,5 +1,6 @@
 #include "builder/build_command_dlg.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -93,6 +94,7 @@ TEST_F(BuildCommandDlgTest, BeforeAnyDeviceAnswerNothingIsChosen)
 
 TEST_F(BuildCommandDlgTest, DeviceAnswerSelectsTheModelAndStartsAtQuery)
 {
+    dlg.show();
     dlg.SelectDeviceByName("Elmora");
     EXPECT_EQ(Device()->currentText(), "Elmora");
     EXPECT_EQ(dlg.GetModelRow(), 4);
@@ -112,6 +114,81 @@ TEST_F(BuildCommandDlgTest, DeviceAnswerSelectsTheModelAndStartsAtQuery)
     dlg.SelectDeviceByName("Elmora  ");
     EXPECT_EQ(dlg.GetModelRow(), 4);
     EXPECT_EQ(commandData, "20 20");
+}
+
+TEST_F(BuildCommandDlgTest, HiddenTheAnswerPreparesTheListsButLeavesCommandDataAlone)
+{
+    dlg.SelectDeviceByName("Elmora");
+    EXPECT_EQ(dlg.GetModelRow(), 4);
+    EXPECT_EQ(Selected(1024), "20 - Query");
+    EXPECT_EQ(Selected(1025), "20 - Device ID");
+    EXPECT_EQ(commandData, "untouched");
+    EXPECT_EQ(writes, 0);
+    // The same for a model whose first variable is typed into the value edit.
+    dlg.SelectDeviceByName("Arvane");
+    EXPECT_EQ(dlg.GetModelRow(), 0);
+    EXPECT_EQ(writes, 0);
+
+    // Shown, the user's picks compose again, and so does the next answer.
+    dlg.show();
+    Pick(1024, "21 - Set");
+    EXPECT_EQ(commandData, "21 21");
+    dlg.SelectDeviceByName("Elmora");
+    EXPECT_EQ(commandData, "20 20");
+}
+
+TEST_F(BuildCommandDlgTest, EnterInTheDeviceComboPicksTheModelWithoutSending)
+{
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    Device()->setFocus();
+    QTest::keyClicks(Device(), "elmora");
+    QTest::keyClick(Device(), Qt::Key_Return);
+    EXPECT_EQ(dlg.GetModelRow(), 4);
+    EXPECT_EQ(commandData, "20 20");
+    EXPECT_EQ(sends, 0);
+
+    // Enter anywhere else is still Send, the dialog's default button.
+    Pick(1024, "22 - IR Command");
+    Edit(1028)->setFocus();
+    QTest::keyClick(Edit(1028), Qt::Key_Return);
+    EXPECT_EQ(sends, 1);
+}
+
+TEST_F(BuildCommandDlgTest, ClickingTheSelectedEntryAgainComposesAgain)
+{
+    dlg.show();
+    dlg.SelectDeviceByName("Elmora");
+    Pick(1024, "21 - Set");
+    Pick(1026, "1 - On");
+    ASSERT_EQ(commandData, "21 21 1");
+    const auto click = [this](int listId, const QString& entry) {
+        QListWidget* list = List(listId);
+        const QList<QListWidgetItem*> found = list->findItems(entry, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.front()).center());
+    };
+
+    // The engineer edits the command in the main window, then clicks the selected entries again.
+    commandData = "typed";
+    click(1026, "1 - On");
+    EXPECT_EQ(commandData, "21 21 1");
+    commandData = "typed";
+    click(1025, "21 - Power Mode");
+    EXPECT_EQ(commandData, "21 21");
+    commandData = "typed";
+    click(1024, "21 - Set");
+    EXPECT_EQ(commandData, "21 21");
+
+    // A click that changes the selection runs the handler once, as a pick does, not twice.
+    int before = writes;
+    Pick(1024, "20 - Query");
+    const int once = writes - before;
+    Pick(1024, "21 - Set");
+    before = writes;
+    click(1024, "20 - Query");
+    EXPECT_EQ(commandData, "20 20");
+    EXPECT_EQ(writes - before, once);
 }
 
 TEST_F(BuildCommandDlgTest, SetWithAValueList)

@@ -1,22 +1,31 @@
 #pragma once
 
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
-// Runs the built console tool as an engineer would, through the shell.
+#include <gtest/gtest.h>
+
+// Runs the built console tool as an engineer would, through bash (so $'\e' quoting and here
+// strings work).
 struct CliRun {
     int exitCode = -1;
-    std::string out; // standard output and standard error together
+    std::string out; // what reached the shell's standard output
 };
 
-// Runs a shell command line and collects what it writes to standard output.
-inline CliRun RunShellCommand(const std::string& command)
+// Runs a bash command line; the tool is $CLI in it.
+inline CliRun RunShell(const std::string& commandLine)
 {
+    static int count = 0;
+    const std::string script = ::testing::TempDir() + "vantrolix-cli-run-" + std::to_string(getpid()) + "-"
+        + std::to_string(++count) + ".sh";
+    std::ofstream(script) << "CLI='" << VANTROLIX_CLI_PATH << "'\n" << commandLine << '\n';
     CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
+    FILE* pipe = ::popen(("bash '" + script + "'").c_str(), "r");
     if (pipe == nullptr)
         return run;
     char buffer[4096];
@@ -25,12 +34,20 @@ inline CliRun RunShellCommand(const std::string& command)
         run.out.append(buffer, n);
     const int status = ::pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::remove(script.c_str());
     return run;
 }
 
+// The arguments may carry their own redirections.
+inline CliRun RunCliAsIs(const std::string& arguments)
+{
+    return RunShell("\"$CLI\" " + arguments);
+}
+
+// Standard output and standard error together.
 inline CliRun RunCli(const std::string& arguments)
 {
-    return RunShellCommand(std::string("'") + VANTROLIX_CLI_PATH + "' " + arguments + " 2>&1");
+    return RunCliAsIs(arguments + " 2>&1");
 }
 
 inline std::vector<std::string> Lines(const std::string& text)

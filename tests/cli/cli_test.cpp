@@ -78,6 +78,35 @@ TEST(CliCatalogue, ListsModelsAndOneModelsVariables)
     EXPECT_EQ(RunCli("catalogue --model 'orlin aster'").exitCode, 0);
 
     const CliRun unknown = RunCli("catalogue --model Nobody");
-    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_NE(unknown.out.find("no model named \"Nobody\""), std::string::npos);
+}
+
+// Captures far longer than one read: packets and byte values cut at every block boundary come
+// out whole, the text and raw forms of one capture give the same rows, and C1 bytes of device
+// text are escaped like the C0 ones.
+TEST(CliDecode, LongCapturesReadInBlocksGiveEveryRow)
+{
+    std::vector<CountedBytes> payloads;
+    for (int i = 0; i < 12'000; ++i)
+        payloads.push_back(i % 3 == 0 ? CountedBytes{20, 20, 'A', 0x9B, 'B'} : CountedBytes{20, 24, static_cast<std::uint8_t>(i % 2)});
+    const std::string raw = WriteCapture("long.bin", payloads);
+    const std::string text = ::testing::TempDir() + "long.txt";
+    {
+        std::ifstream in(raw, std::ios::binary);
+        std::ofstream out(text);
+        int n = 0;
+        for (char c; in.get(c); ++n)
+            out << (n % 2 ? "0x" : "") << (n % 2 ? std::hex : std::dec) << int(static_cast<unsigned char>(c))
+                << (n % 5 ? ", " : "\n");
+    }
+    const CliRun fromRaw = RunCli("decode '" + raw + "'");
+    const CliRun fromText = RunCli("decode --text < '" + text + "'");
+    ASSERT_EQ(fromRaw.exitCode, 0);
+    ASSERT_EQ(fromText.exitCode, 0) << fromText.out.substr(0, 200);
+    EXPECT_EQ(fromText.out, fromRaw.out);
+    const auto rows = Lines(fromRaw.out);
+    ASSERT_EQ(rows.size(), payloads.size());
+    EXPECT_TRUE(rows[0].ends_with("\tValue Device ID = A\\x9bB")) << rows[0];
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](const std::string& row) { return row.ends_with("Mute = On"); }), 4000);
 }

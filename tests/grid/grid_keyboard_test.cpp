@@ -35,7 +35,6 @@ struct Chord {
 TEST_F(Keyboard, BeforeAnyCellHasTheFocusEveryKeyGoesToThePlatform)
 {
     const Chord chords[] = {
-        {Qt::Key_Tab, {}},          {Qt::Key_Backtab, Qt::ShiftModifier},
         {Qt::Key_PageUp, {}},       {Qt::Key_PageDown, {}},
         {Qt::Key_End, {}},          {Qt::Key_End, Qt::ControlModifier},
         {Qt::Key_Home, {}},         {Qt::Key_Home, Qt::ControlModifier},
@@ -140,28 +139,72 @@ TEST_F(Keyboard, TabMovesAlongTheRowAndWrapsAtItsEnds)
     EXPECT_EQ(Selected(), Block(2, 3, 2, 3));
     EXPECT_TRUE(keysToParent.keys.empty());
 
-    // Past the first and the last cell Tab is the platform's.
-    grid.SetFocusCell(1, 0);
-    Key(Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(Focus(), CGridCellId(1, 0));
-    grid.SetFocusCell(29, 3);
-    Key(Qt::Key_Tab);
-    EXPECT_EQ(Focus(), CGridCellId(29, 3));
-    EXPECT_EQ(keysToParent.keys, (std::vector<int>{Qt::Key_Backtab, Qt::Key_Tab}));
 }
 
-TEST_F(Keyboard, WithCtrlTabLeavesTheGrid)
+// The grid between two edits of an active window, with the keyboard focus.
+class KeyboardFocus : public Keyboard {
+protected:
+    KeyboardFocus()
+    {
+        before = new QLineEdit(&parent);
+        after = new QLineEdit(&parent);
+        QWidget::setTabOrder(before, &grid);
+        QWidget::setTabOrder(&grid, after);
+        before->move(0, 250);
+        after->move(100, 250);
+        before->show();
+        after->show();
+        parent.activateWindow();
+        QApplication::setActiveWindow(&parent);
+        grid.setFocus();
+    }
+    QLineEdit* before = nullptr;
+    QLineEdit* after = nullptr;
+};
+
+TEST_F(KeyboardFocus, CtrlTabLeavesTheGridTabWithNowhereToGoStays)
 {
-    QLineEdit* next = new QLineEdit(&parent);
-    next->move(0, 250);
-    next->show();
-    parent.activateWindow();
-    QApplication::setActiveWindow(&parent);
-    grid.setFocus();
     Start(2, 1);
     Key(Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(Focus(), CGridCellId(2, 1));
-    EXPECT_TRUE(next->hasFocus());
+    EXPECT_TRUE(after->hasFocus());
+
+    // The grid asks for Tab: from the last cell, from the first with Shift, and before any cell
+    // has the focus, it keeps the keyboard focus and the dialog never sees the key.
+    grid.setFocus();
+    grid.SetFocusCell(29, 3);
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Focus(), CGridCellId(29, 3));
+    EXPECT_TRUE(grid.hasFocus());
+    grid.SetFocusCell(1, 0);
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(Focus(), CGridCellId(1, 0));
+    EXPECT_TRUE(grid.hasFocus());
+    grid.SetFocusCell(-1, -1);
+    ASSERT_EQ(Focus(), CGridCellId());
+    Key(Qt::Key_Tab);
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(grid.hasFocus());
+    EXPECT_EQ(Focus(), CGridCellId());
+    EXPECT_TRUE(keysToParent.keys.empty());
+}
+
+TEST_F(Keyboard, AltChordsAreLeftToThePlatform)
+{
+    Start(5, 1);
+    const int keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up,     Qt::Key_Down,
+                        Qt::Key_Home, Qt::Key_End,   Qt::Key_PageUp, Qt::Key_PageDown};
+    for (int key : keys) {
+        Key(key, Qt::AltModifier);
+        Key(key, Qt::AltModifier | Qt::ShiftModifier);
+        Key(key, Qt::AltModifier | Qt::ControlModifier);
+    }
+    EXPECT_EQ(Focus(), CGridCellId(5, 1));
+    EXPECT_EQ(Selected(), Block(5, 1, 5, 1));
+    EXPECT_EQ(grid.GetScrollPosition(SB_VERT), 0);
+    EXPECT_EQ(grid.GetScrollPosition(SB_HORZ), 0);
+    EXPECT_EQ(keysToParent.keys.size(), 3 * std::size(keys));
+    EXPECT_TRUE(notes.empty());
 }
 
 TEST_F(Keyboard, PageKeysMoveByTheScrolledRowsOrToTheEnds)

@@ -102,14 +102,16 @@ TEST_F(ReceiveWorkerTest, NoRowsWhileThePortIsClosed)
     EXPECT_EQ(sink.WaitFor(1).back(), "valid: 1, 20, 20, 2, 215 / 20, 20");
 }
 
-TEST_F(ReceiveWorkerTest, ClosingAnIdlePortGivesOneRow)
+TEST_F(ReceiveWorkerTest, ClosingThePortOnPurposeIsNoLineError)
 {
+    // Closed while a read waits and opened again, as Setup does: the next row is the device's.
     OpenAndStart();
-    std::this_thread::sleep_for(100ms);
+    DeviceSends(pty, {1, 20, 20, 2, 215});
+    ASSERT_EQ(sink.WaitFor(1).size(), 1u);
     port.Close();
-    EXPECT_EQ(sink.WaitFor(1), Rows{"line error: Unknown Error!!!"});
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(sink.Rows().size(), 1u);
+    ASSERT_TRUE(port.Open(pty.SlavePath(), kSettings)) << port.GetOpenError();
+    DeviceSends(pty, {1, 20, 21, 2, 214});
+    EXPECT_EQ(sink.WaitFor(2), (Rows{"valid: 1, 20, 20, 2, 215 / 20, 20", "valid: 1, 20, 21, 2, 214 / 20, 21"}));
 }
 
 TEST_F(ReceiveWorkerTest, ShutdownIsPromptAndSilent)
@@ -121,7 +123,7 @@ TEST_F(ReceiveWorkerTest, ShutdownIsPromptAndSilent)
     worker.RequestStop();
     port.Close();
     worker.Join();
-    EXPECT_LT(MillisecondsSince(start), 100.0);
+    EXPECT_LT(MillisecondsSince(start), 1000.0); // at once; room for a loaded machine
     EXPECT_TRUE(sink.Rows().empty());
 }
 
@@ -132,23 +134,27 @@ TEST_F(ReceiveWorkerTest, VanishedDeviceGivesOneRowAndComesBack)
     ASSERT_TRUE(pty.Link(link, error)) << error;
     ASSERT_TRUE(port.Open(link, kSettings)) << port.GetOpenError();
     worker.Start();
-    DeviceSends(pty, {1, 20, 20});
-    std::this_thread::sleep_for(100ms); // a hang-up drops what the port has not read yet
+    // A hang-up drops what the port has not read yet: the half frame comes in one write with a
+    // whole packet, and the packet's row shows that the worker has read both.
+    DeviceSends(pty, {1, 20, 20, 2, 215, 1, 20, 20});
+    ASSERT_EQ(sink.WaitFor(1).size(), 1u);
 
     pty.Close(); // the adapter is pulled out
-    EXPECT_EQ(sink.WaitFor(3), (Rows{"broken: 1, 20, 20", "line error: I/O Error!!!", "event: gone"}));
+    EXPECT_EQ(sink.WaitFor(4), (Rows{"valid: 1, 20, 20, 2, 215 / 20, 20", "broken: 1, 20, 20",
+                                     "line error: I/O Error!!!", "event: gone"}));
 
     // Away for a while: no more rows, and the worker only looks now and then.
     const double cpuBefore = ProcessCpuMilliseconds();
     std::this_thread::sleep_for(1200ms);
-    EXPECT_LT(ProcessCpuMilliseconds() - cpuBefore, 60.0);
-    EXPECT_EQ(sink.Rows().size(), 3u);
+    // A spinning worker would take the whole 1200 ms; a few looks take a few.
+    EXPECT_LT(ProcessCpuMilliseconds() - cpuBefore, 600.0);
+    EXPECT_EQ(sink.Rows().size(), 4u);
     EXPECT_TRUE(port.IsOpen());
 
     CPseudoTerminal again;
     ASSERT_TRUE(again.Create(error)) << error;
     ASSERT_TRUE(again.Link(link, error)) << error;
-    EXPECT_EQ(sink.WaitFor(4, 2s).back(), "event: reopened");
+    EXPECT_EQ(sink.WaitFor(5, 20s).back(), "event: reopened");
     DeviceSends(again, {1, 20, 20, 2, 215});
-    EXPECT_EQ(sink.WaitFor(5).back(), "valid: 1, 20, 20, 2, 215 / 20, 20");
+    EXPECT_EQ(sink.WaitFor(6).back(), "valid: 1, 20, 20, 2, 215 / 20, 20");
 }

@@ -4,6 +4,7 @@
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
 #include "simulator/simulator_thread.h"
+#include "protocol/receive_framer.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,10 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -43,9 +48,16 @@ public:
     // Waits until at least count valid packets have been logged or the time is up.
     std::size_t WaitForValid(std::size_t count, std::chrono::milliseconds timeout)
     {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait_for(lock, timeout, [&] { return valid >= count; });
+        WaitUntil([&] { return valid >= count; }, timeout);
+        std::lock_guard lock(m_mutex);
         return valid;
+    }
+    // Waits until the counts satisfy the condition or the time is up; whether they do.
+    template <typename F>
+    bool WaitUntil(F&& condition, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, condition);
     }
     template <typename F>
     auto Read(F&& f)
@@ -139,7 +151,7 @@ TEST(SimulatorLine, BadChecksumSpoilsEveryPacket)
     line.Send(kDeviceIdQuery);
     line.Send({1, 20, 43, 2, 192});
     line.Send({1, 23, 2, 232});
-    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(line.sink.WaitUntil([&] { return line.sink.checksumErrors >= 3; }, 10s));
     line.sink.Read([&] {
         EXPECT_EQ(line.sink.checksumErrors, 3u);
         EXPECT_EQ(line.sink.valid + line.sink.broken + line.sink.lineErrors, 0u);
@@ -154,10 +166,9 @@ TEST(SimulatorLine, NoiseBreaksFramesButNoPacket)
     options.flood = 300;
     SimulatorLine line(options);
     line.Send(kDeviceIdQuery);
-    EXPECT_EQ(line.sink.WaitForValid(301, 5s), 301u);
-    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(line.sink.WaitForValid(301, 30s), 301u);
+    EXPECT_TRUE(line.sink.WaitUntil([&] { return line.sink.broken > 50; }, 10s));
     line.sink.Read([&] {
-        EXPECT_GT(line.sink.broken, 50u);
         EXPECT_EQ(line.sink.checksumErrors, 0u);
         return 0;
     });
@@ -180,4 +191,55 @@ TEST(SimulatorLine, FloodOfOneHundredThousandPacketsLosesNone)
         return 0;
     });
     EXPECT_EQ(line.Runner().FloodSent(), kFlood);
+}
+
+namespace {
+
+class ValidFrames : public IFrameSink {
+public:
+    void OnFrame(const CountedBytes&, const CountedBytes* payload, bool) override { count += payload != nullptr; }
+    std::size_t count = 0;
+};
+
+} // namespace
+
+// The tool stops reading in the middle of a flood: the line fills and the writes stall. Stopping
+// then is quick, and the packets counted as sent are exactly those that reached the tool whole.
+TEST(SimulatorLine, StallsStopQuicklyAndCountOnlyWhatWentOut)
+{
+    CPseudoTerminal line;
+    std::string error;
+    ASSERT_TRUE(line.Create(error)) << error;
+    CSimulatedDevice device(0);
+    SimulatorOptions options = Quiet();
+    options.flood = 1'000'000'000;
+    CSimulatorRunner runner(line, device, options);
+    std::atomic<bool> stop{false};
+    std::thread serving([&] { runner.Run(stop); });
+
+    const int tool = open(line.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(tool, 0);
+    ASSERT_EQ(write(tool, kDeviceIdQuery.data(), kDeviceIdQuery.size()), static_cast<ssize_t>(kDeviceIdQuery.size()));
+    int waiting = -1;
+    for (int last = -2, i = 0; i < 500 && (waiting <= 0 || waiting != last); ++i) {
+        last = waiting;
+        std::this_thread::sleep_for(20ms);
+        ioctl(tool, FIONREAD, &waiting);
+    }
+    ASSERT_GT(waiting, 0);
+
+    const auto start = std::chrono::steady_clock::now();
+    stop = true;
+    serving.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1000ms); // 20 ms, with room for a loaded machine
+
+    ValidFrames frames;
+    CReceiveFramer framer(frames);
+    std::uint8_t buffer[4096];
+    for (ssize_t n; (n = read(tool, buffer, sizeof buffer)) > 0;)
+        for (ssize_t i = 0; i < n; ++i)
+            framer.PutByte(buffer[i]);
+    EXPECT_EQ(frames.count, runner.PacketsSent());
+    EXPECT_GT(frames.count, 1u);
+    close(tool);
 }

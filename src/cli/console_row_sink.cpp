@@ -1,0 +1,37 @@
+#include "console_row_sink.h"
+
+#include "console_output.h"
+
+#include "log/log_row.h"
+
+void ConsoleRowSink::LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
+                               bool checksumError)
+{
+    std::string columns;
+    AppendPacketColumns(columns, frame, payload, checksumError);
+    Print(FormatLogTime(when), columns);
+}
+
+void ConsoleRowSink::ReportLineError(Clock::time_point when, std::uint32_t flags)
+{
+    const LogRow row = MakeLineErrorRow(when, flags);
+    Print(row.time, row.encoded + '\t' + row.data + '\t' + row.description);
+}
+
+void ConsoleRowSink::OnPortEvent(Clock::time_point, PortEvent event)
+{
+    if (event == PortEvent::DeviceGone)
+        PrintError("the device on " + m_port + " has gone; waiting for it to come back");
+    else
+        PrintError(m_port + " is open again");
+}
+
+void ConsoleRowSink::Print(const std::string& time, const std::string& columns)
+{
+    if (m_out.Failed())
+        return;
+    m_out.Buffer() += time + '\t' + columns + '\n';
+    // Rows show as they happen, not when a block is full.
+    if (!m_out.Flush() && m_onFailed)
+        m_onFailed();
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "serial/row_sink.h"
+
+#include <functional>
+#include <string>
+
+class ConsoleOut;
+
+// Prints each log row as one tab-separated line the moment it arrives; port events go to
+// standard error, so standard output holds rows only. When standard output fails, onFailed is
+// called once and later rows are dropped.
+class ConsoleRowSink : public IRowSink {
+public:
+    ConsoleRowSink(std::string port, ConsoleOut& out, std::function<void()> onFailed)
+        : m_port(std::move(port)), m_out(out), m_onFailed(std::move(onFailed))
+    {
+    }
+
+    void LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
+                   bool checksumError) override;
+    void ReportLineError(Clock::time_point when, std::uint32_t flags) override;
+    void OnPortEvent(Clock::time_point when, PortEvent event) override;
+
+private:
+    void Print(const std::string& time, const std::string& columns);
+
+    std::string m_port;
+    ConsoleOut& m_out;
+    std::function<void()> m_onFailed;
+};

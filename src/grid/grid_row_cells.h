@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+class CGridCellBase;
+
+// What the column width tally holds for one cell: the width counted for it (-1: none), on which
+// side of the fixed rows it was counted, and whether it waits to be measured again.
+struct CCellExtent {
+    int countedWidth = -1;
+    bool countedFixed = false;
+    bool queued = false;
+};
+
+// One row of a grid's cells, stored compactly: the texts of all its cells and a small record per
+// cell in a single block, and cell objects only where a cell needs one (asked for by pointer,
+// given attributes beyond text and format, or made of another class). A cell with neither a
+// record's text nor an object does not exist.
+class CGridRowCells {
+public:
+    // The format of a position that holds no plain cell.
+    static constexpr unsigned kNoCell = 0xFFFFFFFEu;
+
+    struct Record {
+        CCellExtent extent;
+        unsigned format = kNoCell;
+        // Where this cell's text ends, past its NUL, in the row's text area.
+        unsigned textEnd = 0;
+    };
+
+    CGridRowCells() = default;
+    explicit CGridRowCells(int columns) { Resize(columns); }
+
+    int Columns() const;
+    Record& At(int column);
+    const Record& At(int column) const;
+    // The text of a plain cell; "" for the others.
+    const char* Text(int column) const;
+    void SetText(int column, const char* text);
+    // New positions hold no cell; the objects of positions that go are the caller's to delete first.
+    void Resize(int columns);
+
+    CGridCellBase* Object(int column) const { return m_objects ? m_objects[static_cast<std::size_t>(column)] : nullptr; }
+    void SetObject(int column, CGridCellBase* cell);
+
+private:
+    struct Header {
+        unsigned columns = 0;
+        unsigned textBytes = 0;
+    };
+    Header* Head() const { return reinterpret_cast<Header*>(m_block.get()); }
+    Record* Records() const { return reinterpret_cast<Record*>(m_block.get() + sizeof(Header)); }
+    char* Texts() const;
+    static std::unique_ptr<std::byte[]> Allocate(unsigned columns, unsigned textBytes);
+
+    std::unique_ptr<std::byte[]> m_block;
+    std::unique_ptr<CGridCellBase*[]> m_objects;
+};

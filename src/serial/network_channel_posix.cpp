@@ -1,0 +1,360 @@
+// The network channel on POSIX sockets: a non-blocking stream socket, poll and an eventfd.
+
+#include "network_channel.h"
+
+#include "serial/descriptor_wait.h"
+#include "serial/socket_connect.h"
+#include "serial/telnet_codec.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <utility>
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = CPortChannel::Clock;
+
+// How long a negotiation answer may wait for room in the socket.
+constexpr std::chrono::seconds kControlSendTimeout{1};
+
+// Closes a descriptor an open has made unless the open succeeds and takes it over.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
+bool WouldBlock(int err)
+{
+    return err == EAGAIN || err == EWOULDBLOCK || err == EINTR;
+}
+
+// Sends every byte, waiting for room until the deadline; false when the socket failed or time ran out.
+bool SendAll(int fd, std::span<const std::uint8_t> bytes, Clock::time_point deadline)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (n > 0) {
+            bytes = bytes.subspan(static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n < 0 && !WouldBlock(errno))
+            return false;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd entry{fd, POLLOUT, 0};
+        poll(&entry, 1, static_cast<int>(left.count()) + 1);
+    }
+    return true;
+}
+
+class CNetworkChannel final : public CPortChannel {
+public:
+    CNetworkChannel(int fd, int wakeFd, bool telnet) : m_fd(fd), m_wakeFd(wakeFd)
+    {
+        if (telnet)
+            m_telnet.emplace();
+    }
+    ~CNetworkChannel() override { Release(); }
+
+    // Agrees on serial port control with the gateway and sets the line; false with the reason
+    // when the gateway refuses, sets other values or does not answer in time.
+    bool SetUpLine(const std::string& where, const LineSettings& settings, Clock::time_point deadline,
+                   const std::function<bool()>& abandoned, std::string& reason);
+
+    Wait WaitReadable(Clock::time_point deadline) const override
+    {
+        if (!m_early.empty())
+            return Wait::Ready;
+        return WaitOnDescriptor(m_fd, POLLIN, m_wakeFd, deadline);
+    }
+    Wait WaitWritable(Clock::time_point deadline) const override
+    {
+        return WaitOnDescriptor(m_fd, POLLOUT, m_wakeFd, deadline);
+    }
+    Transfer ReadSome(ReceivedItems& items) override;
+    Transfer WriteSome(std::span<const std::uint8_t> data) override;
+    void Wake() const override { SignalWake(m_wakeFd); }
+    void Release() override
+    {
+        if (m_fd < 0)
+            return;
+        close(m_fd);
+        close(m_wakeFd);
+        m_fd = m_wakeFd = -1;
+    }
+    bool IsReleased() const override { return m_fd < 0; }
+
+private:
+    // A doubled 0xFF whose second half has not gone out yet: it must go before anything else.
+    enum class Tail { None, Pending, SentUnreported };
+
+    Transfer ReceiveInto(ReceivedItems& items);
+    bool SendControl(std::span<const std::uint8_t> bytes);
+    Transfer SendData(std::span<const std::uint8_t> data);
+
+    int m_fd;
+    int m_wakeFd;
+    std::optional<CTelnetCodec> m_telnet; // the read state; one reader at a time
+    ReceivedItems m_early; // what arrived while the line was being set up
+
+    std::mutex m_sendMutex; // data and negotiation answers never cut into each other
+    Tail m_tail = Tail::None;
+    std::vector<std::uint8_t> m_encoded;
+};
+
+CPortChannel::Transfer CNetworkChannel::ReceiveInto(ReceivedItems& items)
+{
+    Transfer result;
+    std::uint8_t raw[4096];
+    const ssize_t n = recv(m_fd, raw, sizeof raw, 0);
+    if (n == 0) {
+        result.gone = true; // the gateway closed the connection
+        return result;
+    }
+    if (n < 0) {
+        if (WouldBlock(errno))
+            result.wouldBlock = true;
+        else
+            result.gone = true;
+        return result;
+    }
+    result.count = static_cast<std::size_t>(n);
+    const std::span received(raw, result.count);
+    if (!m_telnet) {
+        items.insert(items.end(), received.begin(), received.end());
+        return result;
+    }
+    m_telnet->Feed(received, items);
+    const auto replies = m_telnet->TakeReplies();
+    // A lost answer shows as a broken connection on the next read.
+    if (!replies.empty())
+        SendControl(replies);
+    return result;
+}
+
+CPortChannel::Transfer CNetworkChannel::ReadSome(ReceivedItems& items)
+{
+    if (!m_early.empty()) {
+        items.insert(items.end(), m_early.begin(), m_early.end());
+        Transfer result;
+        result.count = m_early.size();
+        m_early.clear();
+        return result;
+    }
+    return ReceiveInto(items);
+}
+
+bool CNetworkChannel::SendControl(std::span<const std::uint8_t> bytes)
+{
+    std::lock_guard lock(m_sendMutex);
+    const auto deadline = Clock::now() + kControlSendTimeout;
+    if (m_tail == Tail::Pending) {
+        const std::uint8_t iac = CTelnetCodec::kIac;
+        if (!SendAll(m_fd, std::span(&iac, 1), deadline))
+            return false;
+        m_tail = Tail::SentUnreported;
+    }
+    return SendAll(m_fd, bytes, deadline);
+}
+
+CPortChannel::Transfer CNetworkChannel::SendData(std::span<const std::uint8_t> data)
+{
+    Transfer result;
+    const ssize_t n = send(m_fd, data.data(), data.size(), MSG_NOSIGNAL);
+    if (n > 0)
+        result.count = static_cast<std::size_t>(n);
+    else if (n == 0 || WouldBlock(errno))
+        result.wouldBlock = true;
+    else
+        result.gone = true;
+    return result;
+}
+
+CPortChannel::Transfer CNetworkChannel::WriteSome(std::span<const std::uint8_t> data)
+{
+    std::lock_guard lock(m_sendMutex);
+    if (!m_telnet)
+        return SendData(data);
+
+    // A byte counts as written only once both halves of its doubling are out.
+    if (m_tail == Tail::SentUnreported) {
+        m_tail = Tail::None;
+        return {1, false, false};
+    }
+    if (m_tail == Tail::Pending) {
+        const std::uint8_t iac = CTelnetCodec::kIac;
+        auto sent = SendData(std::span(&iac, 1));
+        if (sent.count == 1)
+            m_tail = Tail::None;
+        return sent;
+    }
+    constexpr std::size_t kChunk = 4096;
+    const auto chunk = data.first(std::min(data.size(), kChunk));
+    m_encoded.clear();
+    CTelnetCodec::AppendEscaped(chunk, m_encoded);
+    auto sent = SendData(m_encoded);
+    std::size_t consumed = 0;
+    std::size_t position = 0;
+    for (const std::uint8_t b : chunk) {
+        const std::size_t width = b == CTelnetCodec::kIac ? 2 : 1;
+        if (position + width > sent.count) {
+            if (position + 1 == sent.count)
+                m_tail = Tail::Pending;
+            break;
+        }
+        position += width;
+        ++consumed;
+    }
+    sent.count = consumed;
+    return sent;
+}
+
+std::vector<std::uint8_t> BigEndian(std::uint32_t value, std::size_t size)
+{
+    std::vector<std::uint8_t> bytes(size);
+    for (std::size_t i = size; i-- > 0; value >>= 8)
+        bytes[i] = static_cast<std::uint8_t>(value);
+    return bytes;
+}
+
+std::uint32_t ParityCode(char parity)
+{
+    switch (parity) {
+    case 'O': return 2;
+    case 'E': return 3;
+    case 'M': return 4;
+    case 'S': return 5;
+    default: return 1;
+    }
+}
+
+bool CNetworkChannel::SetUpLine(const std::string& where, const LineSettings& settings,
+                                Clock::time_point deadline, const std::function<bool()>& abandoned,
+                                std::string& reason)
+{
+    // Reads until the condition holds; false when the gateway went, time ran out or the open was
+    // abandoned first.
+    auto awaitGateway = [&](auto&& done) {
+        while (!done()) {
+            if (abandoned && abandoned()) {
+                reason = "setting up the line at " + where + " was abandoned: the port was closed";
+                return false;
+            }
+            const auto wait = WaitOnDescriptor(m_fd, POLLIN, m_wakeFd, std::min(deadline, Clock::now() + kAbandonPoll));
+            if (wait == Wait::TimedOut && Clock::now() < deadline)
+                continue;
+            if (wait != Wait::Ready) {
+                reason = "the gateway at " + where + " did not agree on serial port control within "
+                    + std::to_string(kNetworkOpenTimeout.count()) + " seconds";
+                return false;
+            }
+            const auto got = ReceiveInto(m_early);
+            if (got.gone) {
+                reason = "the gateway at " + where + " closed the connection while the line was being set up"
+                    " (another client may have the port)";
+                return false;
+            }
+        }
+        return true;
+    };
+
+    CTelnetCodec& telnet = *m_telnet;
+    auto sendFailed = [&] {
+        reason = "the connection to " + where + " failed while the line was being set up";
+        return false;
+    };
+    if (!SendControl(telnet.Greeting()))
+        return sendFailed();
+    if (!awaitGateway([&] { return telnet.ComPortAgreed() || telnet.ComPortRefused(); }))
+        return false;
+    if (telnet.ComPortRefused()) {
+        reason = "the gateway at " + where + " does not offer serial port control (RFC 2217); "
+            "for a raw port use tcp://";
+        return false;
+    }
+
+    struct Wanted {
+        CTelnetCodec::ComPortCommand command;
+        std::uint32_t value;
+        std::size_t size;
+    };
+    std::vector<Wanted> wanted;
+    if (settings.baud)
+        wanted.push_back({CTelnetCodec::kSetBaudRate, *settings.baud, 4});
+    if (settings.dataBits)
+        wanted.push_back({CTelnetCodec::kSetDataSize, *settings.dataBits, 1});
+    if (settings.parity)
+        wanted.push_back({CTelnetCodec::kSetParity, ParityCode(*settings.parity), 1});
+    if (settings.stopBits)
+        wanted.push_back({CTelnetCodec::kSetStopSize, *settings.stopBits, 1});
+
+    constexpr std::uint8_t kNoFlowControl = 1, kDtrOn = 8, kRtsOff = 12;
+    // Framing, parity, overrun and break: the line states that are errors.
+    constexpr std::uint8_t kErrorStates = 0x1E;
+    std::vector<std::uint8_t> requests;
+    auto add = [&](CTelnetCodec::ComPortCommand command, const std::vector<std::uint8_t>& value) {
+        const auto request = CTelnetCodec::ComPortRequest(command, value);
+        requests.insert(requests.end(), request.begin(), request.end());
+    };
+    for (const Wanted& w : wanted)
+        add(w.command, BigEndian(w.value, w.size));
+    add(CTelnetCodec::kSetControl, {kNoFlowControl});
+    add(CTelnetCodec::kSetControl, {kDtrOn});
+    add(CTelnetCodec::kSetControl, {kRtsOff});
+    add(CTelnetCodec::kSetLineStateMask, {kErrorStates});
+    if (!SendControl(requests))
+        return sendFailed();
+    if (!awaitGateway([&] {
+            return std::ranges::all_of(wanted, [&](const Wanted& w) { return telnet.AnswerTo(w.command).received; });
+        }))
+        return false;
+    for (const Wanted& w : wanted) {
+        if (telnet.AnswerTo(w.command).value != w.value) {
+            reason = "the gateway at " + where + " does not accept the line settings";
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<CPortChannel> OpenNetworkChannel(const NetworkAddress& address, const LineSettings& settings,
+                                                 const CPortChannel::Options& options, std::string& reason)
+{
+    const auto deadline = Clock::now() + kNetworkOpenTimeout;
+    Descriptor socketFd(ConnectSocket(address, deadline, options.abandoned, reason));
+    if (socketFd.get() < 0)
+        return nullptr;
+    Descriptor wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (wakeFd.get() < 0) {
+        reason = std::strerror(errno);
+        return nullptr;
+    }
+    const bool telnet = address.kind == NetworkAddress::Kind::Rfc2217;
+    auto channel = std::make_unique<CNetworkChannel>(socketFd.release(), wakeFd.release(), telnet);
+    if (telnet && !channel->SetUpLine(address.HostAndPort(), settings, deadline, options.abandoned, reason))
+        return nullptr;
+    return channel;
+}

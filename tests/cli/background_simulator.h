@@ -1,0 +1,79 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// "vantrolix-cli simulate" in the background, reachable through a link of its own; what it prints
+// goes to a file.
+class BackgroundSimulator {
+public:
+    using Ms = std::chrono::milliseconds;
+
+    explicit BackgroundSimulator(std::vector<std::string> extra = {}, std::string linkPath = {})
+        : link(linkPath.empty() ? NewPath("sim") : std::move(linkPath)), output(NewPath("sim-out"))
+    {
+        std::vector<std::string> args = {VANTROLIX_CLI_PATH, "simulate", "--link", link};
+        args.insert(args.end(), extra.begin(), extra.end());
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        EXPECT_EQ(posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        // The link counts once it leads to a port (a stale one there before leads nowhere).
+        for (int i = 0; i < 500 && !std::filesystem::exists(link); ++i)
+            std::this_thread::sleep_for(Ms(10));
+    }
+    ~BackgroundSimulator()
+    {
+        if (m_pid == 0)
+            return;
+        const int status = Stop(SIGTERM);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the simulator did not stop cleanly";
+        EXPECT_FALSE(std::filesystem::exists(link)) << "the simulator left its link behind";
+    }
+
+    // Sends the signal and waits for the simulator to end; its wait status.
+    int Stop(int signal)
+    {
+        kill(m_pid, signal);
+        int status = 0;
+        waitpid(m_pid, &status, 0);
+        m_pid = 0;
+        return status;
+    }
+    std::string Printed() const
+    {
+        std::ostringstream text;
+        text << std::ifstream(output).rdbuf();
+        return text.str();
+    }
+
+    static std::string NewPath(const std::string& what)
+    {
+        return ::testing::TempDir() + "vantrolix-" + what + "-" + std::to_string(getpid()) + "-" + std::to_string(++s_count);
+    }
+
+    const std::string link;
+    const std::string output;
+
+private:
+    pid_t m_pid = 0;
+    static inline int s_count = 0;
+};

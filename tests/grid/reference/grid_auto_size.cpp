@@ -1,0 +1,199 @@
+#include "grid/reference/grid_ctrl.h"
+
+#include "platform/device_context.h"
+
+#include <new>
+
+namespace reference {
+
+// Column auto-sizing asks every cell of a column for its extent. Measuring text is the costly
+// part, so each cell's width is measured once, when it is new or has changed, and counted in its
+// column's tally; the widest width is then read off the tally. The answer is the one a fresh
+// measurement of every cell would give.
+
+void CGridCtrl::PlaceCell(CGridCellBase* cell, int row, int column)
+{
+    cell->m_slot = CGridCellBase::Slot{row, column, -1, false, false};
+    QueueExtent(cell);
+}
+
+void CGridCtrl::QueueExtent(CGridCellBase* cell)
+{
+    if (m_extentsStale || cell->m_slot.queued)
+        return;
+    // Rows made and dropped again and again without sizing would let the queue outgrow the grid;
+    // measuring everything once is cheaper then.
+    const std::size_t cells = static_cast<std::size_t>(m_rowCount) * static_cast<std::size_t>(m_columnCount);
+    if (m_extentQueue.size() > 2 * cells + 4096) {
+        m_extentsStale = true;
+        m_extentQueue.clear();
+        return;
+    }
+    try {
+        m_extentQueue.emplace_back(cell->m_slot.row, cell->m_slot.column);
+        cell->m_slot.queued = true;
+    } catch (const std::bad_alloc&) {
+        m_extentsStale = true;
+        m_extentQueue.clear();
+    }
+}
+
+void CGridCtrl::OnCellContentChanged(CGridCellBase* cell)
+{
+    if (cell == &m_defaultCell || cell == &m_defaultFixedRowCell || cell == &m_defaultFixedColumnCell
+        || cell == &m_defaultCornerCell) {
+        // A template's font or margin is every inheriting cell's.
+        m_extentsStale = true;
+        m_extentQueue.clear();
+        return;
+    }
+    if (cell->m_slot.row >= 0)
+        QueueExtent(cell);
+}
+
+void CGridCtrl::UncountCell(CGridCellBase* cell)
+{
+    CGridCellBase::Slot& slot = cell->m_slot;
+    if (slot.countedWidth >= 0)
+        m_columnTallies[static_cast<std::size_t>(slot.column)].Remove(slot.countedWidth, slot.countedFixed);
+    slot.countedWidth = -1;
+}
+
+void CGridCtrl::CountCell(CGridCellBase* cell, CDC* dc)
+{
+    CGridCellBase::Slot& slot = cell->m_slot;
+    slot.countedWidth = std::max(0, cell->GetCellExtent(dc).cx);
+    slot.countedFixed = slot.row < m_fixedRowCount;
+    m_columnTallies[static_cast<std::size_t>(slot.column)].Add(slot.countedWidth, slot.countedFixed);
+}
+
+void CGridCtrl::RefreshExtents(CDC* dc)
+{
+    if (m_extentsStale) {
+        for (CColumnExtentTally& tally : m_columnTallies)
+            tally.Clear();
+        m_extentQueue.clear();
+        for (int r = 0; r < m_rowCount; ++r) {
+            for (int c = 0; c < m_columnCount; ++c) {
+                if (CGridCellBase* cell = GetCell(r, c)) {
+                    cell->m_slot.countedWidth = -1;
+                    cell->m_slot.queued = false;
+                    CountCell(cell, dc);
+                }
+            }
+        }
+        m_extentsStale = false;
+        return;
+    }
+    for (const CGridCellId& id : m_extentQueue) {
+        CGridCellBase* cell = GetCell(id.row, id.col);
+        // Entries of cells destroyed since are stale; a new cell in their place queued itself.
+        if (cell == nullptr || !cell->m_slot.queued)
+            continue;
+        cell->m_slot.queued = false;
+        UncountCell(cell);
+        CountCell(cell, dc);
+    }
+    m_extentQueue.clear();
+}
+
+bool CGridCtrl::AutoSizeColumn(int column, int style, bool updateBars)
+{
+    if (column < 0 || column >= m_columnCount || GetColumnWidth(column) <= 0)
+        return false;
+    std::unique_ptr<CDC> dc = GetDC();
+    if (!dc)
+        return false;
+    RefreshExtents(dc.get());
+    if (style == 0)
+        style = m_autoSizeStyle;
+    const CColumnExtentTally& tally = m_columnTallies[static_cast<std::size_t>(column)];
+    SetColumnWidthInternal(column, tally.Max((style & 1) != 0, (style & 2) != 0));
+    if (updateBars)
+        UpdateScrollBars();
+    return true;
+}
+
+void CGridCtrl::AutoSizeColumns(int style)
+{
+    for (int c = 0; c < m_columnCount; ++c) {
+        if (GetColumnWidth(c) > 0)
+            AutoSizeColumn(c, style, false);
+    }
+    UpdateScrollBars();
+}
+
+std::string CGridCtrl::CheckIndexConsistency()
+{
+    const auto count = [](int n) { return static_cast<std::size_t>(n); };
+    if (m_rows.size() != count(m_rowCount) || m_rowHeights.size() != count(m_rowCount)
+        || m_rowSums.Size() != count(m_rowCount))
+        return "row arrays differ from the row count";
+    if (m_columnWidths.size() != count(m_columnCount) || m_columnSums.Size() != count(m_columnCount)
+        || m_columnTallies.size() != count(m_columnCount))
+        return "column arrays differ from the column count";
+    if (m_fixedRowCount > m_rowCount || m_fixedColumnCount > m_columnCount)
+        return "more fixed rows or columns than rows or columns";
+    const auto checkSums = [](const char* what, const CPrefixSums& sums, const std::vector<unsigned>& sizes) {
+        std::int64_t sum = 0;
+        for (std::size_t k = 0; k <= sizes.size(); ++k) {
+            if (sums.Prefix(k) != sum)
+                return std::string(what) + " sum " + std::to_string(k) + " is " + std::to_string(sums.Prefix(k))
+                       + ", not " + std::to_string(sum);
+            if (k < sizes.size())
+                sum += sizes[k];
+        }
+        return std::string();
+    };
+    if (std::string error = checkSums("row", m_rowSums, m_rowHeights); !error.empty())
+        return error;
+    if (std::string error = checkSums("column", m_columnSums, m_columnWidths); !error.empty())
+        return error;
+
+    std::unique_ptr<CDC> dc = GetDC();
+    std::vector<CColumnExtentTally> tallies(m_columnTallies.size());
+    for (int r = 0; r < m_rowCount; ++r) {
+        if (m_rows[count(r)].size() != count(m_columnCount))
+            return "row " + std::to_string(r) + " has " + std::to_string(m_rows[count(r)].size()) + " cells";
+        for (int c = 0; c < m_columnCount; ++c) {
+            const CGridCellBase* cell = GetCell(r, c);
+            if (cell == nullptr)
+                continue;
+            const std::string where = " at " + std::to_string(r) + ", " + std::to_string(c);
+            const unsigned state = cell->GetState();
+            if (r < m_fixedRowCount && (state & (GRIDSTATE_FIXED | GRIDSTATE_FIXEDROW)) != (GRIDSTATE_FIXED | GRIDSTATE_FIXEDROW))
+                return "fixed-row cell not marked fixed" + where;
+            if (c < m_fixedColumnCount && (state & (GRIDSTATE_FIXED | GRIDSTATE_FIXEDCOL)) != (GRIDSTATE_FIXED | GRIDSTATE_FIXEDCOL))
+                return "fixed-column cell not marked fixed" + where;
+            const CGridCellBase::Slot& slot = cell->m_slot;
+            if (slot.row != r || slot.column != c)
+                return "cell placed elsewhere" + where;
+            if (m_extentsStale || slot.queued || !dc)
+                continue;
+            if (slot.countedWidth < 0)
+                return "cell neither measured nor queued" + where;
+            const int fresh = std::max(0, const_cast<CGridCellBase*>(cell)->GetCellExtent(dc.get()).cx);
+            if (slot.countedWidth != fresh)
+                return "cached width " + std::to_string(slot.countedWidth) + " is not the measured "
+                       + std::to_string(fresh) + where;
+            if (slot.countedFixed != (r < m_fixedRowCount))
+                return "cell counted on the wrong side of the fixed rows" + where;
+            tallies[count(c)].Add(slot.countedWidth, slot.countedFixed);
+        }
+    }
+    if (m_extentsStale)
+        return "";
+    for (std::size_t c = 0; c < tallies.size(); ++c) {
+        // Cells still queued are counted as they were measured last.
+        for (int r = 0; r < m_rowCount; ++r) {
+            const CGridCellBase* cell = GetCell(r, static_cast<int>(c));
+            if (cell != nullptr && cell->m_slot.queued && cell->m_slot.countedWidth >= 0)
+                tallies[c].Add(cell->m_slot.countedWidth, cell->m_slot.countedFixed);
+        }
+        if (!(tallies[c] == m_columnTallies[c]))
+            return "width tally of column " + std::to_string(c) + " differs from its cells";
+    }
+    return "";
+}
+
+} // namespace reference

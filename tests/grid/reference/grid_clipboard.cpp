@@ -1,0 +1,81 @@
+#include "grid/reference/grid_ctrl.h"
+
+#include "platform/ole_data_source.h"
+#include "platform/ole_drop_target.h"
+
+#include <QAction>
+
+#include <new>
+
+namespace reference {
+
+std::unique_ptr<COleDataSource> CGridCtrl::CreateCopyData()
+{
+    const CGridCellRange range = GetSelectedCellRange();
+    if (!IsValid(range))
+        return nullptr;
+    try {
+        std::string text;
+        for (int r = range.minRow; r <= range.maxRow; ++r) {
+            if (GetRowHeight(r) == 0)
+                continue;
+            for (int c = range.minCol; c <= range.maxCol; ++c) {
+                if (GetColumnWidth(c) == 0)
+                    continue;
+                const CGridCellBase* cell = GetCell(r, c);
+                if (cell != nullptr && (cell->GetState() & GRIDSTATE_SELECTED) != 0) {
+                    if (const char* cellText = cell->GetText())
+                        text += cellText;
+                }
+                if (c != range.maxCol)
+                    text += '\t';
+            }
+            if (r != range.maxRow)
+                text += '\n';
+        }
+        text += '\0';
+        auto source = std::make_unique<COleDataSource>();
+        source->CacheGlobalData(CF_TEXT, std::move(text));
+        return source;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void CGridCtrl::OnEditCopy()
+{
+    if (const std::unique_ptr<COleDataSource> source = CreateCopyData())
+        source->SetClipboard();
+}
+
+void CGridCtrl::OnEditCut() {}
+void CGridCtrl::OnEditPaste() {}
+
+bool CGridCtrl::IsEditCopyEnabled() const
+{
+    // A valid range is never empty: it holds at least one selected cell.
+    return IsValid(GetSelectedCellRange());
+}
+
+void CGridCtrl::OnUpdateEditCopy(QAction* action) const { action->setEnabled(IsEditCopyEnabled()); }
+void CGridCtrl::OnUpdateEditCut(QAction* action) const { action->setEnabled(false); }
+void CGridCtrl::OnUpdateEditPaste(QAction* action) const { action->setEnabled(false); }
+void CGridCtrl::OnUpdateEditSelectAll(QAction* action) const { action->setEnabled(true); }
+
+bool CGridCtrl::OnCommand(int id)
+{
+    switch (id) {
+    case ID_EDIT_COPY: OnEditCopy(); return true;
+    case ID_EDIT_CUT: OnEditCut(); return true;
+    case ID_EDIT_PASTE: OnEditPaste(); return true;
+    case ID_EDIT_SELECT_ALL: SelectAll(); return true;
+    default: return false;
+    }
+}
+
+unsigned CGridCtrl::OnDragEnter(const QMimeData*, unsigned, CPoint) { return DROPEFFECT_NONE; }
+unsigned CGridCtrl::OnDragOver(const QMimeData*, unsigned, CPoint) { return DROPEFFECT_NONE; }
+bool CGridCtrl::OnDrop(const QMimeData*, unsigned, CPoint) { return false; }
+void CGridCtrl::OnDragLeave() {}
+
+} // namespace reference

@@ -1,0 +1,424 @@
+#pragma once
+
+#include "grid/cell_id.h"
+#include "grid/column_extent_tally.h"
+#include "grid/reference/grid_drop_target.h"
+#include "grid/reference/grid_default_cell.h"
+#include "grid/prefix_sums.h"
+#include "grid/title_tip.h"
+#include "platform/colour.h"
+#include "platform/geometry.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+class CDC;
+class COleDataSource;
+class QAction;
+class QMimeData;
+struct CRuntimeClass;
+
+namespace reference {
+
+class CGridCtrl;
+
+// What the grid tells its owner: which grid (and its control id), the notification code and the
+// cell concerned.
+struct CGridNotify {
+    CGridCtrl* grid = nullptr;
+    int controlId = 0;
+    int code = 0;
+    int row = -1;
+    int column = -1;
+};
+
+// Notification codes.
+enum GridNotifyCode : int {
+    NM_CLICK = -2,
+    NM_DBLCLK = -3,
+    NM_RCLICK = -5,
+    LVN_ITEMCHANGING = -100,
+    LVN_ITEMCHANGED = -101,
+};
+
+// Edit commands.
+enum GridCommandId : int {
+    ID_EDIT_COPY = 57634,
+    ID_EDIT_CUT = 57635,
+    ID_EDIT_PASTE = 57637,
+    ID_EDIT_SELECT_ALL = 57642,
+};
+
+// What a press of the left button started.
+enum GridMouseMode : int {
+    MouseIdle = 0,
+    MouseSelectAll = 1,     // a corner header cell: moving selects everything
+    MouseSelectColumns = 2, // a header cell of a fixed row: moving selects whole columns
+    MouseSelectRows = 3,    // a header cell of a fixed column: moving selects whole rows
+    MouseSelectCells = 4,   // a scrolled cell: moving selects a block
+};
+
+// The platform timer id of the auto-scroll timer.
+inline constexpr int kAutoScrollTimerId = 0x201;
+
+// Scroll bars and scroll request codes.
+enum ScrollBarId : int { SB_HORZ = 0, SB_VERT = 1, SB_BOTH = 3 };
+enum ScrollCode : int {
+    SB_LINEUP = 0,
+    SB_LINELEFT = 0,
+    SB_LINEDOWN = 1,
+    SB_LINERIGHT = 1,
+    SB_PAGEUP = 2,
+    SB_PAGELEFT = 2,
+    SB_PAGEDOWN = 3,
+    SB_PAGERIGHT = 3,
+    SB_THUMBPOSITION = 4,
+    SB_THUMBTRACK = 5,
+    SB_TOP = 6,
+    SB_LEFT = 6,
+    SB_BOTTOM = 7,
+    SB_RIGHT = 7,
+    SB_ENDSCROLL = 8,
+};
+
+// A general-purpose grid of cells: fixed header rows and columns that stay in place, scrolled
+// cells, per-row heights and per-column widths, four template cells that supply what cells leave
+// unset. The viewport is the grid's client area. Cell rectangles are inclusive.
+//
+// Sizes and column widths are indexed (running sums, per-column width tallies, cached cell
+// extents) so that appending a row and sizing the columns to their contents cost the same at a
+// million rows as at ten.
+class CGridCtrl : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kWindowClassName = "MFCGridCtrl";
+    static constexpr const char* kOleFailedMessage =
+        "OLE initialization failed. Make sure that the OLE libraries are the correct version";
+
+    explicit CGridCtrl(int rows = 0, int columns = 0, int fixedRows = 0, int fixedColumns = 0,
+                       QWidget* parent = nullptr);
+    ~CGridCtrl() override;
+
+    static bool RegisterGridWindowClass();
+    // The companions' part of taking up the window: the drop target registers the grid, the
+    // title tip takes the viewport as its parent. False when called from within itself.
+    bool OnAttach();
+    CGridOleDropTarget& GetDropTarget() { return m_dropTarget; }
+
+    // The id the owner knows the grid by, sent with every notification and command.
+    void SetDlgCtrlID(int id) { m_controlId = id; }
+    int GetDlgCtrlID() const { return m_controlId; }
+
+    // Dimensions
+    bool SetRowCount(int rows);
+    bool SetColumnCount(int columns);
+    bool SetFixedRowCount(int fixedRows);
+    bool SetFixedColumnCount(int fixedColumns);
+    int GetRowCount() const { return m_rowCount; }
+    int GetColumnCount() const { return m_columnCount; }
+    int GetFixedRowCount() const { return m_fixedRowCount; }
+    int GetFixedColumnCount() const { return m_fixedColumnCount; }
+    bool DeleteAllItems();
+
+    // Cells
+    bool IsValid(int row, int column) const;
+    bool IsValid(const CGridCellId& cell) const { return IsValid(cell.row, cell.col); }
+    bool IsValid(const CGridCellRange& range) const;
+    CGridCellBase* GetCell(int row, int column) const;
+    virtual CGridCellBase* CreateCell(int row, int column);
+    virtual void DestroyCell(int row, int column);
+    bool SetItemText(int row, int column, const char* text);
+    bool SetItemText(int row, int column, const std::string& text) { return SetItemText(row, column, text.c_str()); }
+    std::string GetItemText(int row, int column) const;
+    bool SetItemState(int row, int column, unsigned state);
+    unsigned GetItemState(int row, int column) const;
+    unsigned GetItemFormat(int row, int column) const;
+    bool SetItemBackColour(int row, int column, COLORREF colour);
+    bool SetItemTextColour(int row, int column, COLORREF colour);
+    CGridDefaultCell* GetDefaultCell(bool fixedRow, bool fixedColumn) const;
+    // The class every new cell is made of; CreateCell refuses one that is not a cell class.
+    void SetCellClass(const CRuntimeClass* cellClass) { m_cellClass = cellClass; }
+    const CRuntimeClass* GetCellClass() const { return m_cellClass; }
+
+    // Owner's switches
+    void SetEditable(bool editable) { m_editable = editable; }
+    bool IsEditable() const { return m_editable; }
+    void EnableRowResize(bool enable) { m_rowResizeEnabled = enable; }
+    void EnableColumnResize(bool enable) { m_columnResizeEnabled = enable; }
+    bool IsRowResizeEnabled() const { return m_rowResizeEnabled; }
+    bool IsColumnResizeEnabled() const { return m_columnResizeEnabled; }
+    void SetTrackFocusHeaders(bool track) { m_trackFocusHeaders = track; }
+    bool GetTrackFocusHeaders() const { return m_trackFocusHeaders; }
+
+    // The font of the normal template; QWidget::setFont gives all four templates a new font.
+    const CFont* GetFont() const;
+
+    // Colours
+    COLORREF GetGridLineColour() const { return m_gridLineColour; }
+    void SetGridLineColour(COLORREF colour) { m_gridLineColour = colour; }
+    COLORREF GetEmptyAreaColour() const { return m_emptyAreaColour; }
+    void SetEmptyAreaColour(COLORREF colour) { m_emptyAreaColour = colour; }
+
+    // Sizes
+    int GetRowHeight(int row) const;
+    int GetColumnWidth(int column) const;
+    bool SetRowHeight(int row, int height);
+    bool SetColumnWidth(int column, int width);
+    int GetFixedRowHeight() const;
+    int GetFixedColumnWidth() const;
+    int GetTotalHeight() const;
+    int GetTotalWidth() const;
+
+    // Geometry, in client pixels
+    CGridCellId GetTopLeftScrolledCell();
+    CGridCellRange GetVisibleScrolledRange(CRect* rect = nullptr);
+    bool GetCellOrigin(int row, int column, CPoint* point);
+    bool GetCellRect(int row, int column, CRect* rect);
+    bool GetTextRect(int row, int column, CRect* rect);
+    CGridCellId GetCellFromPoint(CPoint point, bool allowFixed = true);
+    CPoint GetCellOffset(int row, int column, CPoint point);
+    bool IsCellVisible(int row, int column);
+    void EnsureVisible(int row, int column);
+    bool InvalidateCell(int row, int column);
+    void InvalidateAll();
+    CRect GetClientRect() const;
+    // The area invalidated since the last paint (the platform's update region), and forgetting it.
+    bool GetUpdateRect(CRect* rect) const;
+    void ValidateAll();
+
+    // Scrolling
+    int GetScrollPosition(int bar, bool tracking = false) const;
+    int SetScrollPosition(int bar, int position, bool redraw = true);
+    void ShowScrollBars(int bar, bool show);
+    unsigned GetScrollBarsShown() const { return m_scrollBarsShown; }
+    int GetScrollMax(int bar) const { return bar == SB_HORZ ? m_hScrollMax : m_vScrollMax; }
+    int GetScrollPage(int bar) const { return m_scrollPage[bar == SB_HORZ ? 0 : 1]; }
+    void UpdateScrollBars();
+    void OnHScroll(int code);
+    void OnVScroll(int code);
+    int GetWheelScrollLines() const { return m_wheelScrollLines; }
+    void SetWheelScrollLines(int lines) { m_wheelScrollLines = lines; }
+    // A wheel turn by delta (120 per notch, positive away from the user).
+    void OnMouseWheel(int delta);
+
+    // Sizing to content
+    bool AutoSizeColumn(int column, int style = 0, bool updateBars = true);
+    void AutoSizeColumns(int style = 0);
+    int GetAutoSizeStyle() const { return m_autoSizeStyle; }
+    void SetAutoSizeStyle(int style) { m_autoSizeStyle = style; }
+
+    // Drawing
+    virtual void OnDraw(CDC* dc);
+    void FillBackground(CDC* dc);
+    bool DrawCellNow(int row, int column, CDC* dc = nullptr);
+    // A measuring context with the window's font. Qt paints only inside paint events, so
+    // drawing code that gets one of these invalidates instead of drawing.
+    virtual std::unique_ptr<CDC> GetDC();
+
+    // Focus and selection
+    CGridCellId SetFocusCell(int row, int column);
+    CGridCellId SetFocusCell(const CGridCellId& cell) { return SetFocusCell(cell.row, cell.col); }
+    CGridCellId GetFocusCell() const { return m_focusCell; }
+    void SelectRange(int minRow, int minColumn, int maxRow, int maxColumn, bool repaintNow, bool select);
+    void ClearSelection();
+    void SelectAll();
+    void SelectColumnSpan(const CGridCellId& cell, bool repaintNow, bool select);
+    void SelectRowSpan(const CGridCellId& cell, bool repaintNow, bool select);
+    void SelectCellSpan(const CGridCellId& cell, bool repaintNow, bool select);
+    // Extends the selection to the cell as the mouse mode says and moves the focus there.
+    void ExtendSelection(const CGridCellId& cell);
+    bool IsCellSelected(int row, int column) const;
+    CGridCellRange GetSelectedCellRange() const;
+    void SetSelectionStartCell(const CGridCellId& cell) { m_selectionStartCell = cell; }
+    CGridCellId GetSelectionStartCell() const { return m_selectionStartCell; }
+    // Emits GridNotify, synchronously; the owner's answer is not used.
+    int NotifyParent(int row, int column, int code);
+
+    // Clipboard and edit commands. The copy is the bounding block of the selection as text:
+    // TAB between cells, LF between rows, one NUL at the end; cells inside the block that are not
+    // selected give empty fields, hidden rows and columns are left out.
+    virtual std::unique_ptr<COleDataSource> CreateCopyData();
+    virtual void OnEditCopy();
+    // The grid cannot be edited: cut and paste change nothing and are never enabled.
+    virtual void OnEditCut();
+    virtual void OnEditPaste();
+    bool IsEditCopyEnabled() const;
+    void OnUpdateEditCopy(QAction* action) const;
+    void OnUpdateEditCut(QAction* action) const;
+    void OnUpdateEditPaste(QAction* action) const;
+    void OnUpdateEditSelectAll(QAction* action) const;
+    // Runs one of the edit commands; false for any other id.
+    bool OnCommand(int id);
+
+    // Drags handed over by the drop target: all refused, nothing looked at or changed.
+    virtual unsigned OnDragEnter(const QMimeData* data, unsigned keyState, CPoint point);
+    virtual unsigned OnDragOver(const QMimeData* data, unsigned keyState, CPoint point);
+    virtual bool OnDrop(const QMimeData* data, unsigned dropEffect, CPoint point);
+    virtual void OnDragLeave();
+
+    // The title tip over cut-off texts, and the colours handed to it (CLR_DEFAULT: the tip's own).
+    CGridTitleTip& GetTitleTip() { return m_titleTip; }
+    COLORREF GetTitleTipTextColour() const { return m_titleTipTextColour; }
+    COLORREF GetTitleTipBackColour() const { return m_titleTipBackColour; }
+
+    // Mouse and keyboard; flags are MK_ values, points in client pixels. Qt's events arrive here.
+    void OnLButtonDown(unsigned flags, CPoint point);
+    void OnMouseMove(unsigned flags, CPoint point);
+    void OnLButtonUp(unsigned flags, CPoint point);
+    void OnLButtonDblClk(unsigned flags, CPoint point);
+    void OnRButtonUp(unsigned flags, CPoint point);
+    void OnTimer(int id);
+    // Another window took the mouse (null: nobody holds it now).
+    void OnCaptureChanged(QWidget* gaining);
+    // Sets the cursor for the point: the cell's own, else the arrow.
+    bool OnSetCursor(CPoint point);
+    // Answers whether the grid used the key; false leaves it to the platform (the parent).
+    bool OnKeyDown(unsigned key);
+    void OnChar(unsigned character);
+    virtual void OnFixedRowClick(const CGridCellId& cell);
+    virtual void OnFixedColumnClick(const CGridCellId& cell);
+    int GetMouseMode() const { return m_mouseMode; }
+    CGridCellId GetClickDownCell() const { return m_clickDownCell; }
+    bool HasCapture() const;
+    // The auto-scroll timer's id while it runs, else 0.
+    int GetTimerId() const { return m_timerId; }
+    // Where the auto-scroll timer reads the pointer, in screen coordinates (QCursor::pos by default).
+    void SetCursorPositionSource(std::function<QPoint()> source) { m_cursorPos = std::move(source); }
+
+    // Whether OleInitialize was called by this grid (and so must be released by it).
+    bool IsOleInitialised() const { return m_oleInitialised; }
+
+    // Checks every index against the plain model: running sums against the sizes, each column's
+    // width tally against fresh measurements of its cells. Answers "" when all agree, else the
+    // first difference.
+    std::string CheckIndexConsistency();
+
+signals:
+    void GridNotify(const CGridNotify& notify);
+    // After every left button release that followed a press on a cell, delivered queued: the
+    // control id in the low word (high word 0) and the grid.
+    void GridCommand(int wParam, CGridCtrl* grid);
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // The right button is the grid's own (NM_RCLICK); only the keyboard's menu key goes on.
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    // The grid keeps Tab and Shift+Tab while Ctrl is up.
+    bool focusNextPrevChild(bool next) override;
+
+    void OnSysColorChange();
+    void OnSize();
+
+private:
+    friend class CGridCellBase;
+
+    using Row = std::vector<CGridCellBase*>;
+
+    void InvalidateRect(const CRect& rect);
+    void ForgetTopLeft() { m_topLeftCache = CGridCellId(); }
+    void HideTitleTip() { m_titleTip.Hide(); }
+    bool IsFixedCell(const CGridCellId& cell) const
+    {
+        return cell.row < m_fixedRowCount || cell.col < m_fixedColumnCount;
+    }
+    CGridCellId RaisedToScrolled(const CGridCellId& cell) const;
+    CGridCellId SpanStart(const CGridCellId& cell) const;
+    void SetArrowCursor();
+    void KillAutoScrollTimer();
+    // Where a navigation key moves the focus; false for keys that are not navigation keys or
+    // that the platform handles (Tab past either end).
+    bool NextKeyCell(unsigned key, bool shift, bool control, CGridCellId& next, bool& wrapped);
+    void ScrollTowards(unsigned key, bool shift, bool wrapped);
+    void SetColumnWidthInternal(int column, int width);
+    void ChangeFixedBit(int row, int column, unsigned bit, bool fixing, bool fixedOtherwise);
+    void ApplyScrollRange(int bar);
+    void OnScroll(int bar, int code);
+    void OnScrollBarAction(int bar, int action);
+    void ReadSystemColours();
+    void OnSetFont();
+
+    // Cell extent bookkeeping.
+    void PlaceCell(CGridCellBase* cell, int row, int column);
+    void QueueExtent(CGridCellBase* cell);
+    void OnCellContentChanged(CGridCellBase* cell);
+    void UncountCell(CGridCellBase* cell);
+    void RefreshExtents(CDC* dc);
+    void CountCell(CGridCellBase* cell, CDC* dc);
+
+    COLORREF m_emptyAreaColour = 0;
+    COLORREF m_gridLineColour = RGB(0xC0, 0xC0, 0xC0);
+    COLORREF m_sysWindowTextColour = 0;
+    COLORREF m_sysWindowColour = 0;
+    COLORREF m_sysFaceColour = 0;
+    COLORREF m_sysShadowColour = 0;
+    bool m_editable = true;
+    unsigned m_scrollBarsShown = 0;
+    bool m_trackFocusHeaders = true;
+    int m_autoSizeStyle = 3;
+    int m_rowCount = 0;
+    int m_fixedRowCount = 0;
+    int m_columnCount = 0;
+    int m_fixedColumnCount = 0;
+    std::vector<unsigned> m_rowHeights;
+    std::vector<unsigned> m_columnWidths;
+    int m_vScrollMax = 0;
+    int m_hScrollMax = 0;
+    int m_scrollPage[2] = {0, 0};
+    const CRuntimeClass* m_cellClass;
+    CGridDefaultCell m_defaultCell;
+    CGridDefaultCell m_defaultFixedColumnCell;
+    CGridDefaultCell m_defaultFixedRowCell;
+    CGridDefaultCell m_defaultCornerCell;
+    std::vector<Row> m_rows;
+    CGridCellId m_focusCell;
+    CGridCellId m_topLeftCache;
+    bool m_rowResizeEnabled = true;
+    bool m_columnResizeEnabled = true;
+    int m_wheelScrollLines = 3;
+    // Keyed by the full (row, column): a log passes 65,536 rows in a day.
+    std::set<CGridCellId> m_selectedCells;
+    std::set<CGridCellId> m_previousSelectedCells;
+    CGridCellId m_selectionStartCell;
+    CGridCellId m_clickDownCell;
+    int m_mouseMode = MouseIdle;
+    bool m_leftButtonDown = false;
+    bool m_captured = false;
+    int m_timerId = 0;
+    int m_timerInterval = 25;
+    QBasicTimer m_autoScrollTimer;
+    std::function<QPoint()> m_cursorPos;
+    int m_controlId = 0;
+    CGridOleDropTarget m_dropTarget;
+    bool m_oleInitialised = false;
+    CGridTitleTip m_titleTip;
+    COLORREF m_titleTipTextColour = CLR_DEFAULT;
+    COLORREF m_titleTipBackColour = CLR_DEFAULT;
+
+    // Indexes over the model.
+    CPrefixSums m_rowSums;
+    CPrefixSums m_columnSums;
+    std::vector<CColumnExtentTally> m_columnTallies;
+    std::vector<CGridCellId> m_extentQueue;
+    bool m_extentsStale = true;
+
+    QRect m_updateRect;
+};
+
+} // namespace reference
