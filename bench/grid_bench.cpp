@@ -1,7 +1,7 @@
 // The response log's grid at 1,000, 100,000 and 1,000,000 rows: the work for each appended row
 // as the main window does it, one full repaint of the visible area, finding the cell under a
 // point, Select All, copying everything selected, one step of a drag that extends the selection
-// over all rows, and the memory a row takes.
+// over all rows, dropping the oldest rows of a full log, and the memory a row takes.
 //
 //   build/bin/vantrolix_grid_bench
 #include "grid/grid_ctrl.h"
@@ -224,6 +224,24 @@ void BM_ExtendSelectionStep(benchmark::State& state)
     state.counters["rows"] = rows;
 }
 
+// A log at its scrollback limit drops its oldest rows, one or a batch at a time; the rows are
+// added back untimed so that every call sees a million.
+void BM_DeleteOldestRows(benchmark::State& state)
+{
+    const int rows = 1'000'000;
+    const auto batch = static_cast<int>(state.range(0));
+    LogGrid& log = GridOf(rows);
+    for (auto _ : state) {
+        log.grid.DeleteRows(1, batch);
+        state.PauseTiming();
+        log.grid.SetRowCount(rows + 1);
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = rows;
+    state.counters["time_per_row"] = benchmark::Counter(static_cast<double>(batch) * static_cast<double>(state.iterations()),
+                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 void BM_MemoryPerRow(benchmark::State& state)
 {
     const int rows = static_cast<int>(state.range(0));
@@ -244,6 +262,7 @@ BENCHMARK(BM_HitTest)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kNa
 BENCHMARK(BM_SelectAll)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyAll)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExtendSelectionStep)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteOldestRows)->Arg(1)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemoryPerRow)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)

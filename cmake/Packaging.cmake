@@ -26,6 +26,8 @@ endif()
 
 set(_gen ${CMAKE_BINARY_DIR}/packaging)
 set(VANTROLIX_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/vantrolix)
+# Named in the manual page, where the examples are once installed.
+set(VANTROLIX_EXAMPLES_DIR ${CMAKE_INSTALL_FULL_DATADIR}/doc/vantrolix/examples)
 
 # Debian keeps manual pages and changelogs compressed, without a time stamp in the gzip header.
 function(vantrolix_gzip source output)
@@ -62,9 +64,7 @@ if(TARGET vantrolix)
   install(FILES ${_gen}/org.vantrolix.vantrolix.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 
-if(EXISTS ${PROJECT_SOURCE_DIR}/examples)
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${VANTROLIX_DOC_DIR}/examples)
-endif()
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${VANTROLIX_DOC_DIR}/examples)
 
 # `cpack -G DEB` in the build folder makes vantrolix_<version>_<arch>.deb.
 set(CPACK_GENERATOR DEB)

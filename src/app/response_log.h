@@ -18,7 +18,7 @@ public:
     void Add(const LogRow& row);
     void EndBatch();
 
-    // Every data row goes; the header stays.
+    // Every data row goes; the header stays, and the columns keep their widths until the next row.
     void Clear();
 
 private:

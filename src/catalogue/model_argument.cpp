@@ -3,19 +3,7 @@
 #include "catalogue/catalogue_lookup.h"
 #include "catalogue/catalogue_tables.h"
 
-#include <algorithm>
-#include <cctype>
-
-namespace {
-
-bool SameIgnoringCase(std::string_view a, std::string_view b)
-{
-    return std::ranges::equal(a, b, [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-    });
-}
-
-} // namespace
+#include "catalogue/variable_argument.h"
 
 int FindModelArgument(std::string_view name)
 {

@@ -15,3 +15,5 @@ void AddDecodeCommand(CLI::App& app, CliResult& result);
 void AddCatalogueCommand(CLI::App& app, CliResult& result);
 void AddSimulateCommand(CLI::App& app, CliResult& result);
 void AddMonitorCommand(CLI::App& app, CliResult& result);
+void AddRunCommand(CLI::App& app, CliResult& result);
+void AddSweepCommand(CLI::App& app, CliResult& result);

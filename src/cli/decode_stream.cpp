@@ -1,6 +1,6 @@
 #include "decode_stream.h"
 
-#include "byte_text.h"
+#include "protocol/byte_text.h"
 
 #include "protocol/receive_framer.h"
 

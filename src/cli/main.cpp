@@ -34,7 +34,7 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
 
     CLI::App app{"Vantrolix console tool: encode, decode and describe RS-232 device packets; list the device catalogue;\n"
-                 "simulate a device and monitor a port",
+                 "simulate a device, monitor a port, and run test scripts and conformance sweeps on a device",
                  "vantrolix-cli"};
     app.set_version_flag("--version", [] { return VersionLine("vantrolix-cli"); });
     app.require_subcommand(1);
@@ -44,6 +44,8 @@ int main(int argc, char** argv)
     AddCatalogueCommand(app, result);
     AddSimulateCommand(app, result);
     AddMonitorCommand(app, result);
+    AddRunCommand(app, result);
+    AddSweepCommand(app, result);
 
     const std::string hint = "run \"vantrolix-cli --help\" for the commands and their options";
     if (argc < 2) {

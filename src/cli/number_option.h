@@ -42,5 +42,6 @@ CLI::Option* AddNumberOption(CLI::App& cmd, const std::string& name, T& target, 
         [&target, name, range](const std::string& text) {
             target = static_cast<typename NumberTarget<T>::type>(ReadNumber(name, text, range));
         },
-        help + " (" + PlainFigure(range.min) + " to " + PlainFigure(range.max) + ")");
+        help + " (" + PlainFigure(range.min) + " to " + PlainFigure(range.max) + ")")
+        ->type_name(range.whole ? "N" : "NUMBER");
 }

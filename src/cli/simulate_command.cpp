@@ -3,6 +3,8 @@
 #include "number_option.h"
 
 #include "catalogue/catalogue_lookup.h"
+#include "catalogue/catalogue_tables.h"
+#include "catalogue/variable_argument.h"
 #include "catalogue/model_argument.h"
 #include "log/printable_text.h"
 #include "simulator/pseudo_terminal.h"
@@ -15,6 +17,7 @@
 #include <csignal>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -35,7 +38,29 @@ struct SimulateOptions {
     bool noise = false;
     bool badChecksum = false;
     std::size_t flood = 0;
+    std::vector<std::string> misbehave;
 };
+
+// Reads "VARIABLE=wrong|silent|bad-checksum" entries against the model; false, having said why,
+// on the first that names no variable of the model or no known fault.
+bool ReadMisbehaviour(const std::vector<std::string>& entries, int model, MisbehaviourMap& faults)
+{
+    for (const std::string& entry : entries) {
+        const std::size_t equals = entry.rfind('=');
+        const auto how = equals == std::string::npos ? std::nullopt : ParseMisbehaviour(entry.substr(equals + 1));
+        if (!how) {
+            PrintError("--misbehave " + entry + ": write VARIABLE=wrong, VARIABLE=silent or VARIABLE=bad-checksum");
+            return false;
+        }
+        const VariableArgument variable = FindVariableArgument(entry.substr(0, equals), model);
+        if (!variable.error.empty()) {
+            PrintError("--misbehave: " + variable.error);
+            return false;
+        }
+        faults[static_cast<std::uint8_t>(g_VariableTable[variable.row].id)] = *how;
+    }
+    return true;
+}
 
 // Ctrl+C, kill, and a closed terminal all end the run the same way: the link goes with it.
 void CatchStopSignals()
@@ -54,6 +79,9 @@ int RunSimulate(const SimulateOptions& options)
         PrintError(UnknownModelText(options.model));
         return 2;
     }
+    SimulatorOptions lineOptions;
+    if (!ReadMisbehaviour(options.misbehave, model, lineOptions.misbehave))
+        return 2;
     CatchStopSignals();
     CPseudoTerminal line;
     std::string error;
@@ -71,7 +99,6 @@ int RunSimulate(const SimulateOptions& options)
         return out.Finish();
 
     CSimulatedDevice device(model);
-    SimulatorOptions lineOptions;
     lineOptions.noise = options.noise;
     lineOptions.badChecksum = options.badChecksum;
     lineOptions.flood = options.flood;
@@ -96,5 +123,8 @@ void AddSimulateCommand(CLI::App& app, CliResult& result)
     cmd->add_flag("--bad-checksum", options->badChecksum, "send every packet with a wrong checksum");
     AddNumberOption(*cmd, "--flood", options->flood, kFloodRange,
                     "after the first command, send N packets as fast as the line takes them");
+    cmd->add_option("--misbehave", options->misbehave,
+                    "VARIABLE=wrong|silent|bad-checksum: get one variable (name or number) wrong: answer an unreadable "
+                    "value, no answer, or a wrong checksum (repeatable)");
     cmd->callback([options, &result] { result.exitCode = RunSimulate(*options); });
 }

@@ -87,6 +87,24 @@ void CCellSelection::Clip(int rows, int columns)
     m_blocks = std::move(kept);
 }
 
+void CCellSelection::RemoveRows(int first, int count)
+{
+    const int end = first + count;
+    // A row's new index: rows above stay, rows below move up, removed rows close the gap.
+    const auto moved = [&](int row) { return row < first ? row : row >= end ? row - count : first; };
+    std::vector<CGridCellRange> kept;
+    for (CGridCellRange b : m_blocks) {
+        if (b.minRow >= first && b.maxRow < end)
+            continue;
+        b.minRow = moved(b.minRow);
+        // The last row kept of a block that ends among the removed rows is the one above them.
+        b.maxRow = b.maxRow < end && b.maxRow >= first ? first - 1 : moved(b.maxRow);
+        if (!IsEmptyBlock(b))
+            kept.push_back(b);
+    }
+    m_blocks = std::move(kept);
+}
+
 CGridCellRange CCellSelection::Bounds() const
 {
     if (m_blocks.empty())

@@ -19,6 +19,8 @@ public:
     void Set(int row, int column, bool selected);
     // Keeps only the cells of the first rows and columns.
     void Clip(int rows, int columns);
+    // The rows from first on, count of them, go; the rows below move up.
+    void RemoveRows(int first, int count);
     // The smallest block holding every selected cell; the empty range when nothing is selected.
     CGridCellRange Bounds() const;
     const std::vector<CGridCellRange>& Blocks() const { return m_blocks; }

@@ -583,6 +583,14 @@ unsigned CGridCtrl::GetItemState(int row, int column) const
 
 unsigned CGridCtrl::GetItemFormat(int row, int column) const
 {
+    // Asked for every new cell (it takes the format of the cell above): no stand-in for this.
+    if (IsValid(row, column) && HoldsPlainCell(row, column)) {
+        const unsigned format = m_rows[static_cast<std::size_t>(row)].At(column).format;
+        if (format != CGridCell::kInherit)
+            return format;
+        const unsigned state = PositionState(row, column);
+        return GetDefaultCell((state & GRIDSTATE_FIXEDROW) != 0, (state & GRIDSTATE_FIXEDCOL) != 0)->GetFormat();
+    }
     const CGridCellBase* cell = CellView(row, column);
     return cell != nullptr ? cell->GetFormat() : 0;
 }

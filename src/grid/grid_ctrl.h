@@ -124,6 +124,9 @@ public:
     int GetFixedRowCount() const { return m_fixedRowCount; }
     int GetFixedColumnCount() const { return m_fixedColumnCount; }
     bool DeleteAllItems();
+    // Removes `count` scrolled rows from `first` on; the rows below move up, keeping their
+    // selection and focus. Fixed rows are not removed this way.
+    bool DeleteRows(int first, int count);
 
     // Cells
     bool IsValid(int row, int column) const;
@@ -176,6 +179,10 @@ public:
 
     // Geometry, in client pixels
     CGridCellId GetTopLeftScrolledCell();
+    // The view starts at a whole column, except at the far right when the last column is wider
+    // than the view: scrolled on into it, its start moves left by this many pixels, so that its
+    // end can be reached. 0 everywhere else.
+    int GetScrolledColumnShift();
     CGridCellRange GetVisibleScrolledRange(CRect* rect = nullptr);
     bool GetCellOrigin(int row, int column, CPoint* point);
     bool GetCellRect(int row, int column, CRect* rect);

@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue_lookup.h"
 #include "catalogue/catalogue_tables.h"
+#include "catalogue/value_formatters.h"
 #include "protocol/command_packet.h"
 
 #include <string>
@@ -75,23 +76,64 @@ CountedBytes CSimulatedDevice::ValueResponse(std::uint8_t id) const
     return response;
 }
 
+const Misbehaviour* CSimulatedDevice::FaultOf(std::uint8_t id) const
+{
+    const auto found = m_faults.find(id);
+    return found == m_faults.end() ? nullptr : &found->second;
+}
+
+bool CSimulatedDevice::SpoilsChecksum(const CountedBytes& answer) const
+{
+    if (answer.Count() < 2 || answer[0] != MessageType::kValue)
+        return false;
+    const Misbehaviour* fault = FaultOf(answer[1]);
+    return fault && *fault == Misbehaviour::BadChecksum;
+}
+
+// A value the catalogue reads as "<invalid>": a byte outside the variable's list, or a length
+// its formatter refuses. A text can hold any bytes, so its wrong answer names no variable.
+CountedBytes CSimulatedDevice::UnreadableValueResponse(std::uint8_t id) const
+{
+    const auto valueType = static_cast<std::uint8_t>(MessageType::kValue);
+    const VariableEntry* variable = FindVariableEntry(id);
+    if (variable && variable->values) {
+        for (unsigned candidate = 0; candidate <= 0xFF; ++candidate) {
+            const auto byte = static_cast<std::uint8_t>(candidate);
+            if (std::string_view(LookupValueName(variable->values, byte)) == kInvalidValue)
+                return CountedBytes{valueType, id, byte};
+        }
+    }
+    if (variable && variable->formatter) {
+        const std::uint8_t zeros[4] = {};
+        for (int count = 0; count <= 4; ++count)
+            if (variable->formatter(zeros, count) == kInvalidValue) {
+                CountedBytes response{valueType, id};
+                for (int i = 0; i < count; ++i)
+                    response.Append(0);
+                return response;
+            }
+    }
+    return CountedBytes{valueType};
+}
+
 void CSimulatedDevice::Answer(const CountedBytes& command)
 {
     if (command.Empty() || command[0] < kFirstCommandType || command[0] > kLastCommandType || !Offers(command[0]))
         return;
     const std::uint8_t type = command[0];
-    if (type == MessageType::kQuery) {
-        if (command.Count() == 2 && m_variables.Has(command[1]))
-            Queue(ValueResponse(command[1]));
-        return;
-    }
-    if (type == MessageType::kSet) {
-        if (command.Count() < 2 || !m_variables.Has(command[1]))
+    if (type == MessageType::kQuery || type == MessageType::kSet) {
+        if (command.Count() < 2 || !m_variables.Has(command[1]) || (type == MessageType::kQuery && command.Count() != 2))
             return;
         // A variable that is only reported keeps its value; the answer shows it unchanged.
-        if (command.Count() > 2)
+        if (type == MessageType::kSet && command.Count() > 2)
             m_variables.Set(command[1], command.Bytes().subspan(2));
-        Queue(ValueResponse(command[1]));
+        const Misbehaviour* fault = FaultOf(command[1]);
+        if (!fault)
+            Queue(ValueResponse(command[1]));
+        else if (*fault == Misbehaviour::WrongValue)
+            Queue(UnreadableValueResponse(command[1]));
+        else if (*fault == Misbehaviour::BadChecksum)
+            Queue(ValueResponse(command[1]));
         return;
     }
     if (type == kGetVersion) {

@@ -3,6 +3,7 @@
 #include "protocol/counted_bytes.h"
 #include "protocol/receive_framer.h"
 #include "simulator/device_variables.h"
+#include "simulator/misbehaviour.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +32,11 @@ public:
     // Packet number index of a flood: the Value responses of the model's variables in turn.
     CountedBytes FloodPacket(std::size_t index) const;
 
+    // From now on the device gets these variables wrong in the way given; see Misbehaviour.
+    void Misbehave(const MisbehaviourMap& faults) { m_faults = faults; }
+    // Whether this answer is to go out with a wrong checksum.
+    bool SpoilsChecksum(const CountedBytes& answer) const;
+
     int ModelRow() const { return m_modelRow; }
     const CDeviceVariables& Variables() const { return m_variables; }
 
@@ -38,12 +44,15 @@ private:
     void OnFrame(const CountedBytes& frame, const CountedBytes* payload, bool checksumError) override;
     void Answer(const CountedBytes& command);
     CountedBytes ValueResponse(std::uint8_t id) const;
+    CountedBytes UnreadableValueResponse(std::uint8_t id) const;
+    const Misbehaviour* FaultOf(std::uint8_t id) const;
     void Queue(const CountedBytes& answer);
     bool Offers(int messageType) const;
 
     int m_modelRow;
     CDeviceVariables m_variables;
     std::vector<std::uint8_t> m_floodIds;
+    MisbehaviourMap m_faults;
     CReceiveFramer m_framer{*this};
     std::vector<CountedBytes> m_answers;
     std::size_t m_commands = 0;

@@ -34,6 +34,7 @@ void SpoilChecksum(std::vector<std::uint8_t>& packet)
 CSimulatorRunner::CSimulatorRunner(CPseudoTerminal& line, CSimulatedDevice& device, const SimulatorOptions& options)
     : m_line(line), m_device(device), m_options(options), m_random(options.seed)
 {
+    m_device.Misbehave(options.misbehave);
 }
 
 void CSimulatorRunner::AddNoise()
@@ -43,7 +44,7 @@ void CSimulatorRunner::AddNoise()
         m_out.push_back(static_cast<std::uint8_t>(m_random()));
 }
 
-void CSimulatorRunner::Send(const CountedBytes& payload)
+void CSimulatorRunner::Send(const CountedBytes& payload, bool spoilChecksum)
 {
     if (m_options.noise && m_random() % 3 == 0)
         AddNoise();
@@ -51,7 +52,7 @@ void CSimulatorRunner::Send(const CountedBytes& payload)
     packet.SetCommand(payload);
     const auto bytes = packet.GetEncoded().Bytes();
     m_out.insert(m_out.end(), bytes.begin(), bytes.end());
-    if (m_options.badChecksum)
+    if (m_options.badChecksum || spoilChecksum)
         SpoilChecksum(m_out);
     m_packetEnds.push_back(m_out.size());
 }
@@ -103,7 +104,7 @@ void CSimulatorRunner::Run(const std::atomic<bool>& stop)
         const std::size_t n = m_line.ReadAvailable(input);
         m_device.Receive(std::span(input.data(), n));
         for (const CountedBytes& answer : m_device.TakeAnswers())
-            Send(answer);
+            Send(answer, m_device.SpoilsChecksum(answer));
         if (now >= nextTick) {
             nextTick = now + m_options.rdsInterval;
             if (m_device.SendsRds())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "simulator/misbehaviour.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -18,6 +20,7 @@ struct SimulatorOptions {
     std::size_t flood = 0;    // after the first command, this many packets as fast as the line takes them
     std::chrono::milliseconds rdsInterval{1000}; // one radio-data packet this often, while on FM
     std::uint32_t seed = std::random_device{}();
+    MisbehaviourMap misbehave; // variables the device gets wrong, and how
 };
 
 // Serves a simulated device on a pseudo-terminal: passes what the tool writes to the device and
@@ -35,7 +38,7 @@ public:
     std::size_t FloodSent() const { return m_floodSent; }
 
 private:
-    void Send(const CountedBytes& payload);
+    void Send(const CountedBytes& payload, bool spoilChecksum = false);
     void AddNoise();
     bool Flush();
     void Flood(const std::atomic<bool>& stop);

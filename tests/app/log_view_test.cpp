@@ -44,15 +44,15 @@ protected:
 
 TEST_F(LogView, DeviceTextShowsControlBytesAsTheConsoleToolDoesAndCopiesAsOneRow)
 {
-    const CountedBytes answer{20, 20, 'T', 'a', 'b', 0x09, 'h', 'e', 'r', 'e', 0x0A, 0x01, 0x7F};
+    const CountedBytes answer{20, 20, 'T', 'a', 'b', 0x09, 'h', 'e', 'r', 'e', 0x0A, 0x01, 0x7F, 0x9B, 0x85};
     DeviceSends(Packet(answer));
     ASSERT_TRUE(WaitForRows(2));
     const QString description = Cell(1, 3);
     EXPECT_EQ(description, QString::fromStdString(PrintableText(DescribeResponse(answer))));
-    EXPECT_TRUE(description.contains("Tab\\x09here\\x0a\\x01\\x7f")) << description.toStdString();
+    EXPECT_TRUE(description.contains("Tab\\x09here\\x0a\\x01\\x7f\\x9b\\x85")) << description.toStdString();
     for (int c = 0; c < 4; ++c) {
         for (const QChar ch : Cell(1, c))
-            EXPECT_TRUE(ch.unicode() >= 0x20 && ch.unicode() != 0x7F) << c;
+            EXPECT_TRUE(ch.unicode() >= 0x20 && (ch.unicode() < 0x7F || ch.unicode() > 0x9F)) << c;
     }
 
     QGuiApplication::clipboard()->setText("before");
@@ -95,4 +95,17 @@ TEST_F(LogView, ClearKeepsTheColumnWidthsUntilTheNextRowSizesThem)
     SendRows(1, 1);
     EXPECT_LT(Grid().GetColumnWidth(3), wide[3]);
     EXPECT_EQ(Cell(1, 2), "20, 20, 97");
+}
+
+TEST_F(LogView, ScrolledFullyRightTheEndOfALongDescriptionShows)
+{
+    SendRows(3, 110);
+    const CRect client = Grid().GetClientRect();
+    ASSERT_GT(Grid().GetColumnWidth(3), client.Width()); // wider than the whole log
+    Grid().OnHScroll(SB_RIGHT);
+    CRect rect;
+    ASSERT_TRUE(Grid().GetCellRect(1, 3, &rect));
+    EXPECT_EQ(rect.right, client.right - 1);
+    // The title tip has nothing to add: the whole text has been within reach.
+    EXPECT_EQ(Grid().GetCellFromPoint(CPoint(client.right - 2, rect.top + 2)), CGridCellId(1, 3));
 }

@@ -38,8 +38,9 @@ bool Disjoint(const CCellSelection& selection)
 
 } // namespace
 
-// Blocks added, cut out, single cells toggled and the grid shrunk, against a plain set of cells.
-TEST(CellSelection, AgreesWithASetOfCellsThroughAddsCutsTogglesAndClips)
+// Blocks added, cut out, single cells toggled, rows removed and the grid shrunk, against a plain
+// set of cells.
+TEST(CellSelection, AgreesWithASetOfCellsThroughAddsCutsTogglesRowRemovalsAndClips)
 {
     std::mt19937 rng(5);
     const auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
@@ -51,7 +52,22 @@ TEST(CellSelection, AgreesWithASetOfCellsThroughAddsCutsTogglesAndClips)
         for (int step = 0; step < 60; ++step) {
             const int r0 = pick(kRows), r1 = pick(kRows), c0 = pick(kColumns), c1 = pick(kColumns);
             const CGridCellRange block(std::min(r0, r1), std::min(c0, c1), std::max(r0, r1), std::max(c0, c1));
-            switch (pick(5)) {
+            switch (pick(6)) {
+            case 5: {
+                // Rows go and the rows below move up, as a log drops its oldest rows.
+                const int first = std::min(r0, r1);
+                const int count = std::max(r0, r1) - first;
+                selection.RemoveRows(first, count);
+                std::set<CGridCellId> moved;
+                for (const CGridCellId& id : expected) {
+                    if (id.row < first)
+                        moved.insert(id);
+                    else if (id.row >= first + count)
+                        moved.insert(CGridCellId(id.row - count, id.col));
+                }
+                expected = moved;
+                break;
+            }
             case 0:
             case 1:
                 selection.Add(block);

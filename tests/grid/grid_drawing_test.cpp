@@ -225,3 +225,22 @@ TEST_F(Drawing, TemplatesFollowASystemColourChangeOnlyWhileTheyHadTheOldColours)
     EXPECT_EQ(grid.GetEmptyAreaColour(), RGB(5, 5, 5));
     EXPECT_EQ(grid.GetDefaultCell(false, false)->GetBackColour(), kWindow);
 }
+
+TEST_F(Drawing, ALastColumnScrolledIntoIsDrawnFromLeftOfTheFixedColumnsWithoutCoveringThem)
+{
+    Make(3, 3, 1, 1, 200, 100);
+    grid.SetColumnWidth(2, 400);
+    grid.UpdateScrollBars();
+    grid.OnHScroll(SB_RIGHT);
+    const int shift = grid.GetScrolledColumnShift();
+    ASSERT_GT(shift, 0);
+    drawn.clear();
+    const QImage image = Paint();
+    const CRect client = grid.GetClientRect();
+    EXPECT_EQ(drawn.back(), std::make_pair(CGridCellId(2, 2), CRect(50 - shift, 40, client.right - 1, 59)));
+    // The fixed column keeps its face; the scrolled cell's background begins at its edge, and the
+    // last column's closing grid line is at the view's right edge.
+    EXPECT_EQ(image.pixel(25, 30), Rgb(kFace));
+    EXPECT_EQ(image.pixel(55, 30), Rgb(kWindow));
+    EXPECT_EQ(image.pixel(client.right - 1, 30), Rgb(RGB(0xC0, 0xC0, 0xC0)));
+}

@@ -1,6 +1,7 @@
 // The grid against the reference grid (the straightforward model it grew out of, kept in
 // reference/): random sequences of every operation, applied to both, must leave the same
-// answers, texts, states, notifications, copied bytes, repaint areas and pixels.
+// answers, texts, states, notifications, copied bytes, repaint areas and pixels. The reference
+// takes row deletion as the log's scrollback first had it.
 #include "grid_test_support.h"
 
 #include "grid/reference/grid_ctrl.h"
@@ -112,7 +113,14 @@ protected:
         const int columns = std::max(1, oracle.grid.GetColumnCount());
         const int r = Pick(-1, rows);
         const int c = Pick(-1, columns);
-        switch (Pick(0, 18)) {
+        switch (Pick(0, 19)) {
+        case 18: {
+            // Mostly the oldest rows, as a log with a scrollback limit drops them.
+            const int first = Chance(60) ? oracle.grid.GetFixedRowCount() : Pick(-1, rows);
+            const int count = Pick(-1, 8);
+            Both([&](auto& g) { g.DeleteRows(first, count); });
+            return "DeleteRows " + std::to_string(first) + " " + std::to_string(count);
+        }
         case 17: {
             // A cell asked for by pointer answers as the grid does, and goes on answering so.
             std::string answers[2];

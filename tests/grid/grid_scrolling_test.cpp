@@ -192,3 +192,41 @@ TEST_F(Scrolling, ScrollingHidesTheTitleTip)
     grid.OnVScroll(SB_LINEDOWN);
     EXPECT_FALSE(grid.GetTitleTip().IsVisible());
 }
+
+TEST_F(Scrolling, TheEndOfALastColumnWiderThanTheViewCanBeReached)
+{
+    grid.SetColumnWidth(11, 500);
+    grid.UpdateScrollBars();
+    const CRect client = grid.GetClientRect();
+    const int excess = 500 - pageH;
+    ASSERT_GT(excess, 0);
+
+    // At the far right the last column ends at the view's right edge; the fixed column stays.
+    EXPECT_EQ(Scroll(SB_HORZ, SB_RIGHT).second, client);
+    EXPECT_EQ(grid.GetTopLeftScrolledCell().col, 11);
+    EXPECT_EQ(grid.GetScrolledColumnShift(), excess);
+    CRect rect;
+    ASSERT_TRUE(grid.GetCellRect(1, 11, &rect));
+    EXPECT_EQ(rect, CRect(50 - excess, 20, client.right - 1, 39));
+    EXPECT_EQ(grid.GetCellFromPoint(CPoint(client.right - 1, 25)), CGridCellId(1, 11));
+    EXPECT_EQ(grid.GetCellFromPoint(CPoint(25, 25)), CGridCellId(1, 0));
+    EXPECT_EQ(grid.GetCellFromPoint(CPoint(51, 25)), CGridCellId(1, 11));
+    EXPECT_TRUE(grid.IsCellVisible(1, 11));
+    EXPECT_EQ(grid.GetVisibleScrolledRange().maxCol, 11);
+
+    // Dragging the thumb within the last column moves the view and repaints it.
+    QScrollBar* sb = grid.horizontalScrollBar();
+    grid.ValidateAll();
+    sb->setSliderPosition(sb->value() - 10);
+    grid.OnHScroll(SB_THUMBTRACK);
+    EXPECT_EQ(grid.GetScrolledColumnShift(), excess - 10);
+    CRect invalid;
+    EXPECT_TRUE(grid.GetUpdateRect(&invalid));
+    EXPECT_EQ(invalid, ScrolledArea(SB_HORZ));
+
+    // Back at the left, every column starts whole again.
+    Scroll(SB_HORZ, SB_LEFT);
+    EXPECT_EQ(grid.GetScrolledColumnShift(), 0);
+    ASSERT_TRUE(grid.GetCellRect(1, 1, &rect));
+    EXPECT_EQ(rect.left, 50);
+}

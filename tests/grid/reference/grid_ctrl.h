@@ -126,6 +126,9 @@ public:
     int GetFixedRowCount() const { return m_fixedRowCount; }
     int GetFixedColumnCount() const { return m_fixedColumnCount; }
     bool DeleteAllItems();
+    // Removes `count` scrolled rows from `first` on; the rows below move up, keeping their
+    // selection and focus. Fixed rows are not removed this way.
+    bool DeleteRows(int first, int count);
 
     // Cells
     bool IsValid(int row, int column) const;

@@ -1,4 +1,4 @@
-#include "byte_text.h"
+#include "protocol/byte_text.h"
 
 #include <cctype>
 #include <charconv>
@@ -88,4 +88,13 @@ bool ByteTextReader::Finish(std::vector<std::uint8_t>& bytes)
     const bool ok = Token(m_partial, bytes);
     m_partial.clear();
     return ok;
+}
+
+ByteTextResult ReadByteText(std::string_view text)
+{
+    ByteTextResult result;
+    ByteTextReader reader;
+    if (!reader.Feed(text, result.bytes) || !reader.Finish(result.bytes))
+        result.error = reader.Error();
+    return result;
 }

@@ -26,3 +26,10 @@ private:
     std::size_t m_index = 0;
     std::string m_error;
 };
+
+// A whole text at once: its values, or the reason it is not byte values.
+struct ByteTextResult {
+    std::vector<std::uint8_t> bytes;
+    std::string error; // empty when every token was a byte value
+};
+ByteTextResult ReadByteText(std::string_view text);

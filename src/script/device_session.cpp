@@ -1,0 +1,73 @@
+#include "script/device_session.h"
+
+#include "catalogue/describer.h"
+#include "log/printable_text.h"
+#include "log/session_writer.h"
+#include "protocol/command_packet.h"
+#include "serial/line_settings.h"
+
+namespace {
+
+using SystemClock = std::chrono::system_clock;
+
+} // namespace
+
+CDeviceSession::CDeviceSession() = default;
+
+CDeviceSession::~CDeviceSession()
+{
+    m_worker.RequestStop();
+    const bool wasOpen = m_port.IsOpen();
+    m_port.Close();
+    m_worker.Join();
+    if (m_recorder && wasOpen)
+        m_recorder->Append(PortRow(SystemClock::now(), PortEventKind::Closed, m_portName));
+}
+
+void CDeviceSession::RecordTo(SessionWriter& writer)
+{
+    m_recorder = &writer;
+    m_rows.SetObservers(
+        [&writer](const ArrivedRow& row) { writer.Append(ReceivedRow(row.when, row.row)); },
+        [&writer, this](IRowSink::Clock::time_point when, IRowSink::PortEvent event) {
+            const bool gone = event == IRowSink::PortEvent::DeviceGone;
+            writer.Append(PortRow(when, gone ? PortEventKind::DeviceGone : PortEventKind::Reopened, m_portName));
+        });
+}
+
+bool CDeviceSession::Open(const std::string& portName, std::string& error)
+{
+    m_portName = portName;
+    if (!m_port.Open(portName, std::string(kDeviceLineSettings))) {
+        error = "cannot open " + portName + ": " + m_port.GetOpenError();
+        if (m_recorder)
+            m_recorder->Append(PortRow(SystemClock::now(), PortEventKind::CouldNotOpen, portName, m_port.GetOpenError()));
+        return false;
+    }
+    if (m_recorder)
+        m_recorder->Append(PortRow(SystemClock::now(), PortEventKind::Opened, portName));
+    m_worker.Start();
+    return true;
+}
+
+bool CDeviceSession::Send(const CountedBytes& payload, std::string& error)
+{
+    CCommandPacket packet;
+    if (!packet.SetCommand(payload)) {
+        error = "the command is longer than " + std::to_string(CCommandPacket::kMaxPayload) + " bytes";
+        return false;
+    }
+    const CountedBytes& encoded = packet.GetEncoded();
+    const auto when = SystemClock::now();
+    std::size_t done = 0;
+    const bool sent = m_port.Write(encoded.Data(), encoded.Count(), &done);
+    if (!sent) {
+        m_port.ClearErrors(nullptr);
+        error = "RS232 Transmit Error: " + std::to_string(done) + " of " + std::to_string(encoded.Count())
+            + " bytes sent";
+    }
+    if (m_recorder)
+        m_recorder->Append(SentRow(when, FormatBytes(encoded), sent ? FormatBytes(payload) : error,
+                                   PrintableText(DescribeCommand(payload))));
+    return sent;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "script/received_rows.h"
+#include "serial/receive_worker.h"
+#include "serial/serial_port.h"
+
+#include <string>
+
+class SessionWriter;
+
+// The port a test talks through, opened as the window opens it, with its receive worker feeding
+// the rows a test waits on. It can record the session: the port's opening and closing, every
+// packet sent and every row received.
+class CDeviceSession {
+public:
+    CDeviceSession();
+    // Stops the worker and closes the port.
+    ~CDeviceSession();
+    CDeviceSession(const CDeviceSession&) = delete;
+    CDeviceSession& operator=(const CDeviceSession&) = delete;
+
+    // Records into the open writer from the next Open on; the writer outlives the session.
+    void RecordTo(SessionWriter& writer);
+    // False, with the reason, when the port cannot be opened.
+    bool Open(const std::string& portName, std::string& error);
+    // Puts the payload's packet on the line; false, with the reason, when it could not all go.
+    bool Send(const CountedBytes& payload, std::string& error);
+
+    CReceivedRows& Rows() { return m_rows; }
+
+private:
+    CSerialPort m_port;
+    std::string m_portName;
+    CReceivedRows m_rows;
+    ReceiveWorker m_worker{m_port, m_rows};
+    SessionWriter* m_recorder = nullptr;
+};

@@ -1,0 +1,59 @@
+#include "script/received_rows.h"
+
+std::string ArrivedRow::Summary() const
+{
+    switch (kind) {
+    case Kind::Packet: return row.description.empty() ? "payload " + row.data : row.description;
+    case Kind::ChecksumError:
+    case Kind::BrokenPacket: return row.data + " (" + row.encoded + ")";
+    case Kind::LineError: return row.encoded;
+    }
+    return {};
+}
+
+std::optional<ArrivedRow> CReceivedRows::Next(std::chrono::steady_clock::time_point deadline)
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_arrived.wait_until(lock, deadline, [this] { return !m_rows.empty(); }))
+        return std::nullopt;
+    ArrivedRow row = std::move(m_rows.front());
+    m_rows.pop_front();
+    return row;
+}
+
+void CReceivedRows::Push(ArrivedRow row)
+{
+    if (m_observer)
+        m_observer(row);
+    {
+        const std::lock_guard lock(m_mutex);
+        m_rows.push_back(std::move(row));
+    }
+    m_arrived.notify_one();
+}
+
+void CReceivedRows::LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
+                              bool checksumError)
+{
+    ArrivedRow row;
+    row.kind = checksumError ? ArrivedRow::Kind::ChecksumError
+        : payload           ? ArrivedRow::Kind::Packet
+                            : ArrivedRow::Kind::BrokenPacket;
+    row.when = when;
+    row.row = MakePacketRow(when, frame, payload, checksumError);
+    if (payload)
+        row.payload = *payload;
+    Push(std::move(row));
+}
+
+void CReceivedRows::ReportLineError(Clock::time_point when, std::uint32_t flags)
+{
+    Push({ArrivedRow::Kind::LineError, when, MakeLineErrorRow(when, flags), {}});
+}
+
+// A vanished device has already shown as an I/O error row; its return changes no expectation.
+void CReceivedRows::OnPortEvent(Clock::time_point when, PortEvent event)
+{
+    if (m_portObserver)
+        m_portObserver(when, event);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "log/log_row.h"
+#include "protocol/counted_bytes.h"
+#include "serial/row_sink.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+
+// One thing the receive worker logged, with what a test needs to judge it.
+struct ArrivedRow {
+    enum class Kind { Packet, ChecksumError, BrokenPacket, LineError };
+    Kind kind = Kind::Packet;
+    std::chrono::system_clock::time_point when;
+    LogRow row;
+    CountedBytes payload; // Kind::Packet only
+
+    bool IsError() const { return kind != Kind::Packet; }
+    // The row in one line for a report: its description, or what went wrong.
+    std::string Summary() const;
+};
+
+// The rows of the receive worker, queued for the test that waits on them in the order they
+// arrived. Every row, and every change of the port, is also handed to the observers (a session
+// file) on the worker's thread; they are set before the worker starts.
+class CReceivedRows : public IRowSink {
+public:
+    using Observer = std::function<void(const ArrivedRow&)>;
+    using PortObserver = std::function<void(Clock::time_point, PortEvent)>;
+    void SetObservers(Observer rows, PortObserver ports)
+    {
+        m_observer = std::move(rows);
+        m_portObserver = std::move(ports);
+    }
+
+    // The oldest row not yet taken, waiting for one until the deadline.
+    std::optional<ArrivedRow> Next(std::chrono::steady_clock::time_point deadline);
+
+    void LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
+                   bool checksumError) override;
+    void ReportLineError(Clock::time_point when, std::uint32_t flags) override;
+    void OnPortEvent(Clock::time_point when, PortEvent event) override;
+
+private:
+    void Push(ArrivedRow row);
+
+    Observer m_observer;
+    PortObserver m_portObserver;
+    std::mutex m_mutex;
+    std::condition_variable m_arrived;
+    std::deque<ArrivedRow> m_rows;
+};

@@ -1,0 +1,103 @@
+#include "script/row_wait.h"
+
+#include "script/compiled_pattern.h"
+
+#include <algorithm>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kStopLook = std::chrono::milliseconds(100);
+
+// Rows until the deadline, looking at the stop flag between slices of the wait.
+class RowsUntil {
+public:
+    RowsUntil(CReceivedRows& rows, std::chrono::milliseconds within, const std::atomic<bool>* stop)
+        : m_rows(rows), m_deadline(Clock::now() + within), m_stop(stop)
+    {
+    }
+    std::optional<ArrivedRow> Next()
+    {
+        for (;;) {
+            if (Stopped())
+                return std::nullopt;
+            const auto sliceEnd = std::min(m_deadline, Clock::now() + kStopLook);
+            if (auto row = m_rows.Next(sliceEnd))
+                return row;
+            if (sliceEnd >= m_deadline)
+                return std::nullopt;
+        }
+    }
+    bool Stopped() const { return m_stop && *m_stop; }
+
+private:
+    CReceivedRows& m_rows;
+    Clock::time_point m_deadline;
+    const std::atomic<bool>* m_stop;
+};
+
+std::string Passed(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " other row" : " other rows");
+}
+
+} // namespace
+
+WaitResult WaitForRow(CReceivedRows& rows, const RowMatcher& matches, std::chrono::milliseconds within,
+                      bool allowErrors, const std::atomic<bool>* stop)
+{
+    RowsUntil until(rows, within, stop);
+    std::size_t passedOver = 0;
+    std::string last;
+    while (const auto row = until.Next()) {
+        if (row->kind == ArrivedRow::Kind::Packet && matches(*row)) {
+            WaitResult result{true, row->Summary(), row->payload};
+            if (passedOver > 0)
+                result.arrived += " (after " + Passed(passedOver) + ")";
+            return result;
+        }
+        if (row->IsError() && !allowErrors)
+            return {false, "error: " + row->Summary(), {}};
+        ++passedOver;
+        last = row->Summary();
+    }
+    if (until.Stopped())
+        return {false, "stopped", {}};
+    if (passedOver == 0)
+        return {false, "nothing arrived", {}};
+    return {false, Passed(passedOver) + ", the last: " + last, {}};
+}
+
+WaitResult WaitForSilence(CReceivedRows& rows, std::chrono::milliseconds within, bool allowErrors,
+                          const std::atomic<bool>* stop)
+{
+    RowsUntil until(rows, within, stop);
+    std::size_t errors = 0;
+    while (const auto row = until.Next()) {
+        if (!row->IsError())
+            return {false, row->Summary(), row->payload};
+        if (!allowErrors)
+            return {false, "error: " + row->Summary(), {}};
+        ++errors;
+    }
+    if (until.Stopped())
+        return {false, "stopped", {}};
+    return {true, errors == 0 ? "nothing" : "no valid row (" + std::to_string(errors) + (errors == 1 ? " error" : " errors") + " allowed)", {}};
+}
+
+RowMatcher MatcherFor(const Expectation& expect)
+{
+    switch (expect.kind) {
+    case Expectation::Kind::Description:
+        return [text = expect.text](const ArrivedRow& row) { return row.row.description == text; };
+    case Expectation::Kind::Regex:
+        return [pattern = expect.pattern](const ArrivedRow& row) {
+            return std::regex_match(row.row.description, pattern->regex);
+        };
+    case Expectation::Kind::Payload:
+        return [payload = expect.payload](const ArrivedRow& row) { return row.payload == payload; };
+    case Expectation::Kind::Nothing:
+        break;
+    }
+    return [](const ArrivedRow&) { return false; };
+}

@@ -1,0 +1,101 @@
+#include "script/script_runner.h"
+
+#include "catalogue/catalogue_tables.h"
+#include "catalogue/model_argument.h"
+#include "log/log_row.h"
+#include "script/device_session.h"
+#include "script/row_wait.h"
+#include "script/test_report.h"
+
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr std::uint8_t kDeviceIdVariable = 20;
+constexpr auto kIdentifyWithin = 1000ms;
+// Long waits are cut into slices so that a stop is seen soon.
+constexpr auto kWaitSlice = 100ms;
+
+std::chrono::milliseconds Since(Clock::time_point start)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+}
+
+} // namespace
+
+void CScriptRunner::Run(const Script& script)
+{
+    m_report.BeginSuite(script.file);
+    RunSteps(script, script.steps, {});
+}
+
+void CScriptRunner::RunSteps(const Script& script, const std::vector<ScriptStep>& steps, const std::string& iteration)
+{
+    for (const ScriptStep& step : steps) {
+        if (Stopped())
+            return;
+        if (step.kind != ScriptStep::Kind::Repeat) {
+            RunStep(script, step, iteration);
+            continue;
+        }
+        for (std::size_t i = 1; i <= step.count && !Stopped(); ++i)
+            RunSteps(script, step.body, std::to_string(i) + "/" + std::to_string(step.count));
+    }
+}
+
+void CScriptRunner::RunStep(const Script& script, const ScriptStep& step, const std::string& iteration)
+{
+    StepOutcome outcome{script.file, step.line, iteration, step.text, true, {}, {}, false, {}};
+    const auto start = Clock::now();
+    switch (step.kind) {
+    case ScriptStep::Kind::Send: {
+        std::string error;
+        outcome.passed = m_session.Send(step.command, error);
+        outcome.arrived = outcome.passed ? "sent " + FormatBytes(step.command) : error;
+        outcome.testCase = !outcome.passed;
+        break;
+    }
+    case ScriptStep::Kind::Expect: {
+        const Expectation& expect = step.expect;
+        const WaitResult result = expect.kind == Expectation::Kind::Nothing
+            ? WaitForSilence(m_session.Rows(), expect.within, expect.allowErrors, m_stop)
+            : WaitForRow(m_session.Rows(), MatcherFor(expect), expect.within, expect.allowErrors, m_stop);
+        outcome.passed = result.passed;
+        outcome.arrived = result.arrived;
+        outcome.testCase = true;
+        break;
+    }
+    case ScriptStep::Kind::Wait: {
+        const auto end = start + step.wait;
+        while (!Stopped() && Clock::now() < end)
+            std::this_thread::sleep_for(std::min<Clock::duration>(kWaitSlice, end - Clock::now()));
+        outcome.arrived = "waited";
+        break;
+    }
+    case ScriptStep::Kind::Repeat:
+        return;
+    }
+    outcome.elapsed = Since(start);
+    m_report.Add(std::move(outcome));
+}
+
+std::optional<int> IdentifyModel(CDeviceSession& session, std::string& error)
+{
+    if (!session.Send(CountedBytes{MessageType::kQuery, kDeviceIdVariable}, error))
+        return std::nullopt;
+    const auto isDeviceId = [](const ArrivedRow& row) { return ReportedDeviceName(row.payload).has_value(); };
+    const WaitResult answer = WaitForRow(session.Rows(), isDeviceId, kIdentifyWithin, true);
+    if (!answer.passed) {
+        error = "the device did not answer the Device ID query within 1000 ms (" + answer.arrived
+            + "); name the model with a model line or --model";
+        return std::nullopt;
+    }
+    const std::string name = *ReportedDeviceName(answer.payload);
+    const int model = FindModelArgument(name);
+    if (model < 0)
+        error = "the device names itself \"" + name + "\": " + UnknownModelText(name);
+    return model < 0 ? std::nullopt : std::optional<int>(model);
+}
