@@ -2,21 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 #include <string_view>
-#include <system_error>
-
-namespace fs = std::filesystem;
 
 namespace {
-
-// The kernel creates ttyS slots for UARTs that may not exist; their "type" reads 0 (unknown).
-bool IsPhantomUart(const fs::path& entry)
-{
-    std::ifstream type(entry / "type");
-    int value = -1;
-    return type >> value && value == 0;
-}
 
 bool IsDigit(char c)
 {
@@ -58,30 +46,10 @@ bool NaturalLess(std::string_view a, std::string_view b)
     return a.size() - i < b.size() - j;
 }
 
-std::vector<std::string> Sorted(std::vector<std::string> names)
+} // namespace
+
+std::vector<std::string> NaturallySorted(std::vector<std::string> names)
 {
     std::sort(names.begin(), names.end(), NaturalLess);
     return names;
-}
-
-} // namespace
-
-std::vector<std::string> ListSerialPorts(const fs::path& sysClassTty, const fs::path& devDir, const fs::path& byIdDir)
-{
-    std::error_code ec;
-    std::vector<std::string> devices;
-    for (const fs::directory_entry& entry : fs::directory_iterator(sysClassTty, ec)) {
-        const fs::path path = entry.path();
-        if (!fs::exists(path / "device", ec) || IsPhantomUart(path))
-            continue;
-        devices.push_back((devDir / path.filename()).string());
-    }
-    std::vector<std::string> links;
-    for (const fs::directory_entry& entry : fs::directory_iterator(byIdDir, ec))
-        links.push_back(entry.path().string());
-
-    std::vector<std::string> ports = Sorted(std::move(devices));
-    for (std::string& link : Sorted(std::move(links)))
-        ports.push_back(std::move(link));
-    return ports;
 }

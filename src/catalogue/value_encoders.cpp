@@ -1,12 +1,11 @@
 #include "value_encoders.h"
 
+#include "c_locale_strtod.h"
 #include "protocol/command_text_parser.h"
 #include "value_formatters.h"
 
-#include <clocale>
 #include <cstdint>
-#include <cstdlib>
-#include <locale.h>
+#include <string>
 
 namespace {
 
@@ -15,11 +14,7 @@ namespace {
 // out-of-range input: strtod answers it with an infinity or zero, which the range test rejects.
 double ReadDouble(std::string_view text)
 {
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    const std::string terminated(text);
-    if (cLocale == static_cast<locale_t>(nullptr))
-        return std::strtod(terminated.c_str(), nullptr);
-    return strtod_l(terminated.c_str(), nullptr, cLocale);
+    return StrtodInCLocale(std::string(text).c_str());
 }
 
 std::string EncodeWord(unsigned word)

@@ -2,10 +2,21 @@
 
 #include "log/printable_text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include <unistd.h>
+
+namespace {
+
+// Windows' write takes an unsigned int; a short write is taken care of by the callers' loops.
+unsigned WriteSize(std::size_t size)
+{
+    return static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30));
+}
+
+} // namespace
 
 ConsoleOut::ConsoleOut(int fd) : m_fd(fd)
 {
@@ -16,7 +27,7 @@ bool ConsoleOut::Flush()
 {
     std::size_t done = 0;
     while (m_error == 0 && done < m_buffer.size()) {
-        const ssize_t n = write(m_fd, m_buffer.data() + done, m_buffer.size() - done);
+        const ssize_t n = write(m_fd, m_buffer.data() + done, WriteSize(m_buffer.size() - done));
         if (n > 0)
             done += static_cast<std::size_t>(n);
         else if (n < 0 && errno != EINTR)
@@ -52,5 +63,5 @@ void PrintError(std::string_view message)
 {
     const std::string line = "vantrolix-cli: " + PrintableText(message) + '\n';
     // Nothing is left to tell the user when standard error itself fails.
-    [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, line.data(), line.size());
+    [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, line.data(), WriteSize(line.size()));
 }

@@ -1,5 +1,6 @@
 #include "cli_commands.h"
 #include "console_output.h"
+#include "console_platform.h"
 #include "decode_stream.h"
 #include "frame_row_printer.h"
 
@@ -12,7 +13,6 @@
 #include <memory>
 #include <string>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -28,7 +28,7 @@ int RunDecode(const DecodeOptions& options)
     const std::string name = fromStdin ? std::string("standard input") : options.file;
     int fd = STDIN_FILENO;
     if (!fromStdin) {
-        fd = open(options.file.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = OpenForReading(options.file.c_str());
         if (fd < 0) {
             PrintError("cannot read " + name + ": " + std::strerror(errno));
             return 1;

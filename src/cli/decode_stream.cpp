@@ -30,7 +30,7 @@ bool DecodeStream(int fd, const std::string& name, bool asText, IFrameSink& sink
             framer.PutByte(static_cast<std::uint8_t>(b));
     };
     for (;;) {
-        const ssize_t n = read(fd, block.data(), block.size());
+        const ssize_t n = read(fd, block.data(), static_cast<unsigned>(block.size())); // Windows takes unsigned
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {

@@ -1,16 +1,5 @@
 #include "input_lines.h"
 
-#include <cerrno>
-
-#include <poll.h>
-#include <unistd.h>
-
-namespace {
-
-constexpr std::size_t kBlock = 4096;
-
-} // namespace
-
 bool InputLines::TakeLine(std::string& line)
 {
     while (m_blockPos < m_block.size()) {
@@ -43,23 +32,11 @@ InputLines::Got InputLines::Next(std::string& line)
             return Got::Line;
         if (m_ended)
             return Got::End;
-        pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
-            m_ended = true;
-        } else if (fds[1].revents != 0) {
-            return Got::Woken;
-        }
-        m_block.resize(kBlock);
         m_blockPos = 0;
-        const ssize_t n = m_ended ? 0 : read(m_fd, m_block.data(), m_block.size());
-        if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
-            m_block.clear();
-            continue;
-        }
-        m_block.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-        if (n <= 0) {
+        const Fill got = FillBlock();
+        if (got == Fill::Woken)
+            return Got::Woken;
+        if (got == Fill::End) {
             m_ended = true;
             // The text after the last line feed is the last line.
             if (!m_pending.empty() || m_skipping) {

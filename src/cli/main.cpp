@@ -1,10 +1,10 @@
 #include "cli_commands.h"
 #include "console_output.h"
+#include "console_platform.h"
 #include "version/version.h"
 
 #include <CLI/CLI.hpp>
 
-#include <csignal>
 #include <string>
 
 namespace {
@@ -29,12 +29,14 @@ bool IsCommand(CLI::App& app, const std::string& name)
 
 int main(int argc, char** argv)
 {
-    // A reader that closes the pipe makes writes fail with EPIPE, which ends the run quietly;
-    // the signal would end it before a monitored port got its line settings back.
-    std::signal(SIGPIPE, SIG_IGN);
+    PrepareStandardStreams();
 
     CLI::App app{"Vantrolix console tool: encode, decode and describe RS-232 device packets; list the device catalogue;\n"
+#if VANTROLIX_SIMULATOR
                  "simulate a device, monitor a port, and run test scripts and conformance sweeps on a device",
+#else
+                 "monitor a port",
+#endif
                  "vantrolix-cli"};
     app.set_version_flag("--version", [] { return VersionLine("vantrolix-cli"); });
     app.require_subcommand(1);
@@ -42,10 +44,14 @@ int main(int argc, char** argv)
     AddEncodeCommand(app, result);
     AddDecodeCommand(app, result);
     AddCatalogueCommand(app, result);
+#if VANTROLIX_SIMULATOR
     AddSimulateCommand(app, result);
+#endif
     AddMonitorCommand(app, result);
+#if VANTROLIX_SCRIPTS
     AddRunCommand(app, result);
     AddSweepCommand(app, result);
+#endif
 
     const std::string hint = "run \"vantrolix-cli --help\" for the commands and their options";
     if (argc < 2) {

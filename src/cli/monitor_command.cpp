@@ -21,7 +21,6 @@
 #include <thread>
 #include <vector>
 
-#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -62,7 +61,7 @@ public:
     {
         for (const std::string& text : sends)
             Send(text);
-        InputLines lines(STDIN_FILENO, m_quit.ReadFd(), kLongestLine);
+        InputLines lines(STDIN_FILENO, m_quit, kLongestLine);
         std::string line;
         for (;;) {
             const InputLines::Got got = lines.Next(line);
@@ -114,22 +113,12 @@ void WaitForTheEnd(const StopPipe& notes, std::optional<Clock::time_point> deadl
 {
     std::optional<Clock::time_point> end = deadline;
     for (;;) {
-        int timeout = -1;
-        if (end) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*end - Clock::now());
-            if (left.count() <= 0)
+        if (end && Clock::now() >= *end)
+            return;
+        for (const char why : notes.Take(end)) {
+            if (why == kStopAsked || why == kOutputFailed)
                 return;
-            timeout = static_cast<int>(left.count());
-        }
-        pollfd fd{notes.ReadFd(), POLLIN, 0};
-        if (poll(&fd, 1, timeout) <= 0)
-            continue;
-        char why[16];
-        const ssize_t n = read(notes.ReadFd(), why, sizeof why);
-        for (ssize_t i = 0; i < n; ++i) {
-            if (why[i] == kStopAsked || why[i] == kOutputFailed)
-                return;
-            if (why[i] == kInputEnded && !deadline)
+            if (why == kInputEnded && !deadline)
                 end = Clock::now() + kAnswerGrace;
         }
     }

@@ -1,22 +1,35 @@
 #pragma once
 
-// A pipe that wakes a waiting thread: written from other threads and from signal handlers (a
-// write to a pipe is safe there), read by whoever waits with poll on ReadFd. Each note is one
-// character saying why.
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+
+// Wakes a waiting thread: notes are written by other threads and by requests to stop (signals on
+// POSIX, console control events on Windows) and taken by whoever waits. Each note is one character
+// saying why. One implementation per platform: a pipe and poll, or a condition variable.
 class StopPipe {
 public:
+    using Clock = std::chrono::steady_clock;
+
     StopPipe();
     ~StopPipe();
     StopPipe(const StopPipe&) = delete;
     StopPipe& operator=(const StopPipe&) = delete;
 
-    bool IsOpen() const { return m_read >= 0; }
-    int ReadFd() const { return m_read; }
+    bool IsOpen() const;
     void Note(char why) const;
-    // Routes SIGINT, SIGTERM and SIGHUP to a note 'S' on this pipe while it lives.
+    // Routes Ctrl+C and requests to end the process (SIGINT, SIGTERM, SIGHUP; Ctrl+Break and the
+    // console closing on Windows) to a note 'S' on this pipe while it lives.
     void CatchStopSignals() const;
+    // The notes written so far, waiting for the first until `until` (for ever without one);
+    // nothing when the deadline came first.
+    std::string Take(std::optional<Clock::time_point> until) const;
+
+    // The platform's means of waiting, for a reader that waits for its input and a note at once.
+    struct Native;
+    Native& GetNative() const { return *m_native; }
 
 private:
-    int m_read = -1;
-    int m_write = -1;
+    std::unique_ptr<Native> m_native;
 };

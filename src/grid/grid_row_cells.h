@@ -41,6 +41,7 @@ public:
     // New positions hold no cell; the objects of positions that go are the caller's to delete first.
     void Resize(int columns);
 
+    bool HasObjects() const { return m_objects != nullptr; }
     CGridCellBase* Object(int column) const { return m_objects ? m_objects[static_cast<std::size_t>(column)] : nullptr; }
     void SetObject(int column, CGridCellBase* cell);
 

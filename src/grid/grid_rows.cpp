@@ -44,14 +44,12 @@ bool CGridCtrl::DeleteRows(int first, int count)
     m_rowCount -= count;
     for (int r = first; r < m_rowCount; ++r) {
         const Row& cells = m_rows[index(r)];
-        for (int c = 0; c < cells.Columns(); ++c) {
+        for (int c = 0; cells.HasObjects() && c < cells.Columns(); ++c) {
             if (CGridCellBase* cell = cells.Object(c))
                 cell->m_slot.row = r;
         }
     }
-    m_rowSums.Clear();
-    for (unsigned height : m_rowHeights)
-        m_rowSums.PushBack(height);
+    m_rowSums.Assign(m_rowHeights);
 
     m_selection.RemoveRows(first, count);
     m_previousSelection.RemoveRows(first, count);

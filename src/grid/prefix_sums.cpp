@@ -10,6 +10,16 @@ void CPrefixSums::PushBack(std::int64_t value)
     m_tree.push_back(value + Prefix(i - 1) - Prefix(i - LowBit(i)));
 }
 
+void CPrefixSums::Assign(const std::vector<unsigned>& values)
+{
+    m_tree.assign(values.size() + 1, 0);
+    for (std::size_t i = 1; i < m_tree.size(); ++i) {
+        m_tree[i] += values[i - 1];
+        if (const std::size_t parent = i + LowBit(i); parent < m_tree.size())
+            m_tree[parent] += m_tree[i];
+    }
+}
+
 void CPrefixSums::Add(std::size_t index, std::int64_t delta)
 {
     for (std::size_t i = index + 1; i < m_tree.size(); i += LowBit(i))

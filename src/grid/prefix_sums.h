@@ -14,6 +14,8 @@ public:
     // Keeps the first n values.
     void Truncate(std::size_t n) { m_tree.resize(n + 1); }
     void Clear() { Truncate(0); }
+    // Starts again from these values, in one pass over them.
+    void Assign(const std::vector<unsigned>& values);
     void Add(std::size_t index, std::int64_t delta);
     // The sum of the first n values (n <= Size()).
     std::int64_t Prefix(std::size_t n) const;

@@ -1,5 +1,6 @@
 #include "script/command_composer.h"
 
+#include "catalogue/c_locale_strtod.h"
 #include "catalogue/catalogue_lookup.h"
 #include "catalogue/catalogue_tables.h"
 #include "catalogue/value_encoders.h"
@@ -10,10 +11,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <locale.h>
 
 namespace {
 
@@ -54,10 +53,8 @@ std::optional<int> FindMessageType(std::string_view word, int modelRow, std::str
 // A number as a whole, in the C locale's notation; nothing for text, a NaN or an infinity.
 std::optional<double> ReadNumber(const std::string& text)
 {
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     char* end = nullptr;
-    const double value = cLocale == static_cast<locale_t>(nullptr) ? std::strtod(text.c_str(), &end)
-                                                                   : strtod_l(text.c_str(), &end, cLocale);
+    const double value = StrtodInCLocale(text.c_str(), &end);
     if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(value))
         return std::nullopt;
     return value;

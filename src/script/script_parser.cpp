@@ -8,6 +8,7 @@
 #include "script/compiled_pattern.h"
 #include "script/script_words.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 
@@ -16,8 +17,40 @@ namespace {
 // A day: longer waits are typing mistakes, and the count stays far from any overflow.
 constexpr unsigned long long kLongestMs = 24ull * 60 * 60 * 1000;
 constexpr unsigned long long kMostRepeats = 1'000'000'000;
-// The regular expression engine compiles patterns recursively; a description is one line.
+// The regular expression engine compiles patterns recursively and spells every repeat out; a
+// description is one line, and these bounds keep a typing mistake from taking all memory.
 constexpr std::size_t kLongestPattern = 1000;
+constexpr unsigned long long kMostRepeatWeight = 100'000;
+
+// The repeat counts of a pattern ("{3}", "{2,5}", "{4,}") multiplied together: a bound on how
+// many times the engine copies any part of it. Escaped braces and braces in a class are text.
+unsigned long long RepeatWeight(std::string_view pattern)
+{
+    unsigned long long weight = 1;
+    bool inClass = false;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '\\') {
+            ++i;
+        } else if (inClass) {
+            inClass = c != ']';
+        } else if (c == '[') {
+            inClass = true;
+        } else if (c == '{') {
+            unsigned long long largest = 1;
+            unsigned long long number = 0;
+            for (++i; i < pattern.size() && pattern[i] != '}'; ++i) {
+                if (std::isdigit(static_cast<unsigned char>(pattern[i])))
+                    number = std::min(number * 10 + static_cast<unsigned>(pattern[i] - '0'), kMostRepeatWeight + 1);
+                else
+                    number = 0;
+                largest = std::max(largest, number);
+            }
+            weight = std::min(weight * largest, kMostRepeatWeight + 1);
+        }
+    }
+    return weight;
+}
 
 std::string_view Trimmed(std::string_view text)
 {
@@ -246,6 +279,10 @@ private:
             expect.text = std::string(rest.substr(1, rest.size() - 2));
             if (expect.text.size() > kLongestPattern) {
                 Fail("a pattern holds at most " + std::to_string(kLongestPattern) + " characters");
+                return false;
+            }
+            if (RepeatWeight(expect.text) > kMostRepeatWeight) {
+                Fail("the pattern's repeat counts, multiplied together, pass " + std::to_string(kMostRepeatWeight));
                 return false;
             }
             try {

@@ -6,6 +6,7 @@
 #include "serial/line_errors.h"
 #include "serial/marked_input_parser.h"
 #include "serial/port_name.h"
+#include "serial/port_open_errors.h"
 
 #include <cerrno>
 #include <cstring>
@@ -78,7 +79,7 @@ std::string GroupOf(const std::string& path)
 
 std::string ReasonText(Fault fault, int err, const std::string& portName, const std::string& path)
 {
-    const std::string where = portName == path ? path : portName + " (" + path + ")";
+    const std::string where = PortWhere(portName, path);
     switch (fault) {
     case Fault::PermissionDenied: {
         const std::string group = GroupOf(path);
@@ -91,13 +92,13 @@ std::string ReasonText(Fault fault, int err, const std::string& portName, const 
             + "; join it with \"sudo usermod -aG " + group + " $USER\", then log in again";
     }
     case Fault::Busy:
-        return where + " is in use by another program";
+        return PortOpenFaultText(PortOpenFault::Busy, where);
     case Fault::Missing:
-        return "there is no such port: " + where;
+        return PortOpenFaultText(PortOpenFault::Missing, where);
     case Fault::NotSerial:
-        return where + " is not a serial port";
+        return PortOpenFaultText(PortOpenFault::NotSerial, where);
     case Fault::SettingsRefused:
-        return where + " does not accept the line settings";
+        return PortOpenFaultText(PortOpenFault::SettingsRefused, where);
     default:
         return where + ": " + std::strerror(err);
     }

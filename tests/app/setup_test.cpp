@@ -1,5 +1,4 @@
 #include "app/port_setting.h"
-#include "app/serial_port_list.h"
 #include "app/setup_dlg.h"
 
 #include <QComboBox>
@@ -7,11 +6,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-
-namespace fs = std::filesystem;
 
 TEST(PortSetting, DefaultsToCom1AndKeepsWhatIsWritten)
 {
@@ -25,36 +19,6 @@ TEST(PortSetting, DefaultsToCom1AndKeepsWhatIsWritten)
     EXPECT_EQ(CPortSetting(file).Read(), "/dev/ttyUSB0");
     QSettings raw(file, QSettings::IniFormat);
     EXPECT_EQ(raw.value("Setup/Port").toString(), "/dev/ttyUSB0");
-}
-
-TEST(SerialPortList, RealDevicesThenStableLinks)
-{
-    QTemporaryDir dir;
-    const fs::path root = dir.path().toStdString();
-    const fs::path sys = root / "sys";
-    const auto tty = [&](const std::string& name, bool device, const char* type) {
-        fs::create_directories(sys / name);
-        if (device)
-            fs::create_directories(sys / name / "device");
-        if (type)
-            std::ofstream(sys / name / "type") << type << "\n";
-    };
-    tty("tty0", false, nullptr);      // virtual console
-    tty("ptmx", false, nullptr);
-    tty("ttyS0", true, "4");          // a real UART
-    tty("ttyS1", true, "0");          // an empty UART slot
-    tty("ttyUSB10", true, nullptr);
-    tty("ttyUSB2", true, nullptr);
-    tty("ttyACM0", true, nullptr);
-    const fs::path byId = root / "by-id";
-    fs::create_directories(byId);
-    fs::create_symlink("../../ttyUSB2", byId / "usb-FTDI_FT232R-if00-port0");
-
-    const std::vector<std::string> expected = {
-        "/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyUSB2", "/dev/ttyUSB10",
-        (byId / "usb-FTDI_FT232R-if00-port0").string()};
-    EXPECT_EQ(ListSerialPorts(sys, "/dev", byId), expected);
-    EXPECT_TRUE(ListSerialPorts(root / "absent", "/dev", root / "absent").empty());
 }
 
 TEST(SetupDlg, ListsTheComNamesThenTheMachinesPorts)

@@ -10,7 +10,8 @@ public:
     DecimalCommaLocale() : m_previous(std::setlocale(LC_NUMERIC, nullptr))
     {
         m_active = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr
-            || std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") != nullptr;
+            || std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") != nullptr
+            || std::setlocale(LC_NUMERIC, "German_Germany.1252") != nullptr; // Windows' name
     }
     ~DecimalCommaLocale() { std::setlocale(LC_NUMERIC, m_previous.c_str()); }
     DecimalCommaLocale(const DecimalCommaLocale&) = delete;

@@ -26,7 +26,7 @@ std::size_t NaiveSearch(const std::vector<int>& v, std::int64_t target, bool str
 
 } // namespace
 
-TEST(PrefixSums, AgreeWithPlainSumsThroughAppendsChangesAndCuts)
+TEST(PrefixSums, AgreeWithPlainSumsThroughAppendsChangesCutsAndRebuilds)
 {
     std::mt19937 rng(7);
     std::vector<int> values;
@@ -43,10 +43,14 @@ TEST(PrefixSums, AgreeWithPlainSumsThroughAppendsChangesAndCuts)
             const int v = static_cast<int>(rng() % 40);
             sums.Add(i, v - values[i]);
             values[i] = v;
-        } else {
+        } else if (rng() % 2 == 0) {
             const std::size_t n = rng() % (values.size() + 1);
             values.resize(n);
             sums.Truncate(n);
+        } else {
+            // The first values go (the oldest rows of a log) and the sums start again.
+            values.erase(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(rng() % (values.size() + 1)));
+            sums.Assign(std::vector<unsigned>(values.begin(), values.end()));
         }
         ASSERT_EQ(sums.Size(), values.size());
         for (std::size_t n = 0; n <= values.size(); ++n)

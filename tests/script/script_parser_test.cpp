@@ -149,6 +149,12 @@ TEST(ScriptParser, ARawCommandHoldsAtMost127BytesAndAPattern1000Characters)
                   .steps[0].expect.kind,
               Expectation::Kind::Regex);
     EXPECT_EQ(ErrorOf("expect /" + std::string(1001, 'a') + "/\n").reason, "a pattern holds at most 1000 characters");
+    // Repeats are spelt out by the engine: their counts multiplied stay within 100000.
+    EXPECT_TRUE(Parse("expect /\\d{2}:\\d{2}:[{99999}]\\{99999999\\}/\n").steps[0].expect.pattern);
+    for (const char* pattern : {"a{99999999}", "(a{1000}){1000}", "a{2,}{50001}", "a{1,999999999999999999999}"})
+        EXPECT_EQ(ErrorOf(std::string("expect /") + pattern + "/\n").reason,
+                  "the pattern's repeat counts, multiplied together, pass 100000")
+            << pattern;
 
     std::string bytes;
     for (int i = 0; i < 127; ++i)

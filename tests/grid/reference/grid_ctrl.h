@@ -181,6 +181,10 @@ public:
 
     // Geometry, in client pixels
     CGridCellId GetTopLeftScrolledCell();
+    // The view starts at a whole column, except at the far right when the last column is wider
+    // than the view: scrolled on into it, its start moves left by this many pixels, so that its
+    // end can be reached. 0 everywhere else.
+    int GetScrolledColumnShift();
     CGridCellRange GetVisibleScrolledRange(CRect* rect = nullptr);
     bool GetCellOrigin(int row, int column, CPoint* point);
     bool GetCellRect(int row, int column, CRect* rect);

@@ -107,13 +107,20 @@ void CGridCtrl::OnDraw(CDC* dc)
         }
     };
     drawBlock(topLeft.row, range.maxRow, fixedH, 0, m_fixedColumnCount - 1, 0);
-    drawBlock(0, m_fixedRowCount - 1, 0, topLeft.col, range.maxCol, fixedW);
-    drawBlock(topLeft.row, range.maxRow, fixedH, topLeft.col, range.maxCol, fixedW);
+    // A last column wider than the view, scrolled into, starts left of the fixed columns' edge;
+    // what lies left of that edge is not drawn over them.
+    const int shift = GetScrolledColumnShift();
+    const int saved = shift > 0 && dc->GetPainter() != nullptr ? dc->SaveDC() : 0;
+    if (saved != 0)
+        dc->GetPainter()->setClipRect(QRect(fixedW, 0, std::max(0, clip.right - fixedW + 1), clip.bottom + 1),
+                                      Qt::IntersectClip);
+    drawBlock(0, m_fixedRowCount - 1, 0, topLeft.col, range.maxCol, fixedW - shift);
+    drawBlock(topLeft.row, range.maxRow, fixedH, topLeft.col, range.maxCol, fixedW - shift);
 
     // Grid lines on the last pixel column and row of every visible scrolled column and row.
     const CPen gridPen(CPen::PS_SOLID, 0, m_gridLineColour);
     dc->SelectObject(&gridPen);
-    int x = fixedW;
+    int x = fixedW - shift;
     for (int column = topLeft.col; column <= range.maxCol; ++column) {
         x += GetColumnWidth(column);
         dc->MoveTo(x - 1, fixedH);
@@ -126,6 +133,8 @@ void CGridCtrl::OnDraw(CDC* dc)
         dc->LineTo(visible.right, y - 1);
     }
     dc->SelectObject(GetStockPen(NULL_PEN));
+    if (saved != 0)
+        dc->RestoreDC(saved);
 }
 
 bool CGridCtrl::DrawCellNow(int row, int column, CDC* dc)

@@ -101,14 +101,23 @@ CGridCellId CGridCtrl::GetTopLeftScrolledCell()
     return m_topLeftCache;
 }
 
+int CGridCtrl::GetScrolledColumnShift()
+{
+    const CGridCellId topLeft = GetTopLeftScrolledCell();
+    if (topLeft.col < m_fixedColumnCount)
+        return 0;
+    const std::int64_t start = m_columnSums.Prefix(Index(topLeft.col)) - m_columnSums.Prefix(Index(m_fixedColumnCount));
+    return ToInt(std::max<std::int64_t>(0, horizontalScrollBar()->value() - start));
+}
+
 CGridCellRange CGridCtrl::GetVisibleScrolledRange(CRect* rect)
 {
     const CRect client = GetClientRect();
     const CGridCellId topLeft = GetTopLeftScrolledCell();
     const auto [lastRow, bottom] =
         LastVisible(m_rowSums, topLeft.row, m_rowCount, GetFixedRowHeight(), client.bottom);
-    const auto [lastColumn, right] =
-        LastVisible(m_columnSums, topLeft.col, m_columnCount, GetFixedColumnWidth(), client.right);
+    const auto [lastColumn, right] = LastVisible(m_columnSums, topLeft.col, m_columnCount,
+                                                 GetFixedColumnWidth() - GetScrolledColumnShift(), client.right);
     if (rect != nullptr)
         *rect = CRect(0, 0, std::min(right, client.right), std::min(bottom, client.bottom));
     return CGridCellRange(topLeft.row, topLeft.col, lastRow, lastColumn);
@@ -123,7 +132,7 @@ bool CGridCtrl::GetCellOrigin(int row, int column, CPoint* point)
         return false;
     const std::int64_t x = column < m_fixedColumnCount
                                ? m_columnSums.Prefix(Index(column))
-                               : GetFixedColumnWidth() + m_columnSums.Prefix(Index(column))
+                               : GetFixedColumnWidth() - GetScrolledColumnShift() + m_columnSums.Prefix(Index(column))
                                      - m_columnSums.Prefix(Index(topLeft.col));
     const std::int64_t y = row < m_fixedRowCount ? m_rowSums.Prefix(Index(row))
                                                  : GetFixedRowHeight() + m_rowSums.Prefix(Index(row))
@@ -155,16 +164,16 @@ CGridCellId CGridCtrl::GetCellFromPoint(CPoint point, bool allowFixed)
     if (!IsValid(topLeft))
         return CGridCellId();
     const auto locate = [allowFixed](const CPrefixSums& sums, int fixedCount, int first, int count, int fixedSize,
-                                     int x) {
+                                     int shift, int x) {
         if (x < 0)
             return -1;
         if (x < fixedSize)
             return allowFixed ? IndexAt(sums, 0, fixedCount, 0, x) : -1;
-        return IndexAt(sums, first, count, fixedSize, x);
+        return IndexAt(sums, first, count, fixedSize - shift, x);
     };
-    return CGridCellId(
-        locate(m_rowSums, m_fixedRowCount, topLeft.row, m_rowCount, GetFixedRowHeight(), point.y),
-        locate(m_columnSums, m_fixedColumnCount, topLeft.col, m_columnCount, GetFixedColumnWidth(), point.x));
+    return CGridCellId(locate(m_rowSums, m_fixedRowCount, topLeft.row, m_rowCount, GetFixedRowHeight(), 0, point.y),
+                       locate(m_columnSums, m_fixedColumnCount, topLeft.col, m_columnCount, GetFixedColumnWidth(),
+                              GetScrolledColumnShift(), point.x));
 }
 
 CPoint CGridCtrl::GetCellOffset(int row, int column, CPoint point)

@@ -121,6 +121,7 @@ void CGridCtrl::OnScroll(int bar, int code)
     const bool horizontal = bar == SB_HORZ;
     const int pos = GetScrollPosition(bar, false);
     const CGridCellId topLeft = GetTopLeftScrolledCell();
+    const int shift = horizontal ? GetScrolledColumnShift() : 0;
     const CPrefixSums& sums = horizontal ? m_columnSums : m_rowSums;
     const int first = horizontal ? topLeft.col : topLeft.row;
     const int fixedCount = horizontal ? m_fixedColumnCount : m_fixedRowCount;
@@ -165,7 +166,8 @@ void CGridCtrl::OnScroll(int bar, int code)
     case SB_THUMBTRACK:
         SetScrollPosition(bar, GetScrollPosition(bar, true));
         ForgetTopLeft();
-        if (!(GetTopLeftScrolledCell() == topLeft))
+        // Within a last column wider than the view the first column stays and the view moves.
+        if (!(GetTopLeftScrolledCell() == topLeft) || (horizontal && GetScrolledColumnShift() != shift))
             InvalidateRect(scrolledArea);
         break;
     case SB_TOP:

@@ -1,0 +1,87 @@
+// The stop pipe on POSIX.
+
+#include "stop_pipe_posix.h"
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+std::atomic<int> g_signalFd{-1};
+static_assert(std::atomic<int>::is_always_lock_free, "read in a signal handler");
+
+extern "C" void NoteStopSignal(int)
+{
+    const int fd = g_signalFd;
+    const char why = 'S';
+    if (fd >= 0) {
+        [[maybe_unused]] const ssize_t n = write(fd, &why, 1);
+    }
+}
+
+} // namespace
+
+StopPipe::StopPipe() : m_native(std::make_unique<Native>())
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    m_native->read = fds[0];
+    m_native->write = fds[1];
+}
+
+StopPipe::~StopPipe()
+{
+    int expected = m_native->write;
+    g_signalFd.compare_exchange_strong(expected, -1);
+    if (m_native->read >= 0) {
+        close(m_native->read);
+        close(m_native->write);
+    }
+}
+
+bool StopPipe::IsOpen() const
+{
+    return m_native->read >= 0;
+}
+
+void StopPipe::Note(char why) const
+{
+    // A full pipe already holds a note; the waiter wakes either way.
+    [[maybe_unused]] const ssize_t n = write(m_native->write, &why, 1);
+}
+
+void StopPipe::CatchStopSignals() const
+{
+    g_signalFd = m_native->write;
+    struct sigaction action {};
+    action.sa_handler = NoteStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+std::string StopPipe::Take(std::optional<Clock::time_point> until) const
+{
+    for (;;) {
+        int timeout = -1;
+        if (until) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*until - Clock::now());
+            if (left.count() <= 0)
+                return {};
+            timeout = static_cast<int>(left.count());
+        }
+        pollfd fd{m_native->read, POLLIN, 0};
+        if (poll(&fd, 1, timeout) <= 0)
+            continue;
+        char why[16];
+        const ssize_t n = read(m_native->read, why, sizeof why);
+        if (n > 0)
+            return std::string(why, static_cast<std::size_t>(n));
+    }
+}
