@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "catalogue/model_argument.h"
+#include "version/version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -10,6 +11,7 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& args)
                  "vantrolix"};
     std::string port;
     std::vector<std::string> model;
+    app.set_version_flag("--version", [] { return VersionLine("vantrolix"); });
     CLI::Option* portOption = app.add_option("--port", port, "Use this serial port for this run (not stored)");
     CLI::Option* simulateOption =
         app.add_option("--simulate", model,
@@ -18,6 +20,12 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& args)
             ->type_name("[MODEL]")
             ->expected(0, 1)
             ->excludes(portOption);
+    std::string openFile;
+    CLI::Option* openOption =
+        app.add_option("--open", openFile, "Show a saved session in the log, read-only; no port is opened")
+            ->type_name("FILE")
+            ->excludes(portOption)
+            ->excludes(simulateOption);
 
     CommandLineParse result;
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -28,28 +36,35 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& args)
     } catch (const CLI::CallForHelp&) {
         result.message = app.help();
         return result;
+    } catch (const CLI::CallForVersion&) {
+        result.message = VersionLine("vantrolix") + "\n";
+        return result;
     } catch (const CLI::ParseError& e) {
         result.exitCode = 2;
         result.message = std::string(e.what()) + "\n" + app.help();
         return result;
     }
+    const auto refuse = [&](const std::string& why) {
+        result.exitCode = 2;
+        result.message = why + "\n" + app.help();
+        return result;
+    };
     if (portOption->count() > 0) {
-        if (port.empty()) {
-            result.exitCode = 2;
-            result.message = "--port needs a port name\n" + app.help();
-            return result;
-        }
+        if (port.empty())
+            return refuse("--port needs a port name");
         result.options.port = port;
     }
     if (simulateOption->count() > 0) {
         const std::string name =
             model.empty() || model.front().empty() ? std::string(kDefaultSimulatedModel) : model.front();
-        if (FindModelArgument(name) < 0) {
-            result.exitCode = 2;
-            result.message = "--simulate: " + UnknownModelText(name) + "\n" + app.help();
-            return result;
-        }
+        if (FindModelArgument(name) < 0)
+            return refuse("--simulate: " + UnknownModelText(name));
         result.options.simulateModel = name;
+    }
+    if (openOption->count() > 0) {
+        if (openFile.empty())
+            return refuse("--open needs a file name");
+        result.options.openFile = openFile;
     }
     result.run = true;
     return result;

@@ -1,28 +1,69 @@
 #pragma once
 
-#include "log/log_row.h"
+#include "log/session_row.h"
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
 
 class CGridCtrl;
 
+// What the log shows and how much of it it keeps.
+struct LogDisplay {
+    bool showSent = false;         // sent commands as rows of their own, marked "Sent: "
+    bool showMilliseconds = false; // HH:MM:SS.mmm in the time column
+    int scrollback = 1'000'000;    // rows kept; older ones leave the log (never the session file)
+};
+
 // The response log in its grid: a header row "Time", "Encoded", "Data", "Description" and one row
-// per received packet or line error. Rows are added in batches; after each batch the columns fit
-// their widest texts, the view follows the new rows only if the last row before them was in view,
-// and the grid is redrawn once, at the next frame.
+// per received packet or line error, plus sent commands when they are shown, and port events and
+// notes about unreadable lines in a reopened session. Rows are added in batches; after each batch
+// the oldest rows beyond the scrollback leave, the columns fit their widest texts, the view follows
+// the new rows only if the last row before them was in view, and the grid is redrawn once.
 class CResponseLog {
 public:
-    explicit CResponseLog(CGridCtrl& grid) : m_grid(grid) {}
+    explicit CResponseLog(CGridCtrl& grid);
+    ~CResponseLog();
 
     void SetUp();
+    // Changing what is shown or how the time reads redraws every row kept.
+    void SetDisplay(const LogDisplay& display);
+    const LogDisplay& Display() const { return m_display; }
 
     void BeginBatch();
-    void Add(const LogRow& row);
+    void Add(const SessionRow& row);
+    // A line of text in the encoded column that is no recorded row (an unreadable line of a file).
+    void AddNote(const std::string& text);
     void EndBatch();
 
     // Every data row goes; the header stays, and the columns keep their widths until the next row.
     void Clear();
 
+    // Rows kept, shown or not.
+    std::size_t KeptRows() const { return m_entries.size(); }
+    // The rows the log shows now, as they were recorded; notes are no rows and are left out.
+    std::vector<SessionRow> ShownRows() const;
+
 private:
+    // Received rows keep their texts in the grid alone; the others keep them here, since they
+    // may be hidden and shown again.
+    struct Entry {
+        RowTime time;
+        RowDirection direction;
+        bool note;
+        std::shared_ptr<const SessionRow> kept;
+    };
+
+    static bool IsShown(const Entry& entry, bool showSent);
+    void Show(const Entry& entry, const SessionRow& row);
+    SessionRow RowOf(const Entry& entry, int gridRow) const;
+    void Trim();
+    void Redraw(bool shownBefore);
+
     CGridCtrl& m_grid;
+    LogDisplay m_display;
+    std::deque<Entry> m_entries;
     bool m_followEnd = false;
     int m_added = 0;
 };

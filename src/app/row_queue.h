@@ -1,17 +1,18 @@
 #pragma once
 
-#include "log/log_row.h"
+#include "log/session_row.h"
 
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
-// What the receive thread hands to the UI thread: a log row, or a change of the port's state.
+// What the receive thread (and the send path) hand to the UI thread: a log row, or a change of the
+// port's state.
 struct ReceivedEntry {
     enum class Kind { Row, DeviceGone, Reopened };
     Kind kind = Kind::Row;
-    LogRow row;
+    SessionRow row;
     // The model a Device ID answer names; the Build Command window selects it as the row is added.
     std::optional<std::string> deviceName;
 };

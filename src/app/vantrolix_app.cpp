@@ -32,6 +32,8 @@ int CVantrolixApp::InitInstance()
     }
 
     CVantrolixDlg dlg(CPortSetting(), port);
+    if (m_options.openFile)
+        dlg.SetReviewFile(*m_options.openFile);
     dlg.exec();
     return 0;
 }

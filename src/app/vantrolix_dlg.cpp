@@ -3,13 +3,16 @@
 #include "app/about_dlg.h"
 #include "app/power_notices.h"
 #include "app/setup_dlg.h"
+#include "app/vantrolix_dlg_ids.h"
 #include "builder/build_command_dlg.h"
 #include "catalogue/describer.h"
 #include "grid/grid_ctrl.h"
+#include "log/sent_row.h"
 #include "platform/message_box.h"
 #include "platform/resource_loader.h"
 #include "protocol/command_text_parser.h"
 #include "serial/line_settings.h"
+#include "version/version.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -25,18 +28,6 @@
 #include <algorithm>
 
 namespace {
-
-constexpr int IDD_VANTROLIX_DIALOG = 102;
-constexpr int IDC_PORT = 1001;
-constexpr int IDC_SETUP = 1002;
-constexpr int IDC_GRID = 1003;
-constexpr int IDC_BUILD_COMMAND = 1004;
-constexpr int IDC_SEND = 1010;
-constexpr int IDC_CLEAR = 1014;
-constexpr int IDC_COMMAND_DATA = 1017;
-constexpr int IDC_ENCODED_COMMAND = 1018;
-constexpr int IDC_DESCRIPTION = 1024;
-constexpr int IDS_ABOUTBOX = 101;
 
 // A displayed frame: rows arriving faster than this are added in one batch per frame.
 constexpr qint64 kFrameMs = 16;
@@ -68,6 +59,8 @@ CVantrolixDlg::CVantrolixDlg(CPortSetting setting, std::optional<std::string> po
 {
     BuildDialog(*this, IDD_VANTROLIX_DIALOG, m_controls,
                 [](const DialogItemTemplate&, QWidget* owner) -> QWidget* { return new CGridCtrl(0, 0, 0, 0, owner); });
+    // The template's caption names a fixed version; the title names the one this program is.
+    setWindowTitle(QStringLiteral("Vantrolix v") + QString::fromUtf8(kVantrolixVersion));
     AddResizeRules(m_resizeRules);
 
     auto* edit = m_controls.Get<QLineEdit>(IDC_COMMAND_DATA);
@@ -127,12 +120,18 @@ void CVantrolixDlg::OnInitDialog()
 
     m_log = std::make_unique<CResponseLog>(*Grid());
     m_log->SetUp();
+    SetUpSessionActions();
 
     m_builder = new CBuildCommandDlg(this, {[this](const QString& text) { SetCommandData(text); },
                                             [this] { m_controls.Get<QPushButton>(IDC_SEND)->click(); }});
     m_builder->FillDeviceList();
 
+    if (m_reviewFile) {
+        LoadReviewFile();
+        return;
+    }
     m_portName = m_portOverride ? *m_portOverride : m_setting.Read().toStdString();
+    StartRecording();
     OpenPort();
 
     m_worker = std::make_unique<ReceiveWorker>(m_port, static_cast<IRowSink&>(*this));
@@ -149,8 +148,10 @@ void CVantrolixDlg::OpenPort()
     m_openRetry.Stop();
     m_port.Close();
     if (m_port.Open(m_portName, std::string(kDeviceLineSettings))) {
+        RecordPort(PortEventKind::Opened);
         ShowPortState(" (port open)");
     } else {
+        RecordPort(PortEventKind::CouldNotOpen, m_port.GetOpenError());
         ShowPortState(" (could not open port)", QString::fromStdString(m_port.GetOpenError()));
         m_openRetry.Start();
     }
@@ -162,6 +163,7 @@ bool CVantrolixDlg::RetryOpen()
         return true;
     if (!m_port.Open(m_portName, std::string(kDeviceLineSettings)))
         return false;
+    RecordPort(PortEventKind::Opened);
     ShowPortState(" (port open)");
     return true;
 }
@@ -171,7 +173,8 @@ void CVantrolixDlg::ShowPortState(const QString& state, const QString& reason)
     auto* field = m_controls.Get<QLineEdit>(IDC_PORT);
     field->setText(QString::fromStdString(m_portName) + state);
     field->setCursorPosition(0);
-    field->setToolTip(reason);
+    const QString session = SessionToolTip();
+    field->setToolTip(reason.isEmpty() || session.isEmpty() ? reason + session : reason + "\n" + session);
 }
 
 void CVantrolixDlg::SetCommandData(const QString& text)
@@ -217,7 +220,12 @@ void CVantrolixDlg::TransmitPacket(const CCommandPacket& packet)
         return;
     std::size_t written = 0;
     const bool ok = m_port.Write(encoded.Data(), encoded.Count(), &written);
-    // A packet only partly on the line is not a sent command.
+    // A packet only partly on the line is not a sent command. The row goes through the queue, so
+    // it takes its place after the answers already received.
+    SessionRow sent = MakeSentRow(std::chrono::system_clock::now(), encoded, packet.GetCommand(),
+                                  ok && written == encoded.Count());
+    Record(sent);
+    Enqueue({ReceivedEntry::Kind::Row, std::move(sent), {}});
     if (!ok || written != encoded.Count()) {
         m_port.ClearErrors(nullptr);
         AfxMessageBox("RS232 Transmit Error");
@@ -268,6 +276,7 @@ void CVantrolixDlg::OnGridNotify(const CGridNotify& notify)
     QAction* selectAll = menu.addAction("Select All");
     selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
     grid->OnUpdateEditSelectAll(selectAll);
+    AddLogMenuItems(menu);
     const QAction* chosen = menu.exec(QCursor::pos());
     if (chosen == copy)
         grid->OnCommand(ID_EDIT_COPY);
@@ -329,6 +338,7 @@ void CVantrolixDlg::reject()
 void CVantrolixDlg::StopReceiving()
 {
     m_openRetry.Stop();
+    const bool wasOpen = m_port.IsOpen();
     if (m_worker) {
         m_worker->RequestStop();
         m_port.Close();
@@ -336,6 +346,9 @@ void CVantrolixDlg::StopReceiving()
         m_worker.reset();
     }
     m_port.Close();
+    if (wasOpen)
+        RecordPort(PortEventKind::Closed);
+    m_recorder.Close();
 }
 
 // ---- receive thread ----
@@ -343,19 +356,23 @@ void CVantrolixDlg::StopReceiving()
 void CVantrolixDlg::LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
                               bool checksumError)
 {
-    ReceivedEntry entry{ReceivedEntry::Kind::Row, MakePacketRow(when, frame, payload, checksumError), {}};
+    ReceivedEntry entry{ReceivedEntry::Kind::Row, ReceivedRow(when, MakePacketRow(when, frame, payload, checksumError)), {}};
     if (payload && !checksumError)
         entry.deviceName = ReportedDeviceName(*payload);
+    Record(entry.row);
     Enqueue(std::move(entry));
 }
 
 void CVantrolixDlg::ReportLineError(Clock::time_point when, std::uint32_t flags)
 {
-    Enqueue({ReceivedEntry::Kind::Row, MakeLineErrorRow(when, flags), {}});
+    ReceivedEntry entry{ReceivedEntry::Kind::Row, ReceivedRow(when, MakeLineErrorRow(when, flags)), {}};
+    Record(entry.row);
+    Enqueue(std::move(entry));
 }
 
 void CVantrolixDlg::OnPortEvent(Clock::time_point, PortEvent event)
 {
+    RecordPort(event == PortEvent::DeviceGone ? PortEventKind::DeviceGone : PortEventKind::Reopened);
     ReceivedEntry change;
     change.kind = event == PortEvent::DeviceGone ? ReceivedEntry::Kind::DeviceGone : ReceivedEntry::Kind::Reopened;
     Enqueue(std::move(change));

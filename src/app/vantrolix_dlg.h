@@ -5,6 +5,8 @@
 #include "app/resize_rules.h"
 #include "app/response_log.h"
 #include "app/row_queue.h"
+#include "app/session_settings.h"
+#include "log/session_writer.h"
 #include "platform/dialog_builder.h"
 #include "protocol/command_packet.h"
 #include "serial/receive_worker.h"
@@ -26,6 +28,7 @@ struct CGridNotify;
 class CPowerNotices;
 class QAction;
 class QLineEdit;
+class QMenu;
 
 // The main window: the port in use, one command to prepare and send, and the log of everything the
 // device sends back. Rows come from the receive thread through a queue and are added here, on the UI
@@ -52,6 +55,20 @@ public:
     // Adds every row received so far now, without waiting for the next frame.
     void ProcessReceivedRows();
 
+    // Shows a saved session in the log instead of a port: nothing is opened, sent or recorded.
+    // Call before the window is first shown.
+    void SetReviewFile(std::string path) { m_reviewFile = std::move(path); }
+    bool IsReviewing() const { return m_reviewFile.has_value(); }
+    // Writes the rows the log shows, as a session file or as CSV when the name ends in .csv. A
+    // failure is shown and the log is kept.
+    bool SaveLogAs(const QString& path);
+    void SetShowSentCommands(bool show);
+    void SetShowMilliseconds(bool show);
+    CResponseLog* Log() const { return m_log.get(); }
+    // The file this run records to; empty when it records nothing.
+    std::string SessionFile() const;
+    QAction* SaveAction() const { return m_saveAction; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -76,6 +93,19 @@ private:
     // One quiet attempt for the open retry: true when the port is open now.
     bool RetryOpen();
     void StopReceiving();
+
+    // The session record (vantrolix_dlg_session.cpp).
+    void SetUpSessionActions();
+    void StartRecording();
+    // From any thread.
+    void Record(SessionRow row);
+    void RecordPort(PortEventKind event, const std::string& reason = {});
+    void OnRecordingFailed(const QString& error);
+    void LoadReviewFile();
+    void OnSaveLogAs();
+    void AddLogMenuItems(QMenu& menu);
+    void StoreDisplay();
+    QString SessionToolTip() const;
 
     // IRowSink, on the receive thread.
     void LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
@@ -104,6 +134,12 @@ private:
     CPowerNotices* m_powerNotices = nullptr;
     QAction* m_aboutAction = nullptr;
     bool m_initialised = false;
+
+    SessionSettings m_sessionSettings;
+    SessionWriter m_recorder;
+    QString m_recordingProblem;
+    std::optional<std::string> m_reviewFile;
+    QAction* m_saveAction = nullptr;
 
     CRowQueue m_rows;
     std::deque<ReceivedEntry> m_pending; // taken from the queue, not yet in the log

@@ -15,5 +15,6 @@ void AddDecodeCommand(CLI::App& app, CliResult& result);
 void AddCatalogueCommand(CLI::App& app, CliResult& result);
 void AddSimulateCommand(CLI::App& app, CliResult& result);
 void AddMonitorCommand(CLI::App& app, CliResult& result);
+void AddSessionCommand(CLI::App& app, CliResult& result);
 void AddRunCommand(CLI::App& app, CliResult& result);
 void AddSweepCommand(CLI::App& app, CliResult& result);

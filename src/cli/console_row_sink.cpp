@@ -1,12 +1,20 @@
 #include "console_row_sink.h"
 
 #include "console_output.h"
+#include "monitor_record.h"
 
 #include "log/log_row.h"
 
 void ConsoleRowSink::LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
                                bool checksumError)
 {
+    // A packet is described once: describing radio text again would add it twice.
+    if (m_record) {
+        const LogRow row = MakePacketRow(when, frame, payload, checksumError);
+        Print(row.time, row.encoded + '\t' + row.data + '\t' + row.description);
+        m_record->Received(when, row);
+        return;
+    }
     std::string columns;
     AppendPacketColumns(columns, frame, payload, checksumError);
     Print(FormatLogTime(when), columns);
@@ -16,10 +24,14 @@ void ConsoleRowSink::ReportLineError(Clock::time_point when, std::uint32_t flags
 {
     const LogRow row = MakeLineErrorRow(when, flags);
     Print(row.time, row.encoded + '\t' + row.data + '\t' + row.description);
+    if (m_record)
+        m_record->Received(when, row);
 }
 
 void ConsoleRowSink::OnPortEvent(Clock::time_point, PortEvent event)
 {
+    if (m_record)
+        m_record->Port(event == PortEvent::DeviceGone ? PortEventKind::DeviceGone : PortEventKind::Reopened);
     if (event == PortEvent::DeviceGone)
         PrintError("the device on " + m_port + " has gone; waiting for it to come back");
     else

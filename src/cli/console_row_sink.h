@@ -6,6 +6,7 @@
 #include <string>
 
 class ConsoleOut;
+class MonitorRecord;
 
 // Prints each log row as one tab-separated line the moment it arrives; port events go to
 // standard error, so standard output holds rows only. When standard output fails, onFailed is
@@ -22,10 +23,14 @@ public:
     void ReportLineError(Clock::time_point when, std::uint32_t flags) override;
     void OnPortEvent(Clock::time_point when, PortEvent event) override;
 
+    // Every row and port event also goes to this session record.
+    void RecordTo(MonitorRecord* record) { m_record = record; }
+
 private:
     void Print(const std::string& time, const std::string& columns);
 
     std::string m_port;
     ConsoleOut& m_out;
     std::function<void()> m_onFailed;
+    MonitorRecord* m_record = nullptr;
 };

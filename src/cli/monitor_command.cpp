@@ -2,6 +2,7 @@
 #include "console_output.h"
 #include "console_row_sink.h"
 #include "input_lines.h"
+#include "monitor_record.h"
 #include "number_option.h"
 #include "stop_pipe.h"
 
@@ -44,6 +45,7 @@ struct MonitorOptions {
     std::string port;
     std::vector<std::string> sends;
     std::optional<double> seconds;
+    std::optional<std::string> logFile;
 };
 
 bool IsBlank(const std::string& text)
@@ -55,7 +57,10 @@ bool IsBlank(const std::string& text)
 // far end does not take may block for a while, and the deadline must not wait for it.
 class CommandSender {
 public:
-    CommandSender(CSerialPort& port, const StopPipe& notes) : m_port(port), m_notes(notes) {}
+    CommandSender(CSerialPort& port, MonitorRecord& record, const StopPipe& notes)
+        : m_port(port), m_record(record), m_notes(notes)
+    {
+    }
 
     void Run(const std::vector<std::string>& sends)
     {
@@ -95,13 +100,17 @@ private:
         packet.SetCommand(ParseCommandText(text));
         const CountedBytes& encoded = packet.GetEncoded();
         std::size_t done = 0;
-        if (!m_port.Write(encoded.Data(), encoded.Count(), &done) && !m_quitting) {
+        const bool written = m_port.Write(encoded.Data(), encoded.Count(), &done);
+        if (!m_quitting)
+            m_record.Sent(encoded, packet.GetCommand(), written && done == encoded.Count());
+        if (!written && !m_quitting) {
             m_port.ClearErrors(nullptr);
             PrintError("RS232 Transmit Error");
         }
     }
 
     CSerialPort& m_port;
+    MonitorRecord& m_record;
     const StopPipe& m_notes;
     StopPipe m_quit;
     std::atomic<bool> m_quitting{false};
@@ -141,16 +150,26 @@ int RunMonitor(const MonitorOptions& options)
     if (options.seconds)
         deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*options.seconds));
 
+    MonitorRecord record;
+    std::string error;
+    if (options.logFile && !record.Open(*options.logFile, options.port, error)) {
+        PrintError(error);
+        return 1;
+    }
     CSerialPort port;
     if (!port.Open(options.port, std::string(kDeviceLineSettings))) {
+        record.Port(PortEventKind::CouldNotOpen, port.GetOpenError());
         PrintError("cannot open " + options.port + ": " + port.GetOpenError());
         return 1;
     }
+    record.Port(PortEventKind::Opened);
     ConsoleOut& out = StandardOut();
     ConsoleRowSink sink(options.port, out, [&notes] { notes.Note(kOutputFailed); });
+    if (options.logFile)
+        sink.RecordTo(&record);
     ReceiveWorker worker(port, sink);
     worker.Start();
-    CommandSender sender(port, notes);
+    CommandSender sender(port, record, notes);
     std::thread sending([&sender, &options] { sender.Run(options.sends); });
 
     WaitForTheEnd(notes, deadline);
@@ -160,6 +179,7 @@ int RunMonitor(const MonitorOptions& options)
     port.Close(); // also ends a write the far end is not taking
     worker.Join();
     sending.join();
+    record.Port(PortEventKind::Closed);
     return out.Finish();
 }
 
@@ -174,6 +194,9 @@ void AddMonitorCommand(CLI::App& app, CliResult& result)
     cmd->add_option("--send", options->sends, "command text to send first, written like \"Command Data\" (repeatable)");
     AddNumberOption(*cmd, "--seconds", options->seconds, kSecondsRange,
                     "stop after this many seconds (otherwise a second after standard input ends)");
+    cmd->add_option("--log", options->logFile,
+                    "record the session to FILE as well (continues a session file; never overwrites another file)")
+        ->type_name("FILE");
     cmd->footer("Each line typed on standard input is sent as a command. Rows are printed as\n"
                 "HH:MM:SS<TAB>Encoded<TAB>Data<TAB>Description; line errors put their text in Encoded.\n"
                 "Ctrl+C ends it; the port gets back the line settings it had.");

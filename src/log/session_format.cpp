@@ -79,7 +79,12 @@ std::variant<SessionRow, std::string> ParseSessionLine(std::string_view line)
     const auto direction = ParseDirection(fields[1]);
     if (!direction)
         return "the direction \"" + PrintableText(fields[1]) + "\" is not received, sent or port";
-    return SessionRow{*time, *direction, std::string(fields[2]), std::string(fields[3]), std::string(fields[4])};
+    // A file edited by hand may hold control bytes; they are shown as the writer would show them.
+    SessionRow row{*time, *direction, {}, {}, {}};
+    AppendField(row.encoded, fields[2]);
+    AppendField(row.data, fields[3]);
+    AppendField(row.description, fields[4]);
+    return row;
 }
 
 void AppendCsvLine(std::string& out, const SessionRow& row)

@@ -49,22 +49,22 @@ bool ReadSession(std::istream& in, const SessionReadCallbacks& callbacks)
             if (number == 1 && text == kSessionTitles)
                 continue;
             if (!complete) {
-                callbacks.problem({number, "cut short: the recording ended inside this line"});
+                callbacks.problem({number, "cut short: the recording ended inside this line", true});
                 break;
             }
             if (tooLong) {
-                callbacks.problem({number, "longer than " + std::to_string(kMaxSessionLine) + " bytes"});
+                callbacks.problem({number, "longer than " + std::to_string(kMaxSessionLine) + " bytes", false});
                 continue;
             }
             if (text.empty())
                 continue;
             if (number == 1)
-                callbacks.problem({number, "the column titles are missing; this may not be a session file"});
+                callbacks.problem({number, "the column titles are missing; this may not be a session file", false});
             auto parsed = ParseSessionLine(text);
             if (auto* row = std::get_if<SessionRow>(&parsed))
                 callbacks.row(std::move(*row));
             else
-                callbacks.problem({number, std::get<std::string>(parsed)});
+                callbacks.problem({number, std::get<std::string>(parsed), false});
         }
     } catch (const std::ios_base::failure&) {
         return false;

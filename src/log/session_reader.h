@@ -11,6 +11,8 @@
 struct SessionProblem {
     std::size_t line = 0; // 1 for the first line of the file
     std::string reason;
+    // The last line, without its line feed: what a program killed while writing leaves.
+    bool cutShort = false;
 
     std::string Text() const { return "line " + std::to_string(line) + ": " + reason; }
 };

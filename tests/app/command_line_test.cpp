@@ -26,13 +26,19 @@ TEST(CommandLine, PortAndSimulatedModel)
     EXPECT_TRUE(port.run);
     EXPECT_EQ(port.options.port, "/dev/ttyUSB1");
     EXPECT_FALSE(port.options.simulateModel);
+
+    const CommandLineParse open = Parse({"--open", "capture.tsv"});
+    EXPECT_TRUE(open.run);
+    EXPECT_EQ(open.options.openFile, "capture.tsv");
+    EXPECT_FALSE(open.options.port);
 }
 
 TEST(CommandLine, BadArgumentsGiveTheUsageAndExitCode2)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"--bogus"}, {"stray"}, {"--port"}, {"--port", ""}, {"--simulate", "A", "B"},
-             {"--simulate", "--port", "/dev/ttyUSB1"}, {"--simulate", "Nomodel"}}) {
+             {"--simulate", "--port", "/dev/ttyUSB1"}, {"--simulate", "Nomodel"}, {"--open"}, {"--open", ""},
+             {"--open", "a.tsv", "--port", "COM1"}, {"--open", "a.tsv", "--simulate"}}) {
         const CommandLineParse r = Parse(args);
         EXPECT_FALSE(r.run) << args.front();
         EXPECT_EQ(r.exitCode, 2) << args.front();

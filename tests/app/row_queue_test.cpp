@@ -15,12 +15,12 @@ TEST(RowQueue, OneWakeUpPerBatchAndRowsInOrder)
     std::vector<std::string> seen;
     std::thread producer([&] {
         for (int i = 0; i < kRows; ++i)
-            if (queue.Push({ReceivedEntry::Kind::Row, {std::to_string(i), {}, {}, {}}, {}}))
+            if (queue.Push({ReceivedEntry::Kind::Row, {{}, RowDirection::Received, std::to_string(i), {}, {}}, {}}))
                 ++wakeUps; // only this thread counts
     });
     while (seen.size() < kRows)
         for (ReceivedEntry& entry : queue.TakeAll())
-            seen.push_back(entry.row.time);
+            seen.push_back(entry.row.encoded);
     producer.join();
     ASSERT_EQ(seen.size(), static_cast<std::size_t>(kRows));
     for (int i = 0; i < kRows; ++i)

@@ -94,6 +94,87 @@ TEST(CliSimulate, RefusesAnUnknownModel)
     EXPECT_TRUE(run.out.starts_with("vantrolix-cli: no model named \"Nobody\"; the models are: Arvane,")) << run.out;
 }
 
+TEST(CliMonitor, LogRecordsEveryPrintedRowWithTheCommandsAndPortEvents)
+{
+    BackgroundSimulator simulator({"--model", "Elmora"});
+    const std::string dir = ::testing::TempDir() + "vantrolix-monitor-log-" + std::to_string(getpid());
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string log = dir + "/run.tsv";
+    const std::string input = dir + "/input";
+    std::ofstream(input) << "20 21\n";
+    const CliRun run = RunCli("monitor --port '" + simulator.link + "' --send '20 20' --log '" + log + "' < '" + input
+                              + "' 2>/dev/null");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    ASSERT_EQ(Lines(run.out).size(), 2u) << run.out;
+
+    // Read back with the console tool: the same rows, the same layout.
+    EXPECT_EQ(RunCli("session '" + log + "'").out, run.out);
+    const auto all = Lines(RunCli("session --all '" + log + "'").out);
+    ASSERT_EQ(all.size(), 6u);
+    EXPECT_EQ(Columns(all[0])[1], "Port opened: " + simulator.link);
+    EXPECT_EQ(Columns(all[1])[1], "Sent: 1, 20, 20, 2, 215");
+    EXPECT_EQ(Columns(all[1])[3], "Query Device ID");
+    EXPECT_EQ(Columns(all.back())[1], "Port closed: " + simulator.link);
+
+    // A second run continues the same file; a file that is no session is never touched.
+    ASSERT_EQ(RunCli("monitor --port '" + simulator.link + "' --send '20 21' --seconds 0.3 --log '" + log
+                     + "' < /dev/null")
+                  .exitCode,
+              0);
+    EXPECT_EQ(Lines(RunCli("session --all '" + log + "'").out).size(), 10u);
+    std::ofstream(dir + "/notes.txt") << "mine\n";
+    const CliRun refused = RunCli("monitor --port '" + simulator.link + "' --seconds 0.3 --log '" + dir + "/notes.txt'");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.out.find("is not a session file"), std::string::npos) << refused.out;
+    std::ifstream notes(dir + "/notes.txt");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(notes), {}), "mine\n");
+    std::filesystem::remove_all(dir);
+}
+
+TEST(CliMonitor, LogKilledMidFloodHoldsAPrefixOfThePrintedRows)
+{
+    BackgroundSimulator simulator({"--model", "Arvane", "--flood", "1000000"});
+    const std::string dir = ::testing::TempDir() + "vantrolix-monitor-kill-" + std::to_string(getpid());
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string log = dir + "/flood.tsv";
+    const std::string out = dir + "/out.txt";
+    const std::string command = std::string("exec '") + VANTROLIX_CLI_PATH + "' monitor --port '" + simulator.link
+        + "' --send '20 20' --seconds 60 --log '" + log + "' < /dev/null > '" + out + "' 2>/dev/null";
+    pid_t pid = 0;
+    const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+    ASSERT_EQ(posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ), 0);
+    // Mid-flood: the file has grown well past its first rows.
+    const auto giveUp = std::chrono::steady_clock::now() + 30s;
+    while (std::chrono::steady_clock::now() < giveUp
+           && (!std::filesystem::exists(log) || std::filesystem::file_size(log) < 400'000))
+        std::this_thread::sleep_for(10ms);
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    // Every recorded row was printed first, in the same order; nothing in the file is damaged but
+    // perhaps its last line.
+    const CliRun replay = RunCli("session '" + log + "' 2>/dev/null");
+    EXPECT_EQ(replay.exitCode, 0);
+    const auto recorded = Lines(replay.out);
+    std::ifstream printedFile(out);
+    std::vector<std::string> printed;
+    for (std::string line; std::getline(printedFile, line);)
+        printed.push_back(line);
+    ASSERT_GT(recorded.size(), 1000u);
+    ASSERT_LE(recorded.size(), printed.size());
+    for (std::size_t i = 0; i < recorded.size(); ++i) {
+        const auto a = Columns(recorded[i]);
+        const auto b = Columns(printed[i]);
+        ASSERT_EQ(std::vector(a.begin() + 1, a.end()), std::vector(b.begin() + 1, b.end())) << "row " << i;
+        ASSERT_NE(a[2], "Invalid Packet!") << "row " << i;
+    }
+    std::filesystem::remove_all(dir);
+}
+
 namespace {
 
 // A port whose far end the test holds and never reads.

@@ -406,3 +406,45 @@ TEST_F(GridTest, ANewWindowFontBecomesEveryTemplatesFont)
     EXPECT_GT(grid.GetColumnWidth(0), before);
     ExpectConsistent(grid);
 }
+
+TEST_F(GridTest, DeletingRowsMovesTheRestUpWithTheirSelectionAndFocus)
+{
+    CGridCtrl grid;
+    SetUpLogGrid(grid);
+    AppendRow(grid, "row1-");
+    AppendRow(grid, std::string(60, 'w'));
+    for (int r = 3; r <= 9; ++r)
+        AppendRow(grid, "row" + std::to_string(r) + "-");
+    const int wide = grid.GetColumnWidth(0);
+    grid.SelectRange(6, 1, 7, 2, false, true);
+    grid.SetFocusCell(7, 2);
+    grid.SetItemText(5, 0, "measured later"); // waits in the queue of cells to measure
+
+    EXPECT_FALSE(grid.DeleteRows(0, 1)) << "the header is not a scrolled row";
+    EXPECT_FALSE(grid.DeleteRows(8, 3)) << "past the end";
+    EXPECT_FALSE(grid.DeleteRows(1, -1));
+    ASSERT_TRUE(grid.DeleteRows(1, 3));
+
+    EXPECT_EQ(grid.GetRowCount(), 7);
+    EXPECT_EQ(grid.GetItemText(0, 0), "Time");
+    EXPECT_EQ(grid.GetItemText(1, 0), "row4-0");
+    EXPECT_EQ(grid.GetItemText(2, 0), "measured later");
+    EXPECT_EQ(grid.GetItemText(6, 3), "row9-3");
+    EXPECT_EQ(grid.GetSelectedCellRange().minRow, 3);
+    EXPECT_EQ(grid.GetSelectedCellRange().maxRow, 4);
+    EXPECT_TRUE(grid.IsCellSelected(3, 1));
+    EXPECT_FALSE(grid.IsCellSelected(6, 1));
+    EXPECT_EQ(grid.GetFocusCell(), CGridCellId(4, 2));
+    ASSERT_EQ(grid.CheckIndexConsistency(), "");
+    // The widest text left with its row.
+    grid.AutoSizeColumns(0);
+    EXPECT_LT(grid.GetColumnWidth(0), wide);
+
+    // A selection and focus inside the deleted rows go with them.
+    ASSERT_TRUE(grid.DeleteRows(3, 2));
+    EXPECT_EQ(grid.GetSelectedCellRange().maxRow, -1);
+    EXPECT_EQ(grid.GetFocusCell(), CGridCellId());
+    EXPECT_EQ(grid.GetRowCount(), 5);
+    EXPECT_EQ(grid.GetItemText(3, 1), "row8-1");
+    ASSERT_EQ(grid.CheckIndexConsistency(), "");
+}

@@ -175,9 +175,12 @@ TEST(SessionReader, MalformedLinesAreNamedAndTheRestStillLoads)
         + "2026-12-07T13:04:56.123+01:00\tsent\ta\tb\tc\td\n"          // line 6
         + "\n"                                                          // blank: skipped
         + good;
-    const ReadBack back = Read(text);
-    ASSERT_EQ(back.rows.size(), 2u);
+    const ReadBack back = Read(text + "2026-12-07T13:04:56.123+01:00\treceived\t\x1b[2J\t\t\n");
+    ASSERT_EQ(back.rows.size(), 3u);
+    // A control byte put in by hand is shown escaped, never passed on to a terminal.
+    EXPECT_EQ(back.rows[2].encoded, "\\x1b[2J");
     ASSERT_EQ(back.problems.size(), 4u);
+    EXPECT_FALSE(back.problems[0].cutShort);
     EXPECT_EQ(back.problems[0].line, 3u);
     EXPECT_EQ(back.problems[0].Text(), "line 3: only 3 of the five tab-separated fields");
     EXPECT_EQ(back.problems[1].line, 4u);
@@ -200,6 +203,7 @@ TEST(SessionReader, ALastLineCutShortAndAMissingTitleAreReported)
     ASSERT_EQ(back.problems.size(), 1u);
     EXPECT_EQ(back.problems[0].line, 3u);
     EXPECT_NE(back.problems[0].reason.find("cut short"), std::string::npos);
+    EXPECT_TRUE(back.problems[0].cutShort);
 
     back = Read(text.substr(kSessionTitles.size() + 1));
     EXPECT_EQ(back.rows.size(), 1u);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "log/session_row.h"
+
+#include <string>
+
+class CountedBytes;
+
+#include "log/session_writer.h"
+
+// The session file of `monitor --log FILE`: every row the monitor prints, each command it sends
+// and each port event, in the window's session format. Does nothing until opened.
+class MonitorRecord {
+public:
+    // Starts FILE, or continues it when it is a session file already; any other file is left
+    // alone and refused. A later write failure is told once on standard error.
+    bool Open(const std::string& path, std::string port, std::string& error);
+
+    // From any thread.
+    void Received(std::chrono::system_clock::time_point when, const LogRow& row);
+    void Sent(const CountedBytes& packet, const CountedBytes& payload, bool written);
+    void Port(PortEventKind event, const std::string& reason = {});
+
+    void Close() { m_writer.Close(); }
+
+private:
+    SessionWriter m_writer;
+    std::string m_port;
+};

@@ -1,0 +1,273 @@
+// The main window's session record: the file it writes, Save Log As, a reopened session, the
+// display options and the scrollback.
+#include "main_window_fixture.h"
+
+#include "log/session_format.h"
+#include "log/session_reader.h"
+
+#include <QFile>
+#include <QSettings>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+struct ReadBack {
+    std::vector<SessionRow> rows;
+    std::vector<std::string> problems;
+};
+
+ReadBack ReadFile(const std::string& path)
+{
+    ReadBack result;
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in) << path;
+    ReadSession(in, {[&](SessionRow&& row) { result.rows.push_back(std::move(row)); },
+                     [&](SessionProblem&& problem) { result.problems.push_back(problem.Text()); }});
+    return result;
+}
+
+std::vector<SessionRow> Only(const std::vector<SessionRow>& rows, RowDirection direction)
+{
+    std::vector<SessionRow> out;
+    std::copy_if(rows.begin(), rows.end(), std::back_inserter(out),
+                 [&](const SessionRow& row) { return row.direction == direction; });
+    return out;
+}
+
+class SessionWindow : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        Set("Session/Folder", Folder());
+    }
+
+    QString Folder() const { return settings.filePath("sessions"); }
+    void Set(const char* key, const QVariant& value)
+    {
+        QSettings(SettingsFile(), QSettings::IniFormat).setValue(key, value);
+    }
+
+    // Ends the window as Escape does, which closes its session file.
+    std::string Finish()
+    {
+        const std::string path = dlg->SessionFile();
+        dlg->reject();
+        return path;
+    }
+};
+
+} // namespace
+
+TEST_F(SessionWindow, EveryRowTheLogShowsIsRecordedWithSentCommandsAndPortEvents)
+{
+    Start();
+    const std::string path = dlg->SessionFile();
+    ASSERT_FALSE(path.empty());
+    EXPECT_TRUE(QString::fromStdString(path).startsWith(Folder()));
+    EXPECT_TRUE(Edit(1001)->toolTip().contains(QString::fromStdString(path))) << Edit(1001)->toolTip().toStdString();
+    Received();
+    DeviceSends(Packet({20, 21, 1}));
+    // A device name with a tab and a line feed in it: still one line, escaped as in the log.
+    DeviceSends(Packet({20, 20, 'A', '\t', 'B', '\n'}));
+    DeviceSends({1, 20, 21});
+    DeviceSends(Packet({20, 21, 0})); // its start byte breaks the frame before it
+    ASSERT_TRUE(WaitForRows(5));
+    Button(1010)->click();
+    Received();
+    dlg->ProcessReceivedRows();
+
+    const std::vector<SessionRow> shown = dlg->Log()->ShownRows();
+    ASSERT_EQ(Finish(), path);
+    const ReadBack back = ReadFile(path);
+    EXPECT_TRUE(back.problems.empty());
+    EXPECT_EQ(Only(back.rows, RowDirection::Received), shown);
+    EXPECT_NE(shown[1].description.find("A\\x09B\\x0a"), std::string::npos) << shown[1].description;
+
+    // The start-up query and the Send click, each with its packet, payload and meaning.
+    const auto sent = Only(back.rows, RowDirection::Sent);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].encoded, "1, 20, 20, 2, 215");
+    EXPECT_EQ(sent[0].data, "20, 20");
+    EXPECT_EQ(sent[0].description, "Query Device ID");
+    // Port opened first, closed last.
+    ASSERT_GE(back.rows.size(), 2u);
+    EXPECT_EQ(back.rows.front().encoded, "Port opened: " + device.SlavePath());
+    EXPECT_EQ(back.rows.back().encoded, "Port closed: " + device.SlavePath());
+    // The sent query comes before the answers it caused.
+    EXPECT_EQ(back.rows[1].direction, RowDirection::Sent);
+}
+
+TEST_F(SessionWindow, SentCommandsAndMillisecondsAreShownOnRequestAndRemembered)
+{
+    Start();
+    Received();
+    DeviceSends(Packet({20, 21, 1}));
+    ASSERT_TRUE(WaitForRows(2));
+    Button(1010)->click();
+    Received();
+    dlg->ProcessReceivedRows();
+    // Off by default: the log looks as it always did.
+    EXPECT_EQ(Grid().GetRowCount(), 2);
+    EXPECT_EQ(Cell(1, 0).size(), 8);
+
+    dlg->SetShowSentCommands(true);
+    ASSERT_EQ(Grid().GetRowCount(), 4);
+    EXPECT_EQ(Cell(1, 1), "Sent: 1, 20, 20, 2, 215");
+    EXPECT_EQ(Cell(2, 2), "20, 21, 1");
+    EXPECT_TRUE(Cell(3, 1).startsWith("Sent: "));
+    dlg->SetShowMilliseconds(true);
+    EXPECT_TRUE(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d$").match(Cell(2, 0)).hasMatch()) << Cell(2, 0).toStdString();
+    EXPECT_EQ(Cell(2, 2), "20, 21, 1");
+
+    // A save writes what is shown, without the mark.
+    const QString saved = settings.filePath("shown.tsv");
+    ASSERT_TRUE(dlg->SaveLogAs(saved));
+    const ReadBack back = ReadFile(saved.toStdString());
+    ASSERT_EQ(back.rows.size(), 3u);
+    EXPECT_EQ(back.rows[0].encoded, "1, 20, 20, 2, 215");
+    EXPECT_EQ(back.rows[0].direction, RowDirection::Sent);
+
+    dlg->SetShowSentCommands(false);
+    EXPECT_EQ(Grid().GetRowCount(), 2);
+    EXPECT_EQ(Cell(1, 2), "20, 21, 1");
+    EXPECT_EQ(Cell(1, 0).size(), 12);
+
+    // The next run starts as this one was left.
+    dlg->reject();
+    Start();
+    EXPECT_FALSE(dlg->Log()->Display().showSent);
+    EXPECT_TRUE(dlg->Log()->Display().showMilliseconds);
+}
+
+TEST_F(SessionWindow, TheScrollbackDropsOldRowsFromTheLogButNotFromTheFile)
+{
+    Set("Log/Scrollback", 5);
+    Start();
+    Received();
+    for (std::uint8_t i = 0; i < 20; ++i)
+        DeviceSends(Packet({20, 21, i}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Cell(Grid().GetRowCount() - 1, 2) == "20, 21, 19"; }, 5000));
+    dlg->ProcessReceivedRows();
+    EXPECT_LE(Grid().GetRowCount(), 1 + 5);
+    EXPECT_LE(dlg->Log()->KeptRows(), 5u);
+    EXPECT_EQ(Grid().CheckIndexConsistency(), "");
+    // The newest rows, in order, right under the header.
+    const int last = Grid().GetRowCount() - 1;
+    for (int r = 1; r <= last; ++r)
+        EXPECT_EQ(Cell(r, 2), QString("20, 21, %1").arg(19 - (last - r)));
+
+    const ReadBack back = ReadFile(Finish());
+    EXPECT_EQ(Only(back.rows, RowDirection::Received).size(), 20u);
+}
+
+TEST_F(SessionWindow, SaveWritesSessionOrCsvAndAFailureSaysWhyAndKeepsTheLog)
+{
+    Start();
+    Received();
+    DeviceSends(Packet({20, 21, 1}));
+    DeviceSends(Packet({20, 21, 0}));
+    ASSERT_TRUE(WaitForRows(3));
+    const QString csv = settings.filePath("log.csv");
+    ASSERT_TRUE(dlg->SaveLogAs(csv));
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 4); // titles, two rows, nothing after the last CR LF
+    EXPECT_EQ(lines[0], "Time,Direction,Encoded,Data,Description\r");
+    EXPECT_TRUE(lines[1].endsWith(",received,\"1, 20, 21, 94, 65, 2, 213\",\"20, 21, 1\",Value Power Mode = On\r"))
+        << lines[1].toStdString();
+
+    EXPECT_FALSE(dlg->SaveLogAs(settings.filePath("no-such-folder/log.tsv")));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("No such file or directory")) << messages[0].toStdString();
+    EXPECT_EQ(Grid().GetRowCount(), 3);
+    // Ctrl+S is the window's.
+    EXPECT_EQ(dlg->SaveAction()->shortcut(), QKeySequence(QKeySequence::Save));
+}
+
+TEST_F(SessionWindow, AnUnwritableFolderIsShownOnceAndTheLogGoesOn)
+{
+    QFile blocker(settings.filePath("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Set("Session/Folder", settings.filePath("blocker/sessions"));
+    Start();
+    Received();
+    DeviceSends(Packet({20, 21, 1}));
+    ASSERT_TRUE(WaitForRows(2));
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.value(0).contains("not being recorded")) << messages.value(0).toStdString();
+    EXPECT_TRUE(dlg->SessionFile().empty());
+    EXPECT_TRUE(Edit(1001)->toolTip().contains("Not recording")) << Edit(1001)->toolTip().toStdString();
+}
+
+TEST_F(SessionWindow, RecordingCanBeTurnedOff)
+{
+    Set("Session/Record", false);
+    Start();
+    EXPECT_TRUE(dlg->SessionFile().empty());
+    EXPECT_FALSE(QFile::exists(Folder()));
+    EXPECT_TRUE(Edit(1001)->toolTip().contains("not recorded"));
+}
+
+TEST_F(SessionWindow, AReopenedSessionIsShownReadOnlyWithItsBadLinesNamed)
+{
+    std::string text(kSessionTitles);
+    text += '\n';
+    const auto when = std::chrono::system_clock::now();
+    AppendSessionLine(text, PortRow(when, PortEventKind::Opened, "ttyUSB0"));
+    AppendSessionLine(text, ReceivedRow(when, {"", "1, 20, 21, 1, 2, 234", "20, 21, 1", "Value Power = On"}));
+    text += "not a row\n";
+    AppendSessionLine(text, SentRow(when, "1, 20, 20, 2, 215", "20, 20", "Query Device ID"));
+    AppendSessionLine(text, ReceivedRow(when, {"", "1, 20, 21, 0, 2, 235", "20, 21, 0", "Value Power = Off"}));
+    text.resize(text.size() - 4); // as a killed recording leaves its last line
+    const std::string path = settings.filePath("field.tsv").toStdString();
+    std::ofstream(path, std::ios::binary) << text;
+
+    dlg = std::make_unique<CVantrolixDlg>(CPortSetting(SettingsFile()), device.SlavePath());
+    dlg->SetReviewFile(path);
+    dlg->show();
+    EXPECT_TRUE(dlg->windowTitle().endsWith("field.tsv (read-only)")) << dlg->windowTitle().toStdString();
+    EXPECT_FALSE(Button(1010)->isEnabled());
+    EXPECT_FALSE(Edit(1017)->isEnabled());
+    EXPECT_TRUE(dlg->SessionFile().empty());
+    // No port: the device end hears nothing.
+    EXPECT_TRUE(Received().empty());
+
+    ASSERT_EQ(Grid().GetRowCount(), 5);
+    EXPECT_EQ(Cell(1, 1), "Port opened: ttyUSB0");
+    EXPECT_EQ(Cell(2, 3), "Value Power = On");
+    EXPECT_EQ(Cell(3, 1), "Line not read, line 4: only 1 of the five tab-separated fields");
+    EXPECT_TRUE(Cell(3, 0).isEmpty());
+    EXPECT_TRUE(Cell(4, 1).startsWith("Line not read, line 6: cut short")) << Cell(4, 1).toStdString();
+    // The sent row is there, hidden until asked for.
+    dlg->SetShowSentCommands(true);
+    EXPECT_EQ(Grid().GetRowCount(), 6);
+    EXPECT_EQ(Cell(4, 1), "Sent: 1, 20, 20, 2, 215");
+    // Selected and copied like a live log.
+    Grid().SelectRange(2, 0, 2, 3, false, true);
+    EXPECT_TRUE(Grid().IsEditCopyEnabled());
+}
+
+TEST_F(SessionWindow, AReopenedRecordingKeepsToTheScrollback)
+{
+    Set("Log/Scrollback", 5);
+    std::string text(kSessionTitles);
+    text += '\n';
+    const auto when = std::chrono::system_clock::now();
+    // More rows than one loading batch.
+    for (int i = 0; i < 70'000; ++i)
+        AppendSessionLine(text, ReceivedRow(when, {"", "1, 2", std::to_string(i), ""}));
+    const std::string path = settings.filePath("long.tsv").toStdString();
+    std::ofstream(path, std::ios::binary) << text;
+
+    dlg = std::make_unique<CVantrolixDlg>(CPortSetting(SettingsFile()), device.SlavePath());
+    dlg->SetReviewFile(path);
+    dlg->show();
+    EXPECT_LE(dlg->Log()->KeptRows(), 5u);
+    ASSERT_GE(Grid().GetRowCount(), 2);
+    EXPECT_EQ(Cell(Grid().GetRowCount() - 1, 2), "69999");
+}
