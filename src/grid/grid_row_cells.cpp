@@ -4,13 +4,15 @@
 #include <cstring>
 #include <new>
 
+static_assert(sizeof(CCellExtent) == 4);
+static_assert(sizeof(CGridRowCells::Record) == 8);
 static_assert(alignof(CGridRowCells::Record) <= alignof(unsigned));
 
-std::unique_ptr<std::byte[]> CGridRowCells::Allocate(unsigned columns, unsigned textBytes)
+std::unique_ptr<std::byte[]> CGridRowCells::Allocate(unsigned columns, std::size_t textBytes)
 {
     const std::size_t size = sizeof(Header) + columns * sizeof(Record) + textBytes;
     auto block = std::make_unique_for_overwrite<std::byte[]>(size);
-    new (block.get()) Header{columns, textBytes};
+    new (block.get()) Header{columns};
     return block;
 }
 
@@ -24,38 +26,38 @@ char* CGridRowCells::Texts() const
     return reinterpret_cast<char*>(m_block.get() + sizeof(Header) + Head()->columns * sizeof(Record));
 }
 
-const char* CGridRowCells::Text(int column) const
+std::size_t CGridRowCells::TextStart(unsigned column) const
 {
-    return Texts() + (column == 0 ? 0 : Records()[column - 1].textEnd);
+    const char* const texts = Texts();
+    const char* text = texts;
+    for (unsigned c = 0; c < column; ++c)
+        text += std::strlen(text) + 1;
+    return static_cast<std::size_t>(text - texts);
 }
+
+const char* CGridRowCells::Text(int column) const { return Texts() + TextStart(static_cast<unsigned>(column)); }
 
 void CGridRowCells::SetText(int column, const char* text)
 {
-    const Header head = *Head();
-    Record* records = Records();
-    const unsigned start = column == 0 ? 0 : records[column - 1].textEnd;
-    const unsigned oldLength = records[column].textEnd - start - 1;
-    const std::size_t newLength = std::strlen(text);
-    if (newLength == oldLength) {
-        std::memcpy(Texts() + start, text, newLength);
+    const unsigned columns = Head()->columns;
+    char* const oldTexts = Texts();
+    const std::size_t start = TextStart(static_cast<unsigned>(column));
+    const std::size_t oldLength = std::strlen(oldTexts + start);
+    const std::size_t length = std::strlen(text);
+    if (length == oldLength) {
+        std::memcpy(oldTexts + start, text, length);
         return;
     }
-    if (newLength > 0xFFFF'0000u - head.textBytes)
-        throw std::bad_alloc();
-    const auto length = static_cast<unsigned>(newLength);
-    const unsigned textBytes = head.textBytes - oldLength + length;
-    std::unique_ptr<std::byte[]> block = Allocate(head.columns, textBytes);
+    const std::size_t oldEnd = start + oldLength + 1;
+    const std::size_t oldBytes = TextStart(columns);
+    std::unique_ptr<std::byte[]> block = Allocate(columns, oldBytes - oldLength + length);
     auto* newRecords = reinterpret_cast<Record*>(block.get() + sizeof(Header));
-    std::uninitialized_copy_n(records, head.columns, newRecords);
-    char* newTexts = reinterpret_cast<char*>(newRecords + head.columns);
-    const char* oldTexts = Texts();
+    std::uninitialized_copy_n(Records(), columns, newRecords);
+    char* newTexts = reinterpret_cast<char*>(newRecords + columns);
     std::memcpy(newTexts, oldTexts, start);
     std::memcpy(newTexts + start, text, length);
     newTexts[start + length] = '\0';
-    const unsigned oldEnd = records[column].textEnd;
-    std::memcpy(newTexts + start + length + 1, oldTexts + oldEnd, head.textBytes - oldEnd);
-    for (unsigned c = static_cast<unsigned>(column); c < head.columns; ++c)
-        newRecords[c].textEnd = newRecords[c].textEnd - oldLength + length;
+    std::memcpy(newTexts + start + length + 1, oldTexts + oldEnd, oldBytes - oldEnd);
     m_block = std::move(block);
 }
 
@@ -66,7 +68,7 @@ void CGridRowCells::Resize(int columns)
     if (m_block && n == old)
         return;
     const unsigned kept = std::min(n, old);
-    const unsigned keptBytes = kept == 0 ? 0 : Records()[kept - 1].textEnd;
+    const std::size_t keptBytes = kept == 0 ? 0 : TextStart(kept);
     std::unique_ptr<std::byte[]> block = Allocate(n, keptBytes + (n - kept));
     auto* records = reinterpret_cast<Record*>(block.get() + sizeof(Header));
     if (kept > 0)
@@ -76,8 +78,7 @@ void CGridRowCells::Resize(int columns)
         std::memcpy(texts, Texts(), keptBytes);
     for (unsigned c = kept; c < n; ++c) {
         new (records + c) Record{};
-        records[c].textEnd = keptBytes + (c - kept) + 1;
-        texts[records[c].textEnd - 1] = '\0';
+        texts[keptBytes + (c - kept)] = '\0';
     }
     std::unique_ptr<CGridCellBase*[]> objects;
     if (m_objects) {
