@@ -7,24 +7,39 @@
 static_assert(sizeof(CCellExtent) == 4);
 static_assert(sizeof(CGridRowCells::Record) == 8);
 static_assert(alignof(CGridRowCells::Record) <= alignof(unsigned));
+static_assert(sizeof(CGridRowCells) == sizeof(void*));
 
-std::unique_ptr<std::byte[]> CGridRowCells::Allocate(unsigned columns, std::size_t textBytes)
+std::size_t CGridRowCells::RecordsAt(unsigned columns, bool withObjects)
 {
-    const std::size_t size = sizeof(Header) + columns * sizeof(Record) + textBytes;
+    static_assert(sizeof(Header) <= kObjectsAt);
+    return withObjects ? kObjectsAt + columns * sizeof(CGridCellBase*) : sizeof(Header);
+}
+
+std::unique_ptr<std::byte[]> CGridRowCells::Allocate(unsigned columns, bool withObjects, std::size_t textBytes)
+{
+    if (columns > 0x7FFF'FFFFu)
+        throw std::bad_alloc();
+    const std::size_t size = RecordsAt(columns, withObjects) + columns * sizeof(Record) + textBytes;
     auto block = std::make_unique_for_overwrite<std::byte[]>(size);
-    new (block.get()) Header{columns};
+    auto* head = new (block.get()) Header;
+    head->columns = columns & 0x7FFF'FFFFu;
+    head->hasObjects = withObjects;
+    if (withObjects)
+        std::uninitialized_fill_n(reinterpret_cast<CGridCellBase**>(block.get() + kObjectsAt), columns, nullptr);
     return block;
 }
 
 int CGridRowCells::Columns() const { return m_block ? static_cast<int>(Head()->columns) : 0; }
 
+CGridRowCells::Record* CGridRowCells::Records() const
+{
+    return reinterpret_cast<Record*>(m_block.get() + RecordsAt(Head()->columns, Head()->hasObjects));
+}
+
 CGridRowCells::Record& CGridRowCells::At(int column) { return Records()[column]; }
 const CGridRowCells::Record& CGridRowCells::At(int column) const { return Records()[column]; }
 
-char* CGridRowCells::Texts() const
-{
-    return reinterpret_cast<char*>(m_block.get() + sizeof(Header) + Head()->columns * sizeof(Record));
-}
+char* CGridRowCells::Texts() const { return reinterpret_cast<char*>(Records() + Head()->columns); }
 
 std::size_t CGridRowCells::TextStart(unsigned column) const
 {
@@ -40,6 +55,7 @@ const char* CGridRowCells::Text(int column) const { return Texts() + TextStart(s
 void CGridRowCells::SetText(int column, const char* text)
 {
     const unsigned columns = Head()->columns;
+    const bool withObjects = Head()->hasObjects;
     char* const oldTexts = Texts();
     const std::size_t start = TextStart(static_cast<unsigned>(column));
     const std::size_t oldLength = std::strlen(oldTexts + start);
@@ -50,8 +66,10 @@ void CGridRowCells::SetText(int column, const char* text)
     }
     const std::size_t oldEnd = start + oldLength + 1;
     const std::size_t oldBytes = TextStart(columns);
-    std::unique_ptr<std::byte[]> block = Allocate(columns, oldBytes - oldLength + length);
-    auto* newRecords = reinterpret_cast<Record*>(block.get() + sizeof(Header));
+    std::unique_ptr<std::byte[]> block = Allocate(columns, withObjects, oldBytes - oldLength + length);
+    if (withObjects)
+        std::copy_n(Objects(), columns, reinterpret_cast<CGridCellBase**>(block.get() + kObjectsAt));
+    auto* newRecords = reinterpret_cast<Record*>(block.get() + RecordsAt(columns, withObjects));
     std::uninitialized_copy_n(Records(), columns, newRecords);
     char* newTexts = reinterpret_cast<char*>(newRecords + columns);
     std::memcpy(newTexts, oldTexts, start);
@@ -64,13 +82,20 @@ void CGridRowCells::SetText(int column, const char* text)
 void CGridRowCells::Resize(int columns)
 {
     const auto n = static_cast<unsigned>(columns);
-    const unsigned old = m_block ? Head()->columns : 0;
-    if (m_block && n == old)
+    if (m_block && n == Head()->columns)
         return;
+    ResizeTo(n, HasObjects());
+}
+
+void CGridRowCells::ResizeTo(unsigned n, bool withObjects)
+{
+    const unsigned old = m_block ? Head()->columns : 0;
     const unsigned kept = std::min(n, old);
     const std::size_t keptBytes = kept == 0 ? 0 : TextStart(kept);
-    std::unique_ptr<std::byte[]> block = Allocate(n, keptBytes + (n - kept));
-    auto* records = reinterpret_cast<Record*>(block.get() + sizeof(Header));
+    std::unique_ptr<std::byte[]> block = Allocate(n, withObjects, keptBytes + (n - kept));
+    if (withObjects && HasObjects())
+        std::copy_n(Objects(), kept, reinterpret_cast<CGridCellBase**>(block.get() + kObjectsAt));
+    auto* records = reinterpret_cast<Record*>(block.get() + RecordsAt(n, withObjects));
     if (kept > 0)
         std::uninitialized_copy_n(Records(), kept, records);
     char* texts = reinterpret_cast<char*>(records + n);
@@ -80,21 +105,15 @@ void CGridRowCells::Resize(int columns)
         new (records + c) Record{};
         texts[keptBytes + (c - kept)] = '\0';
     }
-    std::unique_ptr<CGridCellBase*[]> objects;
-    if (m_objects) {
-        objects = std::make_unique<CGridCellBase*[]>(n);
-        std::copy_n(m_objects.get(), kept, objects.get());
-    }
     m_block = std::move(block);
-    m_objects = std::move(objects);
 }
 
 void CGridRowCells::SetObject(int column, CGridCellBase* cell)
 {
-    if (!m_objects) {
+    if (!HasObjects()) {
         if (cell == nullptr)
             return;
-        m_objects = std::make_unique<CGridCellBase*[]>(static_cast<std::size_t>(Columns()));
+        ResizeTo(Head()->columns, true);
     }
-    m_objects[static_cast<std::size_t>(column)] = cell;
+    Objects()[column] = cell;
 }

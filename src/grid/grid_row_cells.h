@@ -49,21 +49,31 @@ public:
     // New positions hold no cell; the objects of positions that go are the caller's to delete first.
     void Resize(int columns);
 
-    bool HasObjects() const { return m_objects != nullptr; }
-    CGridCellBase* Object(int column) const { return m_objects ? m_objects[static_cast<std::size_t>(column)] : nullptr; }
+    bool HasObjects() const { return m_block && Head()->hasObjects; }
+    CGridCellBase* Object(int column) const { return HasObjects() ? Objects()[column] : nullptr; }
+    // The first object a row gets moves its block: records taken by reference before are gone.
     void SetObject(int column, CGridCellBase* cell);
 
 private:
+    // The block: this header; the cell objects, one pointer a column, only once the row has one;
+    // the records; the texts. A log row has no objects, and the single pointer per row keeps a
+    // million of them small.
     struct Header {
-        unsigned columns = 0;
+        unsigned columns : 31 = 0;
+        bool hasObjects : 1 = false;
     };
+    static constexpr std::size_t kObjectsAt = alignof(CGridCellBase*);
     Header* Head() const { return reinterpret_cast<Header*>(m_block.get()); }
-    Record* Records() const { return reinterpret_cast<Record*>(m_block.get() + sizeof(Header)); }
+    CGridCellBase** Objects() const { return reinterpret_cast<CGridCellBase**>(m_block.get() + kObjectsAt); }
+    Record* Records() const;
     char* Texts() const;
     // Where a column's text starts in the text area; the column count gives the area's size.
     std::size_t TextStart(unsigned column) const;
-    static std::unique_ptr<std::byte[]> Allocate(unsigned columns, std::size_t textBytes);
+    // A block for the columns with the records and texts uninitialised and no objects set.
+    static std::unique_ptr<std::byte[]> Allocate(unsigned columns, bool withObjects, std::size_t textBytes);
+    static std::size_t RecordsAt(unsigned columns, bool withObjects);
+    // Rebuilds the block for n columns, keeping the first ones' texts, records and objects.
+    void ResizeTo(unsigned n, bool withObjects);
 
     std::unique_ptr<std::byte[]> m_block;
-    std::unique_ptr<CGridCellBase*[]> m_objects;
 };

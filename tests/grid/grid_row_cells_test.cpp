@@ -86,3 +86,34 @@ TEST(GridRowCells, ExtentKeepsWidthAndFlagsApart)
         }
     }
 }
+
+// A row's first object rebuilds its block; texts, records and later objects ride along with
+// every text change after it.
+TEST(GridRowCells, ObjectsLiveBesideTextsAndRecords)
+{
+    CGridRowCells row(3);
+    row.SetText(0, "12:00:01");
+    row.SetText(2, "Value: Input Source = Tuner (FM) Preset 12");
+    row.At(2).format = 9;
+    row.At(2).extent.SetCountedWidth(311);
+    row.SetObject(1, nullptr);
+    EXPECT_FALSE(row.HasObjects());
+    auto* first = reinterpret_cast<CGridCellBase*>(&row);
+    auto* second = reinterpret_cast<CGridCellBase*>(&first);
+    row.SetObject(1, first);
+    EXPECT_TRUE(row.HasObjects());
+    EXPECT_EQ(Texts(row), (std::vector<std::string>{"12:00:01", "", "Value: Input Source = Tuner (FM) Preset 12"}));
+    EXPECT_EQ(row.At(2).format, 9u);
+    EXPECT_EQ(row.At(2).extent.CountedWidth(), 311);
+    row.SetText(0, "a much longer first text than before");
+    row.SetObject(2, second);
+    row.SetText(2, "");
+    EXPECT_EQ(Texts(row), (std::vector<std::string>{"a much longer first text than before", "", ""}));
+    EXPECT_EQ(row.Object(0), nullptr);
+    EXPECT_EQ(row.Object(1), first);
+    EXPECT_EQ(row.Object(2), second);
+    EXPECT_EQ(row.At(2).format, 9u);
+    CGridRowCells moved(std::move(row));
+    EXPECT_EQ(moved.Object(2), second);
+    EXPECT_EQ(moved.Text(0), std::string("a much longer first text than before"));
+}
