@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-// The program's name and version with its icon (template 100); OK closes it.
+// The program's name and the version it was built as, with its icon (template 100); OK closes it.
 class CAboutDlg : public QDialog {
     Q_OBJECT
 public:

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "catalogue/model_argument.h"
+#include "version/version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -10,6 +11,7 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& args)
                  "vantrolix"};
     std::string port;
     std::vector<std::string> model;
+    app.set_version_flag("--version", [] { return VersionLine("vantrolix"); });
     CLI::Option* portOption = app.add_option("--port", port, "Use this serial port for this run (not stored)");
     CLI::Option* simulateOption =
         app.add_option("--simulate", model,
@@ -27,6 +29,9 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& args)
         app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
         result.message = app.help();
+        return result;
+    } catch (const CLI::CallForVersion&) {
+        result.message = VersionLine("vantrolix") + "\n";
         return result;
     } catch (const CLI::ParseError& e) {
         result.exitCode = 2;

@@ -12,8 +12,8 @@ struct CommandLine {
 
 struct CommandLineParse {
     bool run = false;     // false: print `message` and end with `exitCode`
-    int exitCode = 0;     // 0 for --help, 2 for bad arguments
-    std::string message;  // the help, or the error followed by the usage
+    int exitCode = 0;     // 0 for --help and --version, 2 for bad arguments
+    std::string message;  // the help, the version, or the error followed by the usage
     CommandLine options;
 };
 

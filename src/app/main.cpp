@@ -5,9 +5,40 @@
 
 #include <cstdio>
 
+namespace {
+
+int PrintAndEnd(const CommandLineParse& parsed)
+{
+    std::FILE* out = parsed.exitCode == 0 ? stdout : stderr;
+    if (std::fputs(parsed.message.c_str(), out) < 0 || std::fflush(out) != 0) {
+        if (out == stdout)
+            std::fputs("vantrolix: cannot write to standard output\n", stderr);
+        return parsed.exitCode == 0 ? 1 : parsed.exitCode;
+    }
+    return parsed.exitCode;
+}
+
+// Qt's own arguments are single-dash words (-platform, -style, -reverse); ours are not.
+bool MayHoldQtArguments(const std::vector<std::string>& args)
+{
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i].size() > 1 && args[i][0] == '-' && args[i][1] != '-' && args[i] != "-h")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
-    // Qt takes its own arguments (-platform, -style, ...) first; ours are what is left.
+    // --help, --version and bad arguments are answered before Qt starts, so they work without a
+    // display (over ssh, in a package build). Arguments that may be Qt's own go to Qt first.
+    const std::vector<std::string> rawArgs(argv, argv + argc);
+    const CommandLineParse early = ParseCommandLine(rawArgs);
+    if (!early.run && (early.exitCode == 0 || !MayHoldQtArguments(rawArgs)))
+        return PrintAndEnd(early);
+
     QApplication qtApp(argc, argv);
     QApplication::setOrganizationName("Vantrolix");
     QApplication::setApplicationName("Vantrolix");
@@ -16,10 +47,8 @@ int main(int argc, char* argv[])
     for (const QString& arg : QApplication::arguments())
         args.push_back(arg.toStdString());
     const CommandLineParse parsed = ParseCommandLine(args);
-    if (!parsed.run) {
-        std::fputs(parsed.message.c_str(), parsed.exitCode == 0 ? stdout : stderr);
-        return parsed.exitCode;
-    }
+    if (!parsed.run)
+        return PrintAndEnd(parsed);
     CVantrolixApp app(parsed.options);
     return app.InitInstance();
 }

@@ -10,6 +10,7 @@
 #include "platform/resource_loader.h"
 #include "protocol/command_text_parser.h"
 #include "serial/line_settings.h"
+#include "version/version.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -68,6 +69,8 @@ CVantrolixDlg::CVantrolixDlg(CPortSetting setting, std::optional<std::string> po
 {
     BuildDialog(*this, IDD_VANTROLIX_DIALOG, m_controls,
                 [](const DialogItemTemplate&, QWidget* owner) -> QWidget* { return new CGridCtrl(0, 0, 0, 0, owner); });
+    // The template's caption names a fixed version; the title names the one this program is.
+    setWindowTitle(QStringLiteral("Vantrolix v") + QString::fromUtf8(kVantrolixVersion));
     AddResizeRules(m_resizeRules);
 
     auto* edit = m_controls.Get<QLineEdit>(IDC_COMMAND_DATA);

@@ -1,6 +1,7 @@
 #include "cli_commands.h"
 #include "console_output.h"
 #include "console_platform.h"
+#include "version/version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -37,6 +38,7 @@ int main(int argc, char** argv)
                  "monitor a port",
 #endif
                  "vantrolix-cli"};
+    app.set_version_flag("--version", [] { return VersionLine("vantrolix-cli"); });
     app.require_subcommand(1);
     CliResult result;
     AddEncodeCommand(app, result);
@@ -67,6 +69,9 @@ int main(int argc, char** argv)
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
+    } catch (const CLI::CallForVersion&) {
+        StandardOut().Write(VersionLine("vantrolix-cli") + "\n");
+        return StandardOut().Finish();
     } catch (const CLI::ParseError& e) {
         PrintError(e.what());
         PrintError(hint);

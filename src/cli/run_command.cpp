@@ -75,9 +75,10 @@ int RunScripts(const RunOptions& options)
     auto session = std::make_unique<CDeviceSession>();
     if (!TestOutput::StartRecording(options.log, recorder, *session))
         return 2;
+    // A port that does not open is a failure of the run, as for monitor, not a usage error.
     if (!session->Open(options.port, error)) {
         PrintError(error);
-        return 2;
+        return 1;
     }
     std::optional<int> deviceModel;
     for (Script& script : scripts) {
@@ -117,6 +118,6 @@ void AddRunCommand(CLI::App& app, CliResult& result)
     cmd->add_option("--log", options->log,
                     "record the session (every packet sent and received) in this session file, or continue it");
     cmd->footer("Prints one line per step (ok or FAIL, file:line, step, what arrived, time) and \"N passed, N failed\".\n"
-                "Exit status: 0 all passed, 1 a step failed, 2 a usage or script error (nothing is sent then).");
+                "Exit status: 0 all passed, 1 a step failed or the port did not open, 2 a usage or script error (nothing is sent then).");
     cmd->callback([options, &result] { result.exitCode = RunScripts(*options); });
 }

@@ -44,9 +44,10 @@ int RunSweepCommand(const SweepOptions& options)
     auto session = std::make_unique<CDeviceSession>();
     if (!TestOutput::StartRecording(options.log, recorder, *session))
         return 2;
+    // A port that does not open is a failure of the run, as for monitor, not a usage error.
     if (!session->Open(options.port, error)) {
         PrintError(error);
-        return 2;
+        return 1;
     }
     if (!model && !(model = IdentifyModel(*session, error))) {
         PrintError(error);
@@ -75,6 +76,6 @@ void AddSweepCommand(CLI::App& app, CliResult& result)
                   "also set every variable with a value list to each of its values, then back to its value before: "
                   "this changes the device");
     cmd->footer("Prints one line per step and \"N passed, N failed\", then the variables that failed.\n"
-                "Exit status: 0 all passed, 1 a variable failed, 2 a usage error.");
+                "Exit status: 0 all passed, 1 a variable failed or the port did not open, 2 a usage error.");
     cmd->callback([options, &result] { result.exitCode = RunSweepCommand(*options); });
 }

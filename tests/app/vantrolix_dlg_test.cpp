@@ -5,10 +5,12 @@
 #include "builder/build_command_dlg.h"
 #include "catalogue/describer.h"
 #include "protocol/command_text_parser.h"
+#include "version/version.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QSettings>
 #include <QTimer>
@@ -22,7 +24,7 @@ const std::vector<std::uint8_t> kDeviceIdQuery = {1, 20, 20, 2, 215};
 TEST_F(MainWindowTest, StartUpEncodesTheQuerySetsUpTheLogAndAsksTheDevice)
 {
     Start();
-    EXPECT_EQ(dlg->windowTitle(), "Vantrolix v0.10");
+    EXPECT_EQ(dlg->windowTitle(), QString("Vantrolix v") + kVantrolixVersion);
     EXPECT_EQ(Edit(1017)->text(), "20 20");
     EXPECT_EQ(Edit(1018)->text(), "1, 20, 20, 2, 215");
     EXPECT_EQ(Edit(1024)->text(), QString::fromStdString(DescribeCommand(CountedBytes{20, 20})));
@@ -269,14 +271,20 @@ TEST_F(MainWindowTest, AboutFromF1AndTheContextMenu)
     ASSERT_NE(dlg->AboutAction(), nullptr);
     EXPECT_EQ(dlg->AboutAction()->text(), "&About Vantrolix...");
     QString caption;
+    QStringList texts;
     OnNextModal([&](QDialog& about) {
         caption = about.windowTitle();
+        for (const QLabel* label : about.findChildren<QLabel*>())
+            texts << label->text();
         about.accept();
     });
     QApplication::setActiveWindow(dlg.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
     QTest::keyClick(dlg.get(), Qt::Key_F1);
     EXPECT_EQ(caption, "About Vantrolix");
+    // The version --version prints, not the one the dialog's template was drawn with.
+    const QString version = QString("Vantrolix Version ") + kVantrolixVersion;
+    EXPECT_TRUE(texts.contains(*kVantrolixCommit ? version + "\nCommit " + kVantrolixCommit : version)) << texts.join('|').toStdString();
 
     // The same entry in the window's context menu.
     QStringList entries;

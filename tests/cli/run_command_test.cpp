@@ -119,8 +119,9 @@ TEST(CliRun, ScriptErrorsNameFileAndLineAndSendNothing)
     EXPECT_EQ(run.out, "vantrolix-cli: " + notes + " exists and is not a JUnit report; it is left as it is\n");
     EXPECT_EQ(BytesSent(device), 0u);
 
+    // A port that does not open fails the run, as for monitor; it is no usage error.
     run = RunCli("run '" + good + "' --port ttyVantrolixNone");
-    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.out.find("cannot open ttyVantrolixNone"), std::string::npos) << run.out;
 }
 
@@ -134,6 +135,13 @@ TEST(CliRun, ADeviceThatDoesNotNameItselfCannotResolveNames)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.out.find("did not answer the Device ID query"), std::string::npos) << run.out;
     EXPECT_EQ(BytesSent(device), 5u); // the Device ID query alone
+}
+
+TEST(CliSweep, APortThatDoesNotOpenFailsTheRun)
+{
+    const CliRun run = RunCli("sweep --model Elmora --port ttyVantrolixNone");
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_NE(run.out.find("cannot open ttyVantrolixNone"), std::string::npos) << run.out;
 }
 
 TEST(CliSweep, NamesTheFailedVariablesAndChecksItsOptions)
