@@ -2,6 +2,7 @@
 
 #include "platform/device_context.h"
 
+#include <algorithm>
 #include <new>
 
 // Column auto-sizing asks every cell of a column for its extent. Measuring text is the costly
@@ -11,6 +12,8 @@
 
 namespace {
 constexpr std::size_t kKeptExtentQueue = 1 << 16;
+
+int CountedWidth(CGridCellBase* cell, CDC* dc) { return std::clamp(cell->GetCellExtent(dc).cx, 0, CCellExtent::kMaxWidth); }
 } // namespace
 
 void CGridCtrl::PlaceRow(int row, int firstColumn)
@@ -66,18 +69,18 @@ void CGridCtrl::OnCellContentChanged(CGridCellBase* cell)
 
 void CGridCtrl::UncountCell(CCellExtent& extent, int column)
 {
-    if (extent.countedWidth >= 0)
-        m_columnTallies[static_cast<std::size_t>(column)].Remove(extent.countedWidth, extent.countedFixed);
-    extent.countedWidth = -1;
+    if (extent.CountedWidth() >= 0)
+        m_columnTallies[static_cast<std::size_t>(column)].Remove(extent.CountedWidth(), extent.countedFixed);
+    extent.SetCountedWidth(-1);
 }
 
 void CGridCtrl::CountCell(int row, int column, CDC* dc)
 {
-    const int width = std::max(0, CellView(row, column)->GetCellExtent(dc).cx);
+    const int width = CountedWidth(CellView(row, column), dc);
     CCellExtent& extent = ExtentOf(row, column);
-    extent.countedWidth = width;
+    extent.SetCountedWidth(width);
     extent.countedFixed = row < m_fixedRowCount;
-    m_columnTallies[static_cast<std::size_t>(column)].Add(extent.countedWidth, extent.countedFixed);
+    m_columnTallies[static_cast<std::size_t>(column)].Add(extent.CountedWidth(), extent.countedFixed);
 }
 
 void CGridCtrl::RefreshExtents(CDC* dc)
@@ -190,15 +193,15 @@ std::string CGridCtrl::CheckIndexConsistency()
             const CCellExtent& extent = ExtentOf(r, c);
             if (m_extentsStale || extent.queued || !dc)
                 continue;
-            if (extent.countedWidth < 0)
+            if (extent.CountedWidth() < 0)
                 return "cell neither measured nor queued" + where;
-            const int fresh = std::max(0, cell->GetCellExtent(dc.get()).cx);
-            if (extent.countedWidth != fresh)
-                return "cached width " + std::to_string(extent.countedWidth) + " is not the measured "
+            const int fresh = CountedWidth(cell, dc.get());
+            if (extent.CountedWidth() != fresh)
+                return "cached width " + std::to_string(extent.CountedWidth()) + " is not the measured "
                        + std::to_string(fresh) + where;
             if (extent.countedFixed != (r < m_fixedRowCount))
                 return "cell counted on the wrong side of the fixed rows" + where;
-            tallies[count(c)].Add(extent.countedWidth, extent.countedFixed);
+            tallies[count(c)].Add(extent.CountedWidth(), extent.countedFixed);
         }
     }
     if (m_extentsStale)
@@ -209,8 +212,8 @@ std::string CGridCtrl::CheckIndexConsistency()
             if (!HasCell(r, static_cast<int>(c)))
                 continue;
             const CCellExtent& extent = ExtentOf(r, static_cast<int>(c));
-            if (extent.queued && extent.countedWidth >= 0)
-                tallies[c].Add(extent.countedWidth, extent.countedFixed);
+            if (extent.queued && extent.CountedWidth() >= 0)
+                tallies[c].Add(extent.CountedWidth(), extent.countedFixed);
         }
         if (!(tallies[c] == m_columnTallies[c]))
             return "width tally of column " + std::to_string(c) + " differs from its cells";

@@ -443,16 +443,17 @@ void CGridCtrl::StoreNewCell(Row& cells, int row, int column, CGridCellBase* cel
 CGridCellBase* CGridCtrl::Materialise(int row, int column)
 {
     Row& cells = m_rows[static_cast<std::size_t>(row)];
-    Row::Record& record = cells.At(column);
     auto cell = std::make_unique<CGridCell>();
     cell->SetGrid(this);
     cell->SetCoords(row, column);
     cell->SetText(cells.Text(column));
-    cell->SetFormat(record.format);
+    cell->SetFormat(cells.At(column).format);
     cell->SetState(PlainState(row, column) & ~static_cast<unsigned>(GRIDSTATE_SELECTED));
     cells.SetObject(column, cell.get());
     if (m_plainFocus == CGridCellId(row, column))
         m_plainFocus = CGridCellId();
+    // Taken after SetObject, which may have moved the row's records.
+    Row::Record& record = cells.At(column);
     cell->m_slot = CGridCellBase::Slot{row, column, record.extent};
     record.format = Row::kNoCell;
     return cell.release();

@@ -4,71 +4,98 @@
 #include <cstring>
 #include <new>
 
+static_assert(sizeof(CCellExtent) == 4);
+static_assert(sizeof(CGridRowCells::Record) == 8);
 static_assert(alignof(CGridRowCells::Record) <= alignof(unsigned));
+static_assert(sizeof(CGridRowCells) == sizeof(void*));
 
-std::unique_ptr<std::byte[]> CGridRowCells::Allocate(unsigned columns, unsigned textBytes)
+std::size_t CGridRowCells::RecordsAt(unsigned columns, bool withObjects)
 {
-    const std::size_t size = sizeof(Header) + columns * sizeof(Record) + textBytes;
+    static_assert(sizeof(Header) <= kObjectsAt);
+    return withObjects ? kObjectsAt + columns * sizeof(CGridCellBase*) : sizeof(Header);
+}
+
+std::unique_ptr<std::byte[]> CGridRowCells::Allocate(unsigned columns, bool withObjects, std::size_t textBytes)
+{
+    if (columns > 0x7FFF'FFFFu)
+        throw std::bad_alloc();
+    const std::size_t size = RecordsAt(columns, withObjects) + columns * sizeof(Record) + textBytes;
     auto block = std::make_unique_for_overwrite<std::byte[]>(size);
-    new (block.get()) Header{columns, textBytes};
+    auto* head = new (block.get()) Header;
+    head->columns = columns & 0x7FFF'FFFFu;
+    head->hasObjects = withObjects;
+    if (withObjects)
+        std::uninitialized_fill_n(reinterpret_cast<CGridCellBase**>(block.get() + kObjectsAt), columns, nullptr);
     return block;
 }
 
 int CGridRowCells::Columns() const { return m_block ? static_cast<int>(Head()->columns) : 0; }
 
+CGridRowCells::Record* CGridRowCells::Records() const
+{
+    return reinterpret_cast<Record*>(m_block.get() + RecordsAt(Head()->columns, Head()->hasObjects));
+}
+
 CGridRowCells::Record& CGridRowCells::At(int column) { return Records()[column]; }
 const CGridRowCells::Record& CGridRowCells::At(int column) const { return Records()[column]; }
 
-char* CGridRowCells::Texts() const
+char* CGridRowCells::Texts() const { return reinterpret_cast<char*>(Records() + Head()->columns); }
+
+std::size_t CGridRowCells::TextStart(unsigned column) const
 {
-    return reinterpret_cast<char*>(m_block.get() + sizeof(Header) + Head()->columns * sizeof(Record));
+    const char* const texts = Texts();
+    const char* text = texts;
+    for (unsigned c = 0; c < column; ++c)
+        text += std::strlen(text) + 1;
+    return static_cast<std::size_t>(text - texts);
 }
 
-const char* CGridRowCells::Text(int column) const
-{
-    return Texts() + (column == 0 ? 0 : Records()[column - 1].textEnd);
-}
+const char* CGridRowCells::Text(int column) const { return Texts() + TextStart(static_cast<unsigned>(column)); }
 
 void CGridRowCells::SetText(int column, const char* text)
 {
-    const Header head = *Head();
-    Record* records = Records();
-    const unsigned start = column == 0 ? 0 : records[column - 1].textEnd;
-    const unsigned oldLength = records[column].textEnd - start - 1;
-    const std::size_t newLength = std::strlen(text);
-    if (newLength == oldLength) {
-        std::memcpy(Texts() + start, text, newLength);
+    const unsigned columns = Head()->columns;
+    const bool withObjects = Head()->hasObjects;
+    char* const oldTexts = Texts();
+    const std::size_t start = TextStart(static_cast<unsigned>(column));
+    const std::size_t oldLength = std::strlen(oldTexts + start);
+    const std::size_t length = std::strlen(text);
+    if (length == oldLength) {
+        std::memcpy(oldTexts + start, text, length);
         return;
     }
-    if (newLength > 0xFFFF'0000u - head.textBytes)
-        throw std::bad_alloc();
-    const auto length = static_cast<unsigned>(newLength);
-    const unsigned textBytes = head.textBytes - oldLength + length;
-    std::unique_ptr<std::byte[]> block = Allocate(head.columns, textBytes);
-    auto* newRecords = reinterpret_cast<Record*>(block.get() + sizeof(Header));
-    std::uninitialized_copy_n(records, head.columns, newRecords);
-    char* newTexts = reinterpret_cast<char*>(newRecords + head.columns);
-    const char* oldTexts = Texts();
+    const std::size_t oldEnd = start + oldLength + 1;
+    const std::size_t oldBytes = TextStart(columns);
+    std::unique_ptr<std::byte[]> block = Allocate(columns, withObjects, oldBytes - oldLength + length);
+    if (withObjects)
+        std::copy_n(Objects(), columns, reinterpret_cast<CGridCellBase**>(block.get() + kObjectsAt));
+    auto* newRecords = reinterpret_cast<Record*>(block.get() + RecordsAt(columns, withObjects));
+    std::uninitialized_copy_n(Records(), columns, newRecords);
+    char* newTexts = reinterpret_cast<char*>(newRecords + columns);
     std::memcpy(newTexts, oldTexts, start);
     std::memcpy(newTexts + start, text, length);
     newTexts[start + length] = '\0';
-    const unsigned oldEnd = records[column].textEnd;
-    std::memcpy(newTexts + start + length + 1, oldTexts + oldEnd, head.textBytes - oldEnd);
-    for (unsigned c = static_cast<unsigned>(column); c < head.columns; ++c)
-        newRecords[c].textEnd = newRecords[c].textEnd - oldLength + length;
+    std::memcpy(newTexts + start + length + 1, oldTexts + oldEnd, oldBytes - oldEnd);
     m_block = std::move(block);
 }
 
 void CGridRowCells::Resize(int columns)
 {
     const auto n = static_cast<unsigned>(columns);
-    const unsigned old = m_block ? Head()->columns : 0;
-    if (m_block && n == old)
+    if (m_block && n == Head()->columns)
         return;
+    ResizeTo(n, HasObjects());
+}
+
+void CGridRowCells::ResizeTo(unsigned n, bool withObjects)
+{
+    const unsigned old = m_block ? Head()->columns : 0;
     const unsigned kept = std::min(n, old);
-    const unsigned keptBytes = kept == 0 ? 0 : Records()[kept - 1].textEnd;
-    std::unique_ptr<std::byte[]> block = Allocate(n, keptBytes + (n - kept));
-    auto* records = reinterpret_cast<Record*>(block.get() + sizeof(Header));
+    const std::size_t keptBytes = kept == 0 ? 0 : TextStart(kept);
+    std::unique_ptr<std::byte[]> block = Allocate(n, withObjects, keptBytes + (n - kept));
+    if (withObjects && HasObjects())
+        std::copy_n(Objects(), kept, reinterpret_cast<CGridCellBase**>(block.get() + kObjectsAt));
+    auto* records = reinterpret_cast<Record*>(block.get() + RecordsAt(n, withObjects));
     if (kept > 0)
         std::uninitialized_copy_n(Records(), kept, records);
     char* texts = reinterpret_cast<char*>(records + n);
@@ -76,24 +103,17 @@ void CGridRowCells::Resize(int columns)
         std::memcpy(texts, Texts(), keptBytes);
     for (unsigned c = kept; c < n; ++c) {
         new (records + c) Record{};
-        records[c].textEnd = keptBytes + (c - kept) + 1;
-        texts[records[c].textEnd - 1] = '\0';
-    }
-    std::unique_ptr<CGridCellBase*[]> objects;
-    if (m_objects) {
-        objects = std::make_unique<CGridCellBase*[]>(n);
-        std::copy_n(m_objects.get(), kept, objects.get());
+        texts[keptBytes + (c - kept)] = '\0';
     }
     m_block = std::move(block);
-    m_objects = std::move(objects);
 }
 
 void CGridRowCells::SetObject(int column, CGridCellBase* cell)
 {
-    if (!m_objects) {
+    if (!HasObjects()) {
         if (cell == nullptr)
             return;
-        m_objects = std::make_unique<CGridCellBase*[]>(static_cast<std::size_t>(Columns()));
+        ResizeTo(Head()->columns, true);
     }
-    m_objects[static_cast<std::size_t>(column)] = cell;
+    Objects()[column] = cell;
 }

@@ -6,15 +6,25 @@
 class CGridCellBase;
 
 // What the column width tally holds for one cell: the width counted for it (-1: none), on which
-// side of the fixed rows it was counted, and whether it waits to be measured again.
+// side of the fixed rows it was counted, and whether it waits to be measured again. Packed in one
+// word because a million-row log holds one per cell.
 struct CCellExtent {
-    int countedWidth = -1;
-    bool countedFixed = false;
-    bool queued = false;
+    // Wider cells are counted at this width, which no screen reaches.
+    static constexpr int kMaxWidth = (1 << 29) - 1;
+    int CountedWidth() const { return static_cast<int>(widthPlusOne) - 1; }
+    void SetCountedWidth(int width) { widthPlusOne = static_cast<unsigned>(width + 1) & kWidthMask; }
+
+    bool countedFixed : 1 = false;
+    bool queued : 1 = false;
+
+private:
+    static constexpr unsigned kWidthMask = (1u << 30) - 1;
+    unsigned widthPlusOne : 30 = 0;
 };
 
-// One row of a grid's cells, stored compactly: the texts of all its cells and a small record per
-// cell in a single block, and cell objects only where a cell needs one (asked for by pointer,
+// One row of a grid's cells, stored compactly: the texts of all its cells, each ended by its NUL
+// and found by walking the ones before it (a log row has a handful), and a small record per cell
+// in a single block, and cell objects only where a cell needs one (asked for by pointer,
 // given attributes beyond text and format, or made of another class). A cell with neither a
 // record's text nor an object does not exist.
 class CGridRowCells {
@@ -25,8 +35,6 @@ public:
     struct Record {
         CCellExtent extent;
         unsigned format = kNoCell;
-        // Where this cell's text ends, past its NUL, in the row's text area.
-        unsigned textEnd = 0;
     };
 
     CGridRowCells() = default;
@@ -41,20 +49,31 @@ public:
     // New positions hold no cell; the objects of positions that go are the caller's to delete first.
     void Resize(int columns);
 
-    bool HasObjects() const { return m_objects != nullptr; }
-    CGridCellBase* Object(int column) const { return m_objects ? m_objects[static_cast<std::size_t>(column)] : nullptr; }
+    bool HasObjects() const { return m_block && Head()->hasObjects; }
+    CGridCellBase* Object(int column) const { return HasObjects() ? Objects()[column] : nullptr; }
+    // The first object a row gets moves its block: records taken by reference before are gone.
     void SetObject(int column, CGridCellBase* cell);
 
 private:
+    // The block: this header; the cell objects, one pointer a column, only once the row has one;
+    // the records; the texts. A log row has no objects, and the single pointer per row keeps a
+    // million of them small.
     struct Header {
-        unsigned columns = 0;
-        unsigned textBytes = 0;
+        unsigned columns : 31 = 0;
+        bool hasObjects : 1 = false;
     };
+    static constexpr std::size_t kObjectsAt = alignof(CGridCellBase*);
     Header* Head() const { return reinterpret_cast<Header*>(m_block.get()); }
-    Record* Records() const { return reinterpret_cast<Record*>(m_block.get() + sizeof(Header)); }
+    CGridCellBase** Objects() const { return reinterpret_cast<CGridCellBase**>(m_block.get() + kObjectsAt); }
+    Record* Records() const;
     char* Texts() const;
-    static std::unique_ptr<std::byte[]> Allocate(unsigned columns, unsigned textBytes);
+    // Where a column's text starts in the text area; the column count gives the area's size.
+    std::size_t TextStart(unsigned column) const;
+    // A block for the columns with the records and texts uninitialised and no objects set.
+    static std::unique_ptr<std::byte[]> Allocate(unsigned columns, bool withObjects, std::size_t textBytes);
+    static std::size_t RecordsAt(unsigned columns, bool withObjects);
+    // Rebuilds the block for n columns, keeping the first ones' texts, records and objects.
+    void ResizeTo(unsigned n, bool withObjects);
 
     std::unique_ptr<std::byte[]> m_block;
-    std::unique_ptr<CGridCellBase*[]> m_objects;
 };

@@ -24,7 +24,7 @@ TEST(GridRowCells, EachTextChangesAloneWhateverItsLength)
     EXPECT_EQ(Texts(row), (std::vector<std::string>{"", "", "", ""}));
     for (int c = 0; c < 4; ++c) {
         row.At(c).format = 0x10u + static_cast<unsigned>(c);
-        row.At(c).extent.countedWidth = 7 * c;
+        row.At(c).extent.SetCountedWidth(7 * c);
     }
     row.SetText(1, "12:00:01");
     row.SetText(3, "Value: Master Volume = -35.5 dB");
@@ -37,7 +37,7 @@ TEST(GridRowCells, EachTextChangesAloneWhateverItsLength)
     EXPECT_EQ(Texts(row), (std::vector<std::string>{"", "12:00:02", std::string(70'000, 'z'), "short"}));
     for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(row.At(c).format, 0x10u + static_cast<unsigned>(c));
-        EXPECT_EQ(row.At(c).extent.countedWidth, 7 * c);
+        EXPECT_EQ(row.At(c).extent.CountedWidth(), 7 * c);
     }
 }
 
@@ -65,4 +65,55 @@ TEST(GridRowCells, ResizingKeepsTheFirstColumnsWhole)
     row.Resize(1);
     EXPECT_EQ(Texts(row), std::vector<std::string>{""});
     EXPECT_EQ(row.Object(0), nullptr);
+}
+
+// The extent shares one word between the width and its two flags: none of them spills into
+// another, at either end of the width's range.
+TEST(GridRowCells, ExtentKeepsWidthAndFlagsApart)
+{
+    CCellExtent extent;
+    EXPECT_EQ(extent.CountedWidth(), -1);
+    EXPECT_FALSE(extent.countedFixed);
+    EXPECT_FALSE(extent.queued);
+    for (const int width : {0, 1, 4096, CCellExtent::kMaxWidth, -1}) {
+        for (const bool flags : {true, false}) {
+            extent.countedFixed = flags;
+            extent.queued = !flags;
+            extent.SetCountedWidth(width);
+            EXPECT_EQ(extent.CountedWidth(), width);
+            EXPECT_EQ(extent.countedFixed, flags);
+            EXPECT_EQ(extent.queued, !flags);
+        }
+    }
+}
+
+// A row's first object rebuilds its block; texts, records and later objects ride along with
+// every text change after it.
+TEST(GridRowCells, ObjectsLiveBesideTextsAndRecords)
+{
+    CGridRowCells row(3);
+    row.SetText(0, "12:00:01");
+    row.SetText(2, "Value: Input Source = Tuner (FM) Preset 12");
+    row.At(2).format = 9;
+    row.At(2).extent.SetCountedWidth(311);
+    row.SetObject(1, nullptr);
+    EXPECT_FALSE(row.HasObjects());
+    auto* first = reinterpret_cast<CGridCellBase*>(&row);
+    auto* second = reinterpret_cast<CGridCellBase*>(&first);
+    row.SetObject(1, first);
+    EXPECT_TRUE(row.HasObjects());
+    EXPECT_EQ(Texts(row), (std::vector<std::string>{"12:00:01", "", "Value: Input Source = Tuner (FM) Preset 12"}));
+    EXPECT_EQ(row.At(2).format, 9u);
+    EXPECT_EQ(row.At(2).extent.CountedWidth(), 311);
+    row.SetText(0, "a much longer first text than before");
+    row.SetObject(2, second);
+    row.SetText(2, "");
+    EXPECT_EQ(Texts(row), (std::vector<std::string>{"a much longer first text than before", "", ""}));
+    EXPECT_EQ(row.Object(0), nullptr);
+    EXPECT_EQ(row.Object(1), first);
+    EXPECT_EQ(row.Object(2), second);
+    EXPECT_EQ(row.At(2).format, 9u);
+    CGridRowCells moved(std::move(row));
+    EXPECT_EQ(moved.Object(2), second);
+    EXPECT_EQ(moved.Text(0), std::string("a much longer first text than before"));
 }
