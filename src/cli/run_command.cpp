@@ -65,21 +65,11 @@ int RunScripts(const RunOptions& options)
         }
         scripts.push_back(std::move(parsed.script));
     }
-    std::string error;
-    if (!TestOutput::CheckReportPath(options.junit, error)) {
-        PrintError(error);
-        return 2;
-    }
-
     SessionWriter recorder;
     auto session = std::make_unique<CDeviceSession>();
-    if (!TestOutput::StartRecording(options.log, recorder, *session))
-        return 2;
-    // A port that does not open is a failure of the run, as for monitor, not a usage error.
-    if (!session->Open(options.port, error)) {
-        PrintError(error);
-        return 1;
-    }
+    if (const int status = TestOutput::Prepare(options.junit, options.log, options.port, recorder, *session))
+        return status;
+    std::string error;
     std::optional<int> deviceModel;
     for (Script& script : scripts) {
         int model = script.model ? FindModelArgument(*script.model) : -1;

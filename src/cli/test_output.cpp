@@ -91,7 +91,10 @@ int TestOutput::Finish(const CTestReport& report, const std::string& junitPath)
     return status;
 }
 
-bool TestOutput::CheckReportPath(const std::string& path, std::string& error)
+namespace {
+
+// False, with the reason, when the JUnit file could not be written where it is asked for.
+bool CheckReportPath(const std::string& path, std::string& error)
 {
     if (path.empty())
         return true;
@@ -114,7 +117,7 @@ bool TestOutput::CheckReportPath(const std::string& path, std::string& error)
     return true;
 }
 
-bool TestOutput::StartRecording(const std::string& path, SessionWriter& recorder, CDeviceSession& session)
+bool StartRecording(const std::string& path, SessionWriter& recorder, CDeviceSession& session)
 {
     if (path.empty())
         return true;
@@ -125,6 +128,25 @@ bool TestOutput::StartRecording(const std::string& path, SessionWriter& recorder
     }
     session.RecordTo(recorder);
     return true;
+}
+
+} // namespace
+
+int TestOutput::Prepare(const std::string& junitPath, const std::string& logPath, const std::string& port,
+                        SessionWriter& recorder, CDeviceSession& session)
+{
+    std::string error;
+    if (!CheckReportPath(junitPath, error)) {
+        PrintError(error);
+        return 2;
+    }
+    if (!StartRecording(logPath, recorder, session))
+        return 2;
+    if (!session.Open(port, error)) {
+        PrintError(error);
+        return 1;
+    }
+    return 0;
 }
 
 int TestOutput::EndRecording(SessionWriter& recorder, int status)

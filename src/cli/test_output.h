@@ -19,12 +19,12 @@ public:
     // or the report could not be written.
     static int Finish(const CTestReport& report, const std::string& junitPath);
 
-    // False, with the reason, when the JUnit file could not be written where it is asked for.
-    static bool CheckReportPath(const std::string& path, std::string& error);
-
-    // With a path, opens the session file (a new one, or a session file to continue) and has the
-    // session record into it; false, having said why, when it cannot be opened.
-    static bool StartRecording(const std::string& path, SessionWriter& recorder, CDeviceSession& session);
+    // Everything before the first step: the JUnit file's place checked, the session file opened
+    // (a new one, or a session file to continue) and recorded into, the port opened. 0 when all is
+    // ready; otherwise the exit status, having said why: 2 for a report or record that cannot be
+    // written there, 1 for a port that does not open (a failure of the run, as for monitor).
+    static int Prepare(const std::string& junitPath, const std::string& logPath, const std::string& port,
+                       SessionWriter& recorder, CDeviceSession& session);
     // Closes the session file: status, or 1 when the record could not all be written.
     static int EndRecording(SessionWriter& recorder, int status);
 

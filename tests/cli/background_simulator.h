@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/spawn_quietly.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -27,15 +29,8 @@ public:
     {
         std::vector<std::string> args = {VANTROLIX_CLI_PATH, "simulate", "--link", link};
         args.insert(args.end(), extra.begin(), extra.end());
-        std::vector<char*> argv;
-        for (std::string& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        EXPECT_EQ(posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
+        m_pid = SpawnQuietly(std::move(args), false, output);
+        EXPECT_NE(m_pid, 0);
         // The link counts once it leads to a port (a stale one there before leads nowhere).
         for (int i = 0; i < 500 && !std::filesystem::exists(link); ++i)
             std::this_thread::sleep_for(Ms(10));
