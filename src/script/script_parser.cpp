@@ -24,6 +24,25 @@ constexpr unsigned long long kMostRepeatWeight = 100'000;
 
 // The repeat counts of a pattern ("{3}", "{2,5}", "{4,}") multiplied together: a bound on how
 // many times the engine copies any part of it. Escaped braces and braces in a class are text.
+// A back-reference's number is read by the regex engine into a long without a check, so one of
+// many digits overflows inside it; no pattern has a million groups.
+constexpr std::size_t kLongestBackReference = 6;
+
+bool HasHugeBackReference(std::string_view pattern)
+{
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '\\')
+            continue;
+        std::size_t digits = 0;
+        while (i + 1 + digits < pattern.size() && std::isdigit(static_cast<unsigned char>(pattern[i + 1 + digits])))
+            ++digits;
+        if (digits > kLongestBackReference)
+            return true;
+        ++i;
+    }
+    return false;
+}
+
 unsigned long long RepeatWeight(std::string_view pattern)
 {
     unsigned long long weight = 1;
@@ -279,6 +298,11 @@ private:
             expect.text = std::string(rest.substr(1, rest.size() - 2));
             if (expect.text.size() > kLongestPattern) {
                 Fail("a pattern holds at most " + std::to_string(kLongestPattern) + " characters");
+                return false;
+            }
+            if (HasHugeBackReference(expect.text)) {
+                Fail("the pattern's back-reference numbers have at most " + std::to_string(kLongestBackReference)
+                     + " digits");
                 return false;
             }
             if (RepeatWeight(expect.text) > kMostRepeatWeight) {

@@ -155,6 +155,10 @@ TEST(ScriptParser, ARawCommandHoldsAtMost127BytesAndAPattern1000Characters)
         EXPECT_EQ(ErrorOf(std::string("expect /") + pattern + "/\n").reason,
                   "the pattern's repeat counts, multiplied together, pass 100000")
             << pattern;
+    // A back-reference number the engine would overflow on is refused before it reaches it.
+    EXPECT_EQ(ErrorOf("expect /(a)\\1\\" + std::string(19, '4') + "/\n").reason,
+              "the pattern's back-reference numbers have at most 6 digits");
+    EXPECT_TRUE(Parse("expect /(a)\\1 [\\d]{2}/\n").steps[0].expect.pattern);
 
     std::string bytes;
     for (int i = 0; i < 127; ++i)
