@@ -2,6 +2,7 @@
 
 #include "background_simulator.h"
 #include "cli_run.h"
+#include "support/settled_input.h"
 
 #include <gtest/gtest.h>
 
@@ -62,13 +63,7 @@ TEST(CliSimulate, StopsAtOnceOnEachSignalWhileItsWritesStall)
         const std::uint8_t query[] = {1, 20, 20, 2, 215};
         ASSERT_EQ(write(tool, query, sizeof query), static_cast<ssize_t>(sizeof query));
         // Full once what waits for the tool stops growing.
-        int waiting = -1;
-        for (int last = -2, i = 0; i < 500 && (waiting <= 0 || waiting != last); ++i) {
-            last = waiting;
-            std::this_thread::sleep_for(20ms);
-            ioctl(tool, FIONREAD, &waiting);
-        }
-        ASSERT_GT(waiting, 0);
+        ASSERT_GT(WaitForSettledInput(tool), 0);
 
         const auto start = std::chrono::steady_clock::now();
         const int status = simulator.Stop(signal);

@@ -5,6 +5,7 @@
 #include "serial/serial_port.h"
 #include "simulator/simulator_thread.h"
 #include "protocol/receive_framer.h"
+#include "support/settled_input.h"
 
 #include <gtest/gtest.h>
 
@@ -220,13 +221,7 @@ TEST(SimulatorLine, StallsStopQuicklyAndCountOnlyWhatWentOut)
     const int tool = open(line.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(tool, 0);
     ASSERT_EQ(write(tool, kDeviceIdQuery.data(), kDeviceIdQuery.size()), static_cast<ssize_t>(kDeviceIdQuery.size()));
-    int waiting = -1;
-    for (int last = -2, i = 0; i < 500 && (waiting <= 0 || waiting != last); ++i) {
-        last = waiting;
-        std::this_thread::sleep_for(20ms);
-        ioctl(tool, FIONREAD, &waiting);
-    }
-    ASSERT_GT(waiting, 0);
+    ASSERT_GT(WaitForSettledInput(tool), 0);
 
     const auto start = std::chrono::steady_clock::now();
     stop = true;
