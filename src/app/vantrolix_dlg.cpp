@@ -15,9 +15,11 @@
 #include "version/version.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -44,6 +46,7 @@ void AddResizeRules(CResizeRules& rules)
     rules.Add(1022, RESIZE_WIDEN);
     rules.Add(1023, RESIZE_WIDEN | RESIZE_LENGTHEN);
     rules.Add(IDC_COMMAND_DATA, RESIZE_WIDEN);
+    rules.Add(IDC_COMMAND_WARNING, RESIZE_WIDEN);
     rules.Add(IDC_BUILD_COMMAND, RESIZE_MOVE_RIGHT);
     rules.Add(IDC_ENCODED_COMMAND, RESIZE_WIDEN);
     rules.Add(IDC_DESCRIPTION, RESIZE_WIDEN);
@@ -197,29 +200,49 @@ void CVantrolixDlg::OnChangeCommandData()
     auto* description = m_controls.Get<QLineEdit>(IDC_DESCRIPTION);
     description->setText(QString::fromLatin1(DescribeCommand(m_commandPacket.GetCommand())));
     description->setCursorPosition(0);
+
+    // The fields above preview what the parser makes of any text; the warning says when that is
+    // not the text as written, and goes as soon as it is.
+    m_commandProblem = CheckCommandText(text);
+    auto* warning = m_controls.Get<QLabel>(IDC_COMMAND_WARNING);
+    if (m_commandProblem) {
+        const QString why = "Not sent: " + QString::fromUtf8(m_commandProblem->Text());
+        warning->setText(why);
+        warning->setToolTip(why);
+        warning->show();
+    } else {
+        warning->hide();
+    }
 }
 
 void CVantrolixDlg::Transmit()
 {
-    TransmitPacket(m_commandPacket);
+    // The warning under "Command Data" already says why; the bytes it would send are not the ones typed.
+    if (m_commandProblem) {
+        QApplication::beep();
+        return;
+    }
+    TransmitPacket(m_commandPacket, true);
 }
 
 // The query travels in a packet of its own, so Send goes on sending what "Encoded Command" shows.
 void CVantrolixDlg::SendDeviceIdQuery()
 {
     m_deviceIdQuery.SetCommand(kDeviceIdQuery);
-    TransmitPacket(m_deviceIdQuery);
+    TransmitPacket(m_deviceIdQuery, false);
 }
 
-void CVantrolixDlg::TransmitPacket(const CCommandPacket& packet)
+void CVantrolixDlg::TransmitPacket(const CCommandPacket& packet, bool userSend)
 {
     // A copy: the pump hook runs events while the write waits, and a row handled meanwhile (a
     // Device ID answer, the builder) may set a new command into the packet being written.
     const CountedBytes encoded = packet.GetEncoded();
-    if (encoded.Empty() || !m_port.IsOpen())
+    const bool open = m_port.IsOpen();
+    if (encoded.Empty() || (!open && !userSend))
         return;
+    // A port that never opened fails the user's Send as a failed write does: nothing went out.
     std::size_t written = 0;
-    const bool ok = m_port.Write(encoded.Data(), encoded.Count(), &written);
+    const bool ok = open && m_port.Write(encoded.Data(), encoded.Count(), &written);
     // A packet only partly on the line is not a sent command. The row goes through the queue, so
     // it takes its place after the answers already received.
     SessionRow sent = MakeSentRow(std::chrono::system_clock::now(), encoded, packet.GetCommand(),
@@ -227,7 +250,8 @@ void CVantrolixDlg::TransmitPacket(const CCommandPacket& packet)
     Record(sent);
     Enqueue({ReceivedEntry::Kind::Row, std::move(sent), {}});
     if (!ok || written != encoded.Count()) {
-        m_port.ClearErrors(nullptr);
+        if (open)
+            m_port.ClearErrors(nullptr);
         AfxMessageBox("RS232 Transmit Error");
     }
 }

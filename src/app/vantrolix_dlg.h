@@ -9,6 +9,7 @@
 #include "log/session_writer.h"
 #include "platform/dialog_builder.h"
 #include "protocol/command_packet.h"
+#include "protocol/command_text_check.h"
 #include "serial/receive_worker.h"
 #include "serial/row_sink.h"
 #include "serial/serial_port.h"
@@ -88,7 +89,9 @@ private:
     // A right click on the log offers the grid's own Copy and Select All.
     void OnGridNotify(const CGridNotify& notify);
     void SetCommandData(const QString& text);
-    void TransmitPacket(const CCommandPacket& packet);
+    // userSend: the user's Send, which is told when there is no port to send on; the window's own
+    // Device ID query stays quiet then.
+    void TransmitPacket(const CCommandPacket& packet, bool userSend);
     void ShowPortState(const QString& state, const QString& reason = {});
     // One quiet attempt for the open retry: true when the port is open now.
     bool RetryOpen();
@@ -127,6 +130,8 @@ private:
     CSerialPort m_port;
     COpenRetry m_openRetry{this, [this] { return RetryOpen(); }};
     CCommandPacket m_commandPacket;
+    // Why "Command Data" would not go out as written; Send refuses it while there is one.
+    std::optional<CommandTextProblem> m_commandProblem;
     CCommandPacket m_deviceIdQuery;
     CBuildCommandDlg* m_builder = nullptr;
     std::unique_ptr<CResponseLog> m_log;

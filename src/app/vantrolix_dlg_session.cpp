@@ -121,7 +121,10 @@ void CVantrolixDlg::LoadReviewFile()
     };
     if (!in) {
         m_log->AddNote("Cannot open " + PrintableText(*m_reviewFile) + ": " + std::strerror(errno));
-    } else if (!ReadSession(in, {add, [this](SessionProblem&& problem) { m_log->AddNote("Line not read, " + problem.Text()); }})) {
+    } else if (!ReadSession(in, {add, [this](SessionProblem&& problem) {
+                   m_log->AddNote(problem.notASession ? PrintableText(*m_reviewFile) + ": " + problem.Text()
+                                                      : "Line not read, " + problem.Text());
+               }})) {
         m_log->AddNote("Reading " + PrintableText(*m_reviewFile) + " failed part way");
     }
     m_log->EndBatch();

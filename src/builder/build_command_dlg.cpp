@@ -236,8 +236,12 @@ void CBuildCommandDlg::OnChangeValueEdit()
     QListWidget* variables = List(IDC_VARIABLE);
     const int selected = ListBox::GetCurSel(variables);
     const int id = selected < 0 ? 0 : ListBox::GetItemData(variables, selected);
-    m_valueText = QString::fromStdString(
-        ConvertValueEntry(Edit(IDC_VALUE_EDIT)->text().toStdString(), id, m_modelRow));
+    const QString typed = Edit(IDC_VALUE_EDIT)->text();
+    m_valueText = QString::fromStdString(ConvertValueEntry(typed.toStdString(), id, m_modelRow));
+    // Nothing typed yet (a variable just chosen, the text deleted) is no entry to warn about: the
+    // value is left out. Read as a number it once became 0, 0 dB for a level.
+    if (typed.trimmed().isEmpty())
+        m_valueText.clear();
 
     QLabel* warning = Label(IDC_WARNING);
     if (m_valueText != kInvalidValue) {

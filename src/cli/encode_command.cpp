@@ -5,6 +5,7 @@
 #include "catalogue/describer.h"
 
 #include "protocol/command_packet.h"
+#include "protocol/command_text_check.h"
 #include "protocol/command_text_parser.h"
 
 #include <CLI/CLI.hpp>
@@ -36,11 +37,17 @@ void AddEncodeCommand(CLI::App& app, CliResult& result)
     cmd->add_option("text", *words, "byte values in decimal or 0x hex, separated by spaces or commas "
                                     "(put -- first when the text begins with a minus sign)");
     cmd->callback([words, &result] {
+        const std::string text = JoinWords(*words);
         CCommandPacket packet;
-        packet.SetCommand(ParseCommandText(JoinWords(*words)));
+        packet.SetCommand(ParseCommandText(text));
         ConsoleOut& out = StandardOut();
+        // The preview is printed whatever the text; a text that would not go out as written says so.
         out.Write("Command: " + FormatBytes(packet.GetCommand()) + '\n' + "Encoded: " + packet.GetEncodedText()
                   + '\n' + "Description: " + PrintableText(DescribeCommand(packet.GetCommand())) + '\n');
         result.exitCode = out.Finish();
+        if (const auto problem = CheckCommandText(text)) {
+            PrintError("not a command as written: " + problem->Text());
+            result.exitCode = 1;
+        }
     });
 }

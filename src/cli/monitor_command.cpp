@@ -7,6 +7,7 @@
 #include "stop_pipe.h"
 
 #include "protocol/command_packet.h"
+#include "protocol/command_text_check.h"
 #include "protocol/command_text_parser.h"
 #include "serial/line_settings.h"
 #include "serial/receive_worker.h"
@@ -90,12 +91,17 @@ public:
     }
 
 private:
-    // Sends a command typed like the "Command Data" field; a failed write is reported, and the
-    // port's error state cleared so that the next command can go.
+    // Sends a command typed like the "Command Data" field; a text that would not go out as written
+    // is refused, a failed write is reported, and the port's error state cleared so that the next
+    // command can go.
     void Send(const std::string& text)
     {
         if (IsBlank(text) || m_quitting)
             return;
+        if (const auto problem = CheckCommandText(text)) {
+            PrintError("not sent: " + problem->Text());
+            return;
+        }
         CCommandPacket packet;
         packet.SetCommand(ParseCommandText(text));
         const CountedBytes& encoded = packet.GetEncoded();
@@ -133,12 +139,28 @@ void WaitForTheEnd(const StopPipe& notes, std::optional<Clock::time_point> deadl
     }
 }
 
+// Every --send text is checked before the port opens: a device must not get half of what was asked.
+bool CheckSendTexts(const std::vector<std::string>& sends)
+{
+    for (const std::string& text : sends) {
+        if (IsBlank(text))
+            continue;
+        if (const auto problem = CheckCommandText(text)) {
+            PrintError("--send refused, nothing was sent: " + problem->Text());
+            return false;
+        }
+    }
+    return true;
+}
+
 int RunMonitor(const MonitorOptions& options)
 {
     if (options.port.empty()) {
         PrintError("monitor needs a port name: --port NAME (COM1, ttyUSB0, or a path such as /dev/pts/3)");
         return 2;
     }
+    if (!CheckSendTexts(options.sends))
+        return 2;
     StopPipe notes;
     if (!notes.IsOpen()) {
         PrintError("cannot set up the monitor: no pipe for its threads");
@@ -180,7 +202,9 @@ int RunMonitor(const MonitorOptions& options)
     worker.Join();
     sending.join();
     record.Port(PortEventKind::Closed);
-    return out.Finish();
+    const int printed = out.Finish();
+    // The failure was told when it happened; a run whose record is incomplete has still failed.
+    return record.Close() ? printed : 1;
 }
 
 } // namespace

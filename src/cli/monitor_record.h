@@ -21,7 +21,13 @@ public:
     void Sent(const CountedBytes& packet, const CountedBytes& payload, bool written);
     void Port(PortEventKind event, const std::string& reason = {});
 
-    void Close() { m_writer.Close(); }
+    // Writes what is queued and closes; false when a row could not be recorded (the record is
+    // then incomplete, which ends the monitor with a failure).
+    bool Close()
+    {
+        m_writer.Close();
+        return m_writer.Error().empty();
+    }
 
 private:
     SessionWriter m_writer;

@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <charconv>
-#include <optional>
 
 namespace {
 
@@ -15,7 +14,9 @@ bool IsSeparator(char c)
     return c == ',' || std::isspace(static_cast<unsigned char>(c)) != 0;
 }
 
-std::optional<std::uint8_t> ParseToken(std::string_view token)
+} // namespace
+
+std::optional<std::uint8_t> ReadByteValue(std::string_view token)
 {
     int base = 10;
     if (token.size() > 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X')) {
@@ -29,12 +30,10 @@ std::optional<std::uint8_t> ParseToken(std::string_view token)
     return static_cast<std::uint8_t>(value);
 }
 
-} // namespace
-
 bool ByteTextReader::Token(std::string_view token, std::vector<std::uint8_t>& bytes)
 {
     ++m_index;
-    const auto byte = token.size() <= kLongestShown ? ParseToken(token) : std::nullopt;
+    const auto byte = token.size() <= kLongestShown ? ReadByteValue(token) : std::nullopt;
     if (!byte) {
         const std::string shown = token.size() <= kLongestShown ? std::string(token)
                                                                 : std::string(token.substr(0, kLongestShown)) + "...";

@@ -2,9 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// One byte value written exactly: a whole decimal number from 0 to 255, or 0x followed by hex
+// digits up to 0xFF (leading zeros allowed). Nothing for anything else, signs and blanks included.
+std::optional<std::uint8_t> ReadByteValue(std::string_view token);
 
 // Reads byte values written as text: decimal or 0x hex, separated by white space or commas.
 // Unlike the command field, which is forgiving, a capture must be exact: a token that is not a

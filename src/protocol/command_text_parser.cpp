@@ -1,13 +1,10 @@
 #include "command_text_parser.h"
 
+#include "protocol/command_text_tokens.h"
+
 #include <cctype>
-#include <string>
 
 namespace {
-
-constexpr std::size_t kLimit = 128;
-constexpr std::string_view kDelimiters = " ,";
-constexpr std::string_view kStopWord = "<invalid>";
 
 int DigitValue(char c, bool hex)
 {
@@ -59,33 +56,13 @@ std::uint8_t ReadLowByte(std::string_view text, bool hex)
 CountedBytes ParseCommandText(std::string_view text)
 {
     CountedBytes result;
-    std::size_t pos = 0;
-    while (true) {
-        pos = text.find_first_not_of(kDelimiters, pos);
-        if (pos == std::string_view::npos)
+    CommandTokens tokens(text);
+    for (std::string_view token; tokens.Next(token);) {
+        if (IsCommandStopWord(token))
             break;
-        std::size_t end = text.find_first_of(kDelimiters, pos);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view token = text.substr(pos, end - pos);
-        pos = end;
-
-        while (!token.empty() && IsCSpace(token.front()))
-            token.remove_prefix(1);
-        std::string test(token);
-        for (char& c : test)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-
-        std::uint8_t byte;
-        if (test.starts_with("0x"))
-            byte = ReadLowByte(std::string_view(test).substr(2), true);
-        else if (test == kStopWord)
-            break;
-        else
-            byte = ReadLowByte(test, false);
-
-        result.Append(byte);
-        if (result.Count() >= kLimit) {
+        const bool hex = token.size() >= 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X');
+        result.Append(hex ? ReadLowByte(token.substr(2), true) : ReadLowByte(token, false));
+        if (result.Count() > kMaxCommandBytes) {
             result.Clear();
             break;
         }

@@ -117,22 +117,6 @@ bool AppendSetValue(CountedBytes& payload, const VariableEntry& variable, const 
 
 } // namespace
 
-std::optional<std::uint8_t> ReadValueByte(std::string_view word)
-{
-    if (word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X')) {
-        unsigned value = 0;
-        const auto [end, failure] = std::from_chars(word.data() + 2, word.data() + word.size(), value, 16);
-        if (failure != std::errc{} || end != word.data() + word.size() || value > 0xFF)
-            return std::nullopt;
-        return static_cast<std::uint8_t>(value);
-    }
-    int value = 0;
-    const auto [end, failure] = std::from_chars(word.data(), word.data() + word.size(), value);
-    if (failure != std::errc{} || end != word.data() + word.size() || value < -128 || value > 255)
-        return std::nullopt;
-    return static_cast<std::uint8_t>(value);
-}
-
 ComposedCommand ComposeCommand(const std::vector<std::string>& words, int modelRow)
 {
     ComposedCommand result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/value_encoders.h"
 #include "protocol/counted_bytes.h"
 
 #include <optional>
@@ -17,5 +18,3 @@ struct ComposedCommand {
 
 ComposedCommand ComposeCommand(const std::vector<std::string>& words, int modelRow);
 
-// A byte written as a whole number from -128 to 255 (two's complement below zero), or 0x00 to 0xFF.
-std::optional<std::uint8_t> ReadValueByte(std::string_view word);

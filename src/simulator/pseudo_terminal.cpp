@@ -46,10 +46,11 @@ bool CPseudoTerminal::Create(std::string& error)
 
 namespace {
 
-// A link this program made once and left behind: it points at a pseudo-terminal that is gone.
-// Anything else at the path (a file, a directory, a link to something that exists) belongs to
-// someone and stays.
-bool IsStalePortLink(const std::string& path)
+// A link this program made once and left behind: it points at a pseudo-terminal that is gone,
+// or at the one just made here, which was free to be made, so whoever linked to it before has
+// gone (a simulator killed with SIGKILL, whose number came round again). Anything else at the
+// path (a file, a directory, a link to something that exists) belongs to someone and stays.
+bool IsStalePortLink(const std::string& path, const std::string& ownPort)
 {
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
@@ -59,6 +60,8 @@ bool IsStalePortLink(const std::string& path)
     if (n <= 0)
         return false;
     const std::string to(target, static_cast<std::size_t>(n));
+    if (to == ownPort)
+        return true;
     return to.starts_with("/dev/pts/") && access(to.c_str(), F_OK) != 0 && errno == ENOENT;
 }
 
@@ -78,7 +81,7 @@ bool CPseudoTerminal::Link(const std::string& path, std::string& error)
         error = "cannot link " + path + " to " + m_slavePath + ": " + std::strerror(errno);
         return false;
     }
-    if (!IsStalePortLink(path)) {
+    if (!IsStalePortLink(path, m_slavePath)) {
         error = "will not replace " + path + ": it exists and is not a link left by an earlier simulated device; "
             "remove it or choose another path";
         return false;

@@ -20,7 +20,7 @@ public:
     // False, with the reason in error, when no pseudo-terminal could be made.
     bool Create(std::string& error);
     // Makes path a symbolic link to the port; removed by Close. Refuses a path that exists,
-    // unless it is a link left behind to a pseudo-terminal that is gone.
+    // unless it is a link left behind to a pseudo-terminal that is gone, or to the one just made.
     bool Link(const std::string& path, std::string& error);
     // Closes the device end: the tool sees its device vanish.
     void Close();

@@ -2,6 +2,7 @@
 
 #include "builder/build_command_dlg.h"
 
+#include <QLabel>
 #include <QTimer>
 
 namespace {
@@ -78,5 +79,47 @@ TEST_F(MainWindowTest, APacketWaitingForTheLineGoesOutAsItWasWhenSendWasPressed)
         const auto from = onLine.begin() + static_cast<std::ptrdiff_t>(packet.size()) * i;
         ASSERT_TRUE(std::equal(packet.begin(), packet.end(), from)) << "packet " << i << " of " << sends;
     }
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+// The fields preview whatever the parser makes of the text; a text that would put other bytes on
+// the line than the ones written is named under the field, and no Send sends it.
+TEST_F(MainWindowTest, ACommandTextThatIsNotSentAsWrittenIsNamedAndStaysUnsent)
+{
+    Start();
+    Received();
+    auto* warning = qobject_cast<QLabel*>(dlg->Control(1019));
+    ASSERT_NE(warning, nullptr);
+    EXPECT_TRUE(warning->isHidden());
+    auto* builderSend = qobject_cast<QPushButton*>(dlg->Builder()->Control(1010));
+
+    const QString tooMany = QString("20 ").repeated(128);
+    struct Case {
+        QString text;
+        QString named;
+        CountedBytes preview;
+    };
+    for (const Case& c : {Case{"20 300", "value 2 (\"300\") is not a byte value", {20, 44}},
+                          Case{"abc", "value 1 (\"abc\")", {0}},
+                          Case{"20 <invalid> 21", "value 2 (\"<invalid>\") ends the command", {20}},
+                          Case{tooMany, "value 128 (\"20\") is one too many", {}}}) {
+        Edit(1017)->setText(c.text);
+        EXPECT_FALSE(warning->isHidden()) << c.text.toStdString();
+        EXPECT_TRUE(warning->text().contains(c.named)) << warning->text().toStdString();
+        CCommandPacket preview;
+        preview.SetCommand(c.preview);
+        EXPECT_EQ(Edit(1018)->text().toStdString(), preview.GetEncodedText());
+
+        Button(1010)->click();
+        QTest::keyClick(Edit(1017), Qt::Key_Return);
+        builderSend->click();
+        EXPECT_TRUE(Received(std::chrono::milliseconds(100)).empty()) << c.text.toStdString();
+    }
+
+    // Mended, the warning goes at once and the text is sent as written.
+    Edit(1017)->setText("20 21");
+    EXPECT_TRUE(warning->isHidden());
+    Button(1010)->click();
+    EXPECT_EQ(Received(), Packet({20, 21}));
     EXPECT_TRUE(messages.isEmpty());
 }

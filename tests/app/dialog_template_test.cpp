@@ -27,7 +27,7 @@ TEST(DialogTemplate, EveryTemplateOfTheProgramLoads)
     ASSERT_TRUE(LoadDialogTemplate(102, main));
     EXPECT_EQ(main.caption, "Vantrolix v0.10");
     EXPECT_EQ(main.size, QSize(320, 333));
-    EXPECT_EQ(main.items.size(), 15u);
+    EXPECT_EQ(main.items.size(), 16u);
     ASSERT_NE(main.Item(1003), nullptr);
     EXPECT_EQ(main.Item(1003)->windowClass, "MFCGridCtrl");
     EXPECT_EQ(main.Item(1017)->rect, QRect(85, 55, 170, 12));
@@ -121,7 +121,9 @@ TEST(DialogBuilder, CreatesEveryControlWithItsKindTextAndPlace)
     QStringList labels;
     for (const QLabel* label : dialog.findChildren<QLabel*>())
         labels << label->text();
-    EXPECT_EQ(labels, QStringList({"Command Data:", "Encoded Command:", "Description:"}));
+    // The empty one is the warning line under "Command Data", hidden until its text needs one.
+    EXPECT_EQ(labels, QStringList({"Command Data:", "", "Encoded Command:", "Description:"}));
+    EXPECT_TRUE(controls.Get<QLabel>(1019)->isHidden());
     // Without a factory for its grid the main window cannot be built, and the builder says so.
     QDialog other;
     CDialogControls none;

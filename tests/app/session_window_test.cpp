@@ -100,6 +100,19 @@ TEST_F(SessionWindow, EveryRowTheLogShowsIsRecordedWithSentCommandsAndPortEvents
     EXPECT_EQ(back.rows[1].direction, RowDirection::Sent);
 }
 
+// A Send that could not go out because the port never opened is recorded as a failed write is.
+TEST_F(SessionWindow, ASendOnAPortThatNeverOpenedIsRecordedAsFailed)
+{
+    Start("/dev/vantrolix-no-such-port");
+    Button(1010)->click();
+    EXPECT_EQ(messages, QStringList({"RS232 Transmit Error"}));
+    const ReadBack back = ReadFile(Finish());
+    const auto sent = Only(back.rows, RowDirection::Sent);
+    ASSERT_EQ(sent.size(), 1u); // the start-up query was never tried
+    EXPECT_EQ(sent[0].encoded, "1, 20, 20, 2, 215");
+    EXPECT_EQ(sent[0].data, "RS232 Transmit Error");
+}
+
 TEST_F(SessionWindow, SentCommandsAndMillisecondsAreShownOnRequestAndRemembered)
 {
     Start();

@@ -91,14 +91,17 @@ TEST_F(MainWindowTest, SendPutsExactlyTheShownPacketOnTheLine)
     EXPECT_TRUE(messages.isEmpty());
 }
 
-TEST_F(MainWindowTest, ClosedPortSendsNothingAndSaysWhyInTheToolTip)
+// Nothing can go out on a port that never opened: the user's Send is told so, as a failed write
+// is; the Device ID queries the window sends by itself stay quiet.
+TEST_F(MainWindowTest, ClosedPortSaysWhyInTheToolTipAndSendReportsTheTransmitError)
 {
     Start("/dev/vantrolix-no-such-port");
     EXPECT_EQ(Edit(1001)->text(), "/dev/vantrolix-no-such-port (could not open port)");
     EXPECT_FALSE(Edit(1001)->toolTip().isEmpty());
-    Button(1010)->click();
     Button(1004)->click();
     EXPECT_TRUE(messages.isEmpty());
+    Button(1010)->click();
+    EXPECT_EQ(messages, QStringList({"RS232 Transmit Error"}));
     EXPECT_EQ(Grid().GetRowCount(), 1);
 }
 

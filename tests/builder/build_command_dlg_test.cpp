@@ -241,6 +241,39 @@ TEST_F(BuildCommandDlgTest, SetAVolumeByTypingALevel)
     EXPECT_EQ(commandData, "21 32");
 }
 
+// A value edit's text is a value only when it is wholly a number in range: "x" once became 0 dB,
+// an amplifier's loudest setting, and 300 a byte of 44.
+TEST_F(BuildCommandDlgTest, AValueThatIsNotWhollyANumberInRangeIsLeftOut)
+{
+    dlg.SelectDeviceByName("Elmora");
+    Pick(1024, "21 - Set");
+    Pick(1025, "111 - Master Volume");
+    EXPECT_FALSE(WarningShown());
+    EXPECT_EQ(commandData, "21 111");
+    for (const char* typed : {"x", "12abc", "10,5", "1e999", "-100.5"}) {
+        Edit(1028)->setText(typed);
+        EXPECT_TRUE(WarningShown()) << typed;
+        EXPECT_EQ(commandData, "21 111 ") << typed;
+    }
+    Edit(1028)->setText(" -10.5 ");
+    EXPECT_FALSE(WarningShown());
+    EXPECT_EQ(commandData, "21 111 128 245");
+    // Nothing typed is no value, and no warning either.
+    Edit(1028)->clear();
+    EXPECT_FALSE(WarningShown());
+    EXPECT_EQ(commandData, "21 111 ");
+
+    Pick(1025, "103 - Brightness");
+    for (const char* typed : {"300", "-129", "x", "12abc", "1.5"}) {
+        Edit(1028)->setText(typed);
+        EXPECT_TRUE(WarningShown()) << typed;
+        EXPECT_EQ(commandData, "21 103 ") << typed;
+    }
+    Edit(1028)->setText("-1");
+    EXPECT_FALSE(WarningShown());
+    EXPECT_EQ(commandData, "21 103 255");
+}
+
 TEST_F(BuildCommandDlgTest, ModelsWithoutTheLevelRuleTakeTheTextAsItStands)
 {
     dlg.SelectDeviceByName("Fenlow");

@@ -13,11 +13,19 @@ TEST(ValueEncoders, LevelText)
     EXPECT_EQ(EncodeLevelText("-100"), "0 156");
     EXPECT_EQ(EncodeLevelText("-10.5"), "128 245");
     EXPECT_EQ(EncodeLevelText("-0.3"), "180 255"); // -76.8 truncates toward zero
-    EXPECT_EQ(EncodeLevelText("  +2.5dB"), "128 2"); // white space, sign and trailing text as atof
+    EXPECT_EQ(EncodeLevelText(" \t+2.5 "), "128 2"); // blanks around the number and a sign
+    EXPECT_EQ(EncodeLevelText("1e1"), "0 10");
     EXPECT_EQ(EncodeLevelText("100.5"), "<invalid>");
     EXPECT_EQ(EncodeLevelText("-100.001"), "<invalid>");
-    EXPECT_EQ(EncodeLevelText("abc"), "0 0");
-    EXPECT_EQ(EncodeLevelText(""), "0 0");
+}
+
+// Read as 0 dB, a typo would have asked an amplifier for its loudest setting.
+TEST(ValueEncoders, TextThatIsNotWhollyANumberIsInvalid)
+{
+    for (const char* typed : {"x", "abc", "", "  ", "12abc", "10,5", "+2.5dB", "- 3", "1 2", "0x", "."}) {
+        EXPECT_EQ(EncodeLevelText(typed), "<invalid>") << typed;
+        EXPECT_EQ(EncodeByteText(typed), "<invalid>") << typed;
+    }
 }
 
 TEST(ValueEncoders, LevelTextRoundTripsThroughTheFormatter)
@@ -36,21 +44,22 @@ TEST(ValueEncoders, HugeAndOddInputIsDefined)
         EXPECT_EQ(EncodeLevelText(odd), "<invalid>") << odd;
     EXPECT_EQ(EncodeLevelText("1e-999"), "0 0"); // underflows to zero
     EXPECT_EQ(EncodeLevelText(std::string(5000, '9')), "<invalid>");
-    EXPECT_EQ(EncodeLevelText(std::string("5\0" "999", 5)), "0 5"); // a zero byte ends the number
+    EXPECT_EQ(EncodeLevelText(std::string("5\0" "999", 5)), "<invalid>"); // a zero byte is no part of a number
 
-    EXPECT_EQ(EncodeByteText("99999999999"), "255"); // 99999999999 = 0x174876E7FF
-    EXPECT_EQ(EncodeByteText("-99999999999"), "1");
-    EXPECT_EQ(EncodeByteText(std::string(5000, '9')), std::to_string(ReadLowByte(std::string(5000, '9'), false)));
-    EXPECT_EQ(EncodeByteText("1e999"), "1");
+    for (const std::string& odd : {std::string("99999999999"), std::string("-99999999999"), std::string(5000, '9'),
+                                   std::string("5\0", 2), std::string("1e999")})
+        EXPECT_EQ(EncodeByteText(odd), "<invalid>") << odd;
 }
 
 TEST(ValueEncoders, ByteText)
 {
-    EXPECT_EQ(EncodeByteText("-1"), "255");
-    EXPECT_EQ(EncodeByteText("300"), "44");
-    EXPECT_EQ(EncodeByteText(" 12abc"), "12");
-    EXPECT_EQ(EncodeByteText(""), "0");
-    EXPECT_EQ(EncodeByteText("abc"), "0");
+    EXPECT_EQ(EncodeByteText("-1"), "255"); // the picture settings are signed bytes
+    EXPECT_EQ(EncodeByteText("-128"), "128");
+    EXPECT_EQ(EncodeByteText(" 255 "), "255");
+    EXPECT_EQ(EncodeByteText("0x1F"), "31");
+    // Outside a byte: once kept as its low 8 bits (300 went out as 44).
+    for (const char* typed : {"300", "256", "-129", "0x100", "1.5"})
+        EXPECT_EQ(EncodeByteText(typed), "<invalid>") << typed;
 }
 
 TEST(ValueEncoders, LevelReadsAPointWhateverTheProcessLocale)
@@ -66,7 +75,9 @@ TEST(ValueEncoders, ConversionByVariableAndModel)
     EXPECT_EQ(ConvertValueEntry("-10.5", 23, 1), "128 245");
     EXPECT_EQ(ConvertValueEntry("-10.5", 23, 2), "128 245");
     EXPECT_EQ(ConvertValueEntry("-10.5", 23, 5), "-10.5");
-    EXPECT_EQ(ConvertValueEntry("-10.5", 23, 4), "246"); // a byte for Elmora: -10 wraps
+    EXPECT_EQ(ConvertValueEntry("-10", 23, 4), "246"); // a signed byte for Elmora
+    EXPECT_EQ(ConvertValueEntry("-10.5", 23, 4), "<invalid>");
+    EXPECT_EQ(ConvertValueEntry("x", 111, 6), "<invalid>");
     EXPECT_EQ(ConvertValueEntry("-10.5", 111, 6), "128 245");
     EXPECT_EQ(ConvertValueEntry("-10.5", 111, 1), "-10.5");
     EXPECT_EQ(ConvertValueEntry("200", 23, 1), "<invalid>");

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -37,6 +38,38 @@ TEST(CliEncode, PrintsTheDescriptionAsThirdLine)
     EXPECT_EQ(Lines(RunCli("encode 1 2").out).at(2), "Description: ");
     // A control byte in text would break the line; it is shown escaped.
     EXPECT_EQ(Lines(RunCli("encode 21 20 65 10 66").out).at(2), "Description: Set Device ID = A\\x0aB");
+}
+
+// The preview is printed for any text; a text that would not go out as written is named and fails.
+TEST(CliEncode, NamesTheFirstValueThatIsNotSentAsWritten)
+{
+    CliRun run = RunCliAsIs("encode 20 300 2>/dev/null");
+    EXPECT_EQ(run.exitCode, 1);
+    const auto preview = Lines(run.out);
+    ASSERT_EQ(preview.size(), 3u) << run.out;
+    EXPECT_EQ(preview[0], "Command: 20, 44");
+    EXPECT_EQ(preview[1], "Encoded: 1, 20, 44, 2, 191");
+    run = RunCliAsIs("encode 20 300 2>&1 >/dev/null");
+    EXPECT_EQ(run.out, "vantrolix-cli: not a command as written: value 2 (\"300\") is not a byte value: write 0 to 255, "
+                       "or 0x00 to 0xFF\n");
+
+    const std::vector<std::pair<std::string, std::string>> named = {
+        {"query '\"Power Mode\"'", "value 1 (\"query\")"},
+        {"20 '<invalid>' 21", "value 2 (\"<invalid>\") ends the command"}};
+    for (const auto& [text, problem] : named) {
+        run = RunCliAsIs("encode " + text + " 2>&1 >/dev/null");
+        EXPECT_EQ(run.exitCode, 1) << text;
+        EXPECT_NE(run.out.find(problem), std::string::npos) << text << ": " << run.out;
+    }
+    std::string tooMany;
+    for (int i = 0; i < 128; ++i)
+        tooMany += " 20";
+    run = RunCli("encode" + tooMany);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find("Command: \n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("value 128 (\"20\") is one too many"), std::string::npos) << run.out;
+    // A control byte typed in is shown escaped.
+    EXPECT_NE(RunCli("encode $'2\\e[0m'").out.find("(\"2\\x1b[0m\")"), std::string::npos);
 }
 
 TEST(CliDecode, EveryRowHasThreeColumnsAndRadioTextAccumulates)

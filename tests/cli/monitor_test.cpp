@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -130,6 +131,56 @@ TEST(CliMonitor, LogRecordsEveryPrintedRowWithTheCommandsAndPortEvents)
     std::ifstream notes(dir + "/notes.txt");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(notes), {}), "mine\n");
     std::filesystem::remove_all(dir);
+}
+
+// A text that would put other bytes on the line than the ones written never goes out: as --send
+// it is a usage error found before the port opens (so a missing port does not even matter); as a
+// line of standard input it is named and skipped.
+TEST(CliMonitor, RefusesCommandTextThatIsNotSentAsWritten)
+{
+    const CliRun usage = RunCli("monitor --port ttyVantrolixNone --send '20 20' --send '20 300' --seconds 1");
+    EXPECT_EQ(usage.exitCode, 2);
+    EXPECT_EQ(usage.out, "vantrolix-cli: --send refused, nothing was sent: value 2 (\"300\") is not a byte value: "
+                         "write 0 to 255, or 0x00 to 0xFF\n");
+
+    BackgroundSimulator simulator({"--model", "Elmora"});
+    const std::string input = ::testing::TempDir() + "vantrolix-monitor-bad-input";
+    std::string tooMany;
+    for (int i = 0; i < 128; ++i)
+        tooMany += "20 ";
+    std::ofstream(input) << "20 300\nabc\n" << tooMany << "\n20 <invalid> 21\n20 21\n";
+    const std::string log = ::testing::TempDir() + "vantrolix-monitor-bad-input.tsv";
+    std::filesystem::remove(log);
+    const CliRun run = RunCli("monitor --port '" + simulator.link + "' --log '" + log + "' < '" + input + "'");
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    const auto lines = Lines(run.out);
+    // Four refusals, then the one answer: to the only command that went out.
+    ASSERT_EQ(lines.size(), 5u) << run.out;
+    EXPECT_EQ(lines[0], "vantrolix-cli: not sent: value 2 (\"300\") is not a byte value: write 0 to 255, or 0x00 to 0xFF");
+    EXPECT_TRUE(lines[1].starts_with("vantrolix-cli: not sent: value 1 (\"abc\")")) << lines[1];
+    EXPECT_TRUE(lines[2].starts_with("vantrolix-cli: not sent: value 128 (\"20\") is one too many")) << lines[2];
+    EXPECT_TRUE(lines[3].starts_with("vantrolix-cli: not sent: value 2 (\"<invalid>\")")) << lines[3];
+    EXPECT_EQ(Columns(lines[4])[3], "Value Power Mode = On");
+    const auto sent = Lines(RunCli("session --all '" + log + "'").out);
+    EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [](const std::string& row) { return row.find("\tSent: ") != std::string::npos; }), 1);
+    std::filesystem::remove(log);
+}
+
+// A record that could not be written is a failed run, as it is for run and sweep.
+TEST(CliMonitor, ALogThatCannotBeWrittenFailsTheRun)
+{
+    BackgroundSimulator simulator({"--model", "Elmora"});
+    const std::string log = ::testing::TempDir() + "vantrolix-monitor-full.tsv";
+    // A session file already at the size limit the shell sets below: the first row does not fit.
+    std::string text = "Time\tDirection\tEncoded\tData\tDescription\n";
+    text.resize(4096, '\n');
+    std::ofstream(log, std::ios::binary) << text;
+    const CliRun run = RunShell("trap '' XFSZ; ulimit -f 4; \"$CLI\" monitor --port '" + simulator.link
+                                + "' --send '20 20' --log '" + log + "' < /dev/null 2>&1");
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_NE(run.out.find("no longer recorded"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Value Device ID = Elmora"), std::string::npos) << run.out; // rows still printed
+    std::filesystem::remove(log);
 }
 
 TEST(CliMonitor, LogKilledMidFloodHoldsAPrefixOfThePrintedRows)

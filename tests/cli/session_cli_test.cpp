@@ -83,3 +83,27 @@ TEST_F(CliSession, BadLinesAreNamedOnStandardErrorAndTheRestIsPrinted)
         EXPECT_EQ(RunCli("session " + file + " > /dev/full").exitCode, 1);
     }
 }
+
+// Whatever does not start with the column titles is refused, not shown as a recording cut short.
+TEST_F(CliSession, AFileThatIsNoSessionIsRefused)
+{
+    const std::string file = Write("");
+    for (const std::string& text : {std::string("notes without a line feed"), std::string(3000, '\0'),
+                                    Recording().substr(kSessionTitles.size() + 1)}) {
+        Write(text);
+        const CliRun run = RunCli("session " + file);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "vantrolix-cli: " + m_path + ": not a session file: its first line is not the column titles\n");
+    }
+    // A sparse file of 2 GB of zeros is refused from its first bytes.
+    std::filesystem::resize_file(m_path, std::uintmax_t{2} << 30);
+    CliRun run = RunCli("session " + file);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find("not a session file"), std::string::npos) << run.out;
+
+    // A megabyte and more without a line feed at the end of a session is named as too long.
+    Write(Recording() + std::string((1 << 20) + 1, 'x'));
+    run = RunCli("session " + file);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.out.find(": line 5: longer than 1048576 bytes"), std::string::npos) << run.out;
+}

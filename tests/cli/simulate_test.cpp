@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -50,6 +51,32 @@ TEST(CliSimulate, LinkNeverTakesAPathThatBelongsToSomeoneElse)
         EXPECT_NE(fs::read_symlink(stale), "/dev/pts/987654");
     }
     EXPECT_FALSE(fs::is_symlink(stale));
+}
+
+// SIGKILL leaves the link behind, and the next simulator is usually given the same
+// pseudo-terminal: the link then leads to a terminal that exists, its own.
+TEST(CliSimulate, TakesOverTheLinkOfASimulatorKilledOutright)
+{
+    const std::string link = BackgroundSimulator::NewPath("killed");
+    {
+        BackgroundSimulator killed({}, link);
+        ASSERT_TRUE(fs::exists(link));
+        const int status = killed.Stop(SIGKILL);
+        ASSERT_TRUE(WIFSIGNALED(status));
+    }
+    ASSERT_TRUE(fs::is_symlink(link));
+
+    BackgroundSimulator next({}, link);
+    bool answering = false;
+    for (int i = 0; i < 500 && !answering; ++i) {
+        answering = next.Printed().find("Answering until interrupted") != std::string::npos;
+        if (!answering)
+            std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_TRUE(answering) << next.Printed();
+    const int status = next.Stop(SIGTERM);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << next.Printed();
+    EXPECT_FALSE(fs::is_symlink(link));
 }
 
 // A tool that opened the port, asked once and stopped reading: the flood fills the line and the

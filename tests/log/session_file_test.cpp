@@ -10,11 +10,13 @@
 #include <atomic>
 #include <csignal>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -205,16 +207,73 @@ TEST(SessionReader, ALastLineCutShortAndAMissingTitleAreReported)
     EXPECT_NE(back.problems[0].reason.find("cut short"), std::string::npos);
     EXPECT_TRUE(back.problems[0].cutShort);
 
-    back = Read(text.substr(kSessionTitles.size() + 1));
-    EXPECT_EQ(back.rows.size(), 1u);
-    ASSERT_EQ(back.problems.size(), 2u);
-    EXPECT_EQ(back.problems[0].line, 1u);
-    EXPECT_NE(back.problems[0].reason.find("column titles"), std::string::npos);
-
-    // Not a session at all: every line says so, nothing is taken for a row.
-    back = Read("hello\nworld\n");
+    // Without its titles a file is no session, whatever follows: nothing of it is read as rows.
+    for (const std::string& other : {text.substr(kSessionTitles.size() + 1), std::string("hello\nworld\n"),
+                                     std::string("plain text without a line feed"), std::string(5000, '\0'),
+                                     std::string(kSessionTitles) + "\tExtra\n", std::string(kSessionTitles)}) {
+        back = Read(other);
+        EXPECT_TRUE(back.rows.empty());
+        ASSERT_EQ(back.problems.size(), 1u);
+        EXPECT_TRUE(back.problems[0].notASession);
+        EXPECT_FALSE(back.problems[0].cutShort);
+        EXPECT_EQ(back.problems[0].Text(), "not a session file: its first line is not the column titles");
+    }
+    // An empty file claims nothing.
+    back = Read("");
     EXPECT_TRUE(back.rows.empty());
-    EXPECT_EQ(back.problems.size(), 3u);
+    EXPECT_TRUE(back.problems.empty());
+}
+
+namespace {
+
+// A file of zero bytes as long as a sparse file can be; counts what is taken from it.
+class EndlessZeros : public std::streambuf {
+public:
+    std::uint64_t taken = 0;
+
+protected:
+    int_type underflow() override
+    {
+        if (m_given >= kSize)
+            return traits_type::eof();
+        setg(m_block, m_block, m_block + sizeof m_block);
+        m_given += sizeof m_block;
+        taken += sizeof m_block;
+        return 0;
+    }
+
+private:
+    static constexpr std::uint64_t kSize = std::uint64_t{2} << 30;
+    char m_block[4096] = {};
+    std::uint64_t m_given = 0;
+};
+
+} // namespace
+
+TEST(SessionReader, AFileOfZerosIsRefusedAtItsStart)
+{
+    EndlessZeros zeros;
+    std::istream in(&zeros);
+    std::vector<SessionProblem> problems;
+    EXPECT_TRUE(ReadSession(in, {[](SessionRow&&) { ADD_FAILURE() << "a row from zeros"; },
+                                 [&](SessionProblem&& problem) { problems.push_back(std::move(problem)); }}));
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_TRUE(problems[0].notASession);
+    EXPECT_LE(zeros.taken, 4096u);
+}
+
+// A recording killed mid-line leaves a short line; a megabyte without a line feed is no row
+// and is named as too long, not taken for a recording cut short.
+TEST(SessionReader, AnOverlongLastLineIsNamedAsTooLong)
+{
+    std::string good;
+    AppendSessionLine(good, EveryKind().front());
+    const ReadBack back = Read(std::string(kSessionTitles) + "\n" + good + std::string(kMaxSessionLine + 1, 'x'));
+    EXPECT_EQ(back.rows.size(), 1u);
+    ASSERT_EQ(back.problems.size(), 1u);
+    EXPECT_EQ(back.problems[0].line, 3u);
+    EXPECT_FALSE(back.problems[0].cutShort);
+    EXPECT_NE(back.problems[0].reason.find("longer than"), std::string::npos) << back.problems[0].reason;
 }
 
 TEST(SessionReader, AnOverlongLineIsSkippedWithoutBeingKept)
