@@ -6,10 +6,12 @@
 #include "../serial/pty_helpers.h"
 
 #include "script/junit_report.h"
+#include "script/row_wait.h"
 
 #include <tinyxml2.h>
 
 #include <atomic>
+#include <malloc.h>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -246,4 +248,41 @@ TEST(ScriptRunner, AStopEndsALongWaitAndTheRun)
     ASSERT_EQ(steps.size(), 1u);
     EXPECT_FALSE(steps[0].passed);
     EXPECT_EQ(steps[0].arrived, "stopped");
+}
+
+// A device that floods the line while no expect takes its rows keeps no more than a fixed number
+// of them waiting; the next expect says how many were let go.
+TEST(ScriptRunner, RowsWaitingForAnExpectAreBounded)
+{
+    CReceivedRows rows;
+    const CountedBytes payload{20, 20};
+    const std::size_t flood = CReceivedRows::kMostWaiting + 2345;
+    for (std::size_t i = 0; i < flood; ++i)
+        rows.LogPacket(IRowSink::Clock::now(), payload, &payload, false);
+    const WaitResult result = WaitForRow(
+        rows, [](const ArrivedRow&) { return false; }, std::chrono::milliseconds(1), true);
+    EXPECT_EQ(result.arrived, std::to_string(CReceivedRows::kMostWaiting)
+                                  + " other rows, the last: Value Device ID =  [2345 earlier rows let go unseen: more than "
+                                  + std::to_string(CReceivedRows::kMostWaiting) + " waited]");
+    EXPECT_EQ(rows.TakeLetGo(), 0u);
+}
+
+// A soak keeps counts, not steps: a million steps leave the heap as it was, give or take.
+TEST(ScriptRunner, ASoakKeepsMemoryFlat)
+{
+    CPseudoTerminal pty;
+    std::string error;
+    ASSERT_TRUE(pty.Create(error)) << error;
+    CDeviceSession session;
+    ASSERT_TRUE(session.Open(pty.SlavePath(), error)) << error;
+    std::size_t seen = 0;
+    CTestReport report([&seen](const StepOutcome&) { ++seen; });
+    ParsedScript parsed = ParseScript("repeat 1000000\nwait 0 ms\nend\n", "soak.vxs");
+    ASSERT_FALSE(parsed.error);
+    const std::size_t before = mallinfo2().uordblks;
+    CScriptRunner(session, report).Run(parsed.script);
+    const std::size_t after = mallinfo2().uordblks;
+    EXPECT_EQ(seen, 1'000'000u);
+    EXPECT_EQ(report.Passed(), 1'000'000u);
+    EXPECT_LT(after, before + 16 * 1024 * 1024) << "the heap grew by " << (after - before) << " bytes";
 }
