@@ -3,17 +3,18 @@
 #include "test_output.h"
 
 #include "catalogue/model_argument.h"
-#include "log/session_writer.h"
+#include "log/session_files.h"
 #include "script/device_session.h"
 #include "script/script_parser.h"
 #include "script/script_runner.h"
 
 #include <CLI/CLI.hpp>
 
-#include <fstream>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,35 +30,56 @@ struct RunOptions {
     std::string log;
 };
 
-std::optional<std::string> ReadScriptFile(const std::string& path)
+// The script's text; nothing, having said why, when it cannot be read. A named pipe waits for a
+// writer as it opens; a stop request interrupts that wait.
+std::optional<std::string> ReadScriptFile(const std::string& path, const std::atomic<bool>& stop)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        PrintError("cannot read " + path);
+    const auto failed = [&path](int error) {
+        PrintError("cannot read " + path + ": " + ErrorText(error));
         return std::nullopt;
+    };
+    std::FILE* in = nullptr;
+    while (!stop && !(in = std::fopen(path.c_str(), "rb")) && errno == EINTR) {
     }
+    if (!in)
+        return stop ? std::nullopt : failed(errno);
     std::string text(static_cast<std::size_t>(kLargestScript) + 1, '\0');
-    in.read(text.data(), kLargestScript + 1);
-    if (in.bad()) {
-        PrintError("cannot read " + path);
-        return std::nullopt;
+    std::size_t size = 0;
+    while (size < text.size() && !stop) {
+        errno = 0;
+        const std::size_t n = std::fread(text.data() + size, 1, text.size() - size, in);
+        size += n;
+        if (n > 0)
+            continue;
+        if (std::ferror(in) && errno == EINTR) {
+            std::clearerr(in);
+            continue;
+        }
+        break;
     }
-    if (in.gcount() > kLargestScript) {
+    const int error = std::ferror(in) ? errno : 0;
+    std::fclose(in);
+    if (stop)
+        return std::nullopt;
+    if (error != 0)
+        return failed(error);
+    if (size > static_cast<std::size_t>(kLargestScript)) {
         PrintError(path + " is larger than a script can be (16 MiB)");
         return std::nullopt;
     }
-    text.resize(static_cast<std::size_t>(in.gcount()));
+    text.resize(size);
     return text;
 }
 
 int RunScripts(const RunOptions& options)
 {
+    TestOutput output(options.junit, options.log, options.scripts.front());
     // Every script is read and checked before anything is sent.
     std::vector<Script> scripts;
     for (const std::string& path : options.scripts) {
-        const auto text = ReadScriptFile(path);
+        const auto text = ReadScriptFile(path, output.Stop());
         if (!text)
-            return 2;
+            return output.Stop() ? 1 : 2;
         ParsedScript parsed = ParseScript(*text, path);
         if (parsed.error) {
             PrintError(parsed.error->Text());
@@ -65,35 +87,33 @@ int RunScripts(const RunOptions& options)
         }
         scripts.push_back(std::move(parsed.script));
     }
-    SessionWriter recorder;
     auto session = std::make_unique<CDeviceSession>();
-    if (const int status = TestOutput::Prepare(options.junit, options.log, options.port, recorder, *session))
-        return status;
+    const auto ended = [&](int status) {
+        session.reset();
+        return output.EndRecording(status);
+    };
+    if (const int status = output.Prepare(options.port, *session))
+        return ended(status);
     std::string error;
     std::optional<int> deviceModel;
     for (Script& script : scripts) {
         int model = script.model ? FindModelArgument(*script.model) : -1;
         if (!script.model && NeedsModel(script)) {
-            if (!deviceModel && !(deviceModel = IdentifyModel(*session, error))) {
-                PrintError(error);
-                return 1;
-            }
+            if (!deviceModel && !(deviceModel = IdentifyModel(*session, error)))
+                return ended(output.Abandon(error + "; name the model with a model line in " + script.file));
             model = *deviceModel;
         }
         if (const auto composeError = ComposeScript(script, model)) {
             PrintError(composeError->Text());
-            return 2;
+            return ended(2);
         }
     }
 
-    CTestReport report(TestOutput::Printer());
-    CScriptRunner runner(*session, report);
-    runner.SetStopFlag(&TestOutput::CatchStop());
+    CScriptRunner runner(*session, output.Report());
+    runner.SetStopFlag(&output.Stop());
     for (const Script& script : scripts)
         runner.Run(script);
-    const int status = TestOutput::Finish(report, options.junit);
-    session.reset();
-    return TestOutput::EndRecording(recorder, status);
+    return ended(output.Finish());
 }
 
 } // namespace

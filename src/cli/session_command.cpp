@@ -42,16 +42,31 @@ public:
         m_line += row.description;
         m_line += '\n';
         if (std::fwrite(m_line.data(), 1, m_line.size(), stdout) != m_line.size())
-            m_failed = true;
+            Failed();
     }
 
     // False when any row could not be written.
-    bool Finish() { return std::fflush(stdout) == 0 && !m_failed && !std::ferror(stdout); }
+    bool Finish()
+    {
+        if (!m_failed && (std::fflush(stdout) != 0 || std::ferror(stdout)))
+            Failed();
+        return !m_failed;
+    }
+    // The reader closed the pipe (| head): nothing is wrong that the user needs telling.
+    bool ReaderGone() const { return m_error == EPIPE; }
+    int Error() const { return m_error; }
 
 private:
     const SessionOptions& m_options;
+    void Failed()
+    {
+        m_failed = true;
+        m_error = errno;
+    }
+
     std::string m_line;
     bool m_failed = false;
+    int m_error = 0;
 };
 
 int RunSession(const SessionOptions& options)
@@ -78,7 +93,8 @@ int RunSession(const SessionOptions& options)
                                                          problem.Text().c_str());
                                         }});
     if (!printer.Finish()) {
-        std::fprintf(stderr, "vantrolix-cli: cannot write the rows: %s\n", std::strerror(errno));
+        if (!printer.ReaderGone())
+            std::fprintf(stderr, "vantrolix-cli: cannot write the rows: %s\n", std::strerror(printer.Error()));
         return 1;
     }
     if (!read) {

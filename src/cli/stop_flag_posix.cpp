@@ -24,3 +24,8 @@ const std::atomic<bool>& CatchStopRequests()
     sigaction(SIGHUP, &action, nullptr);
     return g_stop;
 }
+
+void RequestStop()
+{
+    g_stop = true;
+}

@@ -25,3 +25,8 @@ const std::atomic<bool>& CatchStopRequests()
     (void)installed;
     return g_stop;
 }
+
+void RequestStop()
+{
+    g_stop = true;
+}

@@ -2,8 +2,8 @@
 #include "console_output.h"
 #include "test_output.h"
 
+#include "catalogue/catalogue_lookup.h"
 #include "catalogue/model_argument.h"
-#include "log/session_writer.h"
 #include "script/conformance_sweep.h"
 #include "script/device_session.h"
 #include "script/script_runner.h"
@@ -35,20 +35,19 @@ int RunSweepCommand(const SweepOptions& options)
             return 2;
         }
     }
-    SessionWriter recorder;
+    TestOutput output(options.junit, options.log, model ? "sweep " + std::string(ModelName(*model)) : "sweep");
     auto session = std::make_unique<CDeviceSession>();
-    if (const int status = TestOutput::Prepare(options.junit, options.log, options.port, recorder, *session))
-        return status;
+    const auto ended = [&](int status) {
+        session.reset();
+        return output.EndRecording(status);
+    };
+    if (const int status = output.Prepare(options.port, *session))
+        return ended(status);
     std::string error;
-    if (!model && !(model = IdentifyModel(*session, error))) {
-        PrintError(error);
-        return 1;
-    }
-    CTestReport report(TestOutput::Printer());
-    RunSweep(*session, *model, options.set, report, &TestOutput::CatchStop());
-    const int status = TestOutput::Finish(report, options.junit);
-    session.reset();
-    return TestOutput::EndRecording(recorder, status);
+    if (!model && !(model = IdentifyModel(*session, error)))
+        return ended(output.Abandon(error + "; name the model with --model"));
+    RunSweep(*session, *model, options.set, output.Report(), &output.Stop());
+    return ended(output.Finish());
 }
 
 } // namespace

@@ -3,56 +3,21 @@
 
 #include "stop_flag.h"
 
-#include "log/session_files.h"
-#include "log/session_writer.h"
 #include "script/device_session.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string_view>
+
+namespace fs = std::filesystem;
 
 namespace {
 
-bool WriteFile(const std::string& path, const std::string& text, std::string& error)
-{
-    // Written beside the target and put in its place, so a failed write leaves any older report whole.
-    std::string partial;
-    int failure = 0;
-    const int fd = CreateBeside(path, partial, failure);
-    if (fd < 0) {
-        error = ErrorText(failure);
-        return false;
-    }
-    const bool written = WriteAllBytes(fd, text, failure);
-    if (!CloseFile(fd) && written)
-        failure = errno;
-    if (failure != 0 || !MoveIntoPlace(partial, path, failure)) {
-        error = ErrorText(failure);
-        RemoveFile(partial);
-        return false;
-    }
-    return true;
-}
-
-// Whether a file can be made in `folder`, found by making one: permission bits and access lists
-// alike are answered by the system that enforces them.
-bool CanWriteIn(const std::filesystem::path& folder)
-{
-    std::string probe;
-    int error = 0;
-    const int fd = CreateBeside((folder / ".vantrolix-report").string(), probe, error);
-    if (fd < 0)
-        return false;
-    CloseFile(fd);
-    RemoveFile(probe);
-    return true;
-}
-
 // An earlier report is replaced; any other file is not ours to overwrite.
-bool IsJUnitReport(const std::string& path)
+bool IsJUnitReport(const fs::path& path)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = std::fopen(path.string().c_str(), "rb");
     if (!file)
         return false;
     char head[128] = {};
@@ -61,106 +26,162 @@ bool IsJUnitReport(const std::string& path)
     return std::string_view(head, n).find("<testsuites>") != std::string_view::npos;
 }
 
-} // namespace
-
-CTestReport::Printer TestOutput::Printer()
+// The file a path names once links are followed, spelled out in full, for telling whether two
+// spellings (F, ./F, /abs/F, a link to F) are one file.
+fs::path SameFileKey(const std::string& path)
 {
-    return [](const StepOutcome& outcome) {
-        ConsoleOut& out = StandardOut();
-        out.Write(FormatStepLine(outcome) + '\n');
-        out.Flush();
-    };
-}
-
-int TestOutput::Finish(const CTestReport& report, const std::string& junitPath)
-{
-    int status = report.Failed() == 0 ? 0 : 1;
-    if (CatchStopRequests()) {
-        PrintError("stopped before the end");
-        status = 1;
-    }
-    ConsoleOut& out = StandardOut();
-    out.Write(FormatSummary(report) + '\n');
-    if (out.Finish() != 0)
-        status = 1;
-    std::string error;
-    if (!junitPath.empty() && !WriteFile(junitPath, JUnitXml(report), error)) {
-        PrintError("cannot write " + junitPath + ": " + error);
-        status = 1;
-    }
-    return status;
-}
-
-namespace {
-
-// False, with the reason, when the JUnit file could not be written where it is asked for.
-bool CheckReportPath(const std::string& path, std::string& error)
-{
-    if (path.empty())
-        return true;
-    namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path target(path);
-    if (fs::is_directory(target, ec)) {
-        error = path + " is a directory";
-        return false;
-    }
-    if (fs::exists(target, ec) && !IsJUnitReport(path)) {
-        error = path + " exists and is not a JUnit report; it is left as it is";
-        return false;
-    }
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    if (!fs::is_directory(folder, ec) || !CanWriteIn(folder)) {
-        error = "cannot write a report in " + folder.string() + ": no such folder, or no permission";
-        return false;
-    }
-    return true;
+    fs::path key = fs::weakly_canonical(fs::absolute(path, ec), ec);
+    return ec ? fs::path(path).lexically_normal() : key;
 }
 
-bool StartRecording(const std::string& path, SessionWriter& recorder, CDeviceSession& session)
+// Where the report goes: the path itself, or the regular file a link leads to (the link stays).
+// Nothing, with the reason, when that is no place for a report.
+std::optional<fs::path> ReportTarget(const std::string& path, std::string& error)
 {
-    if (path.empty())
-        return true;
-    std::string error;
-    if (!recorder.Open(path, SessionWriter::OpenMode::CreateOrAppend, error)) {
-        PrintError("cannot record the session in " + path + ": " + error);
-        return false;
+    std::error_code ec;
+    fs::path target(path);
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+        target = fs::canonical(target, ec);
+        if (ec) {
+            error = path + " is a link to nothing that can be read (" + ec.message() + "); name the report itself";
+            return std::nullopt;
+        }
     }
-    session.RecordTo(recorder);
-    return true;
+    const fs::file_status status = fs::status(target, ec);
+    if (fs::is_directory(status)) {
+        error = path + " is a directory";
+        return std::nullopt;
+    }
+    if (fs::exists(status) && (!fs::is_regular_file(status) || !IsJUnitReport(target))) {
+        error = path + " exists and is not a JUnit report; it is left as it is";
+        return std::nullopt;
+    }
+    return target;
+}
+
+std::string FolderOf(const fs::path& path)
+{
+    return path.has_parent_path() ? path.parent_path().string() : std::string(".");
 }
 
 } // namespace
 
-int TestOutput::Prepare(const std::string& junitPath, const std::string& logPath, const std::string& port,
-                        SessionWriter& recorder, CDeviceSession& session)
+TestOutput::TestOutput(std::string junitPath, std::string logPath, std::string errorSuite)
+    : m_stop(CatchStopRequests())
+    , m_junitPath(std::move(junitPath))
+    , m_logPath(std::move(logPath))
+    , m_errorSuite(std::move(errorSuite))
 {
+    m_report.Listen({{}, [this](const StepOutcome& outcome) { Print(outcome); }});
+}
+
+void TestOutput::Print(const StepOutcome& outcome)
+{
+    // An error that ends the run is told on standard error where it happens.
+    if (outcome.error || m_readerGone)
+        return;
+    ConsoleOut& out = StandardOut();
+    out.Write(FormatStepLine(outcome) + '\n');
+    out.Flush();
+    if (out.ReaderGone()) {
+        // Nobody reads the steps any more: the device is left alone from here on.
+        m_readerGone = true;
+        RequestStop();
+    }
+}
+
+int TestOutput::Prepare(const std::string& port, CDeviceSession& session)
+{
+    if (!m_junitPath.empty() && !m_logPath.empty() && SameFileKey(m_junitPath) == SameFileKey(m_logPath)) {
+        PrintError("--junit and --log name the same file (" + m_junitPath
+                   + "): the report would overwrite the session record; give each its own");
+        return 2;
+    }
+    if (!m_junitPath.empty()) {
+        std::string error;
+        const auto target = ReportTarget(m_junitPath, error);
+        if (!target) {
+            PrintError(error);
+            return 2;
+        }
+        // Starting the report is also the test that a file can be made in its folder; the
+        // system that refuses says why (no such folder, no permission, a read-only disk).
+        if (!m_junit.Open(target->string(), error)) {
+            PrintError("cannot write a report in " + FolderOf(*target) + ": " + error);
+            return 2;
+        }
+        m_junit.Follow(m_report);
+    }
+    if (!m_logPath.empty()) {
+        std::error_code ec;
+        const fs::file_status status = fs::status(m_logPath, ec);
+        if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status)) {
+            // Opening a named pipe would wait for a reader; a session record is a file.
+            PrintError("cannot record the session in " + m_logPath + ": it is not a regular file");
+            return 2;
+        }
+        std::string error;
+        if (!m_recorder.Open(m_logPath, SessionWriter::OpenMode::CreateOrAppend, error)) {
+            PrintError("cannot record the session in " + m_logPath + ": " + error);
+            return 2;
+        }
+        session.RecordTo(m_recorder);
+    }
     std::string error;
-    if (!CheckReportPath(junitPath, error)) {
-        PrintError(error);
-        return 2;
-    }
-    if (!StartRecording(logPath, recorder, session))
-        return 2;
-    if (!session.Open(port, error)) {
-        PrintError(error);
-        return 1;
-    }
+    if (!session.Open(port, error, &m_stop))
+        return Abandon(m_stop ? "stopped while opening " + port : error);
     return 0;
 }
 
-int TestOutput::EndRecording(SessionWriter& recorder, int status)
+int TestOutput::Abandon(const std::string& reason)
 {
-    if (!recorder.IsOpen())
-        return status;
-    recorder.Close();
-    if (recorder.Error().empty())
-        return status;
-    PrintError("the session record in " + recorder.Path() + " is incomplete: " + recorder.Error());
+    PrintError(reason);
+    m_report.AddError(m_errorSuite, reason);
+    WriteReport();
     return 1;
 }
 
-const std::atomic<bool>& TestOutput::CatchStop()
+bool TestOutput::WriteReport()
 {
-    return CatchStopRequests();
+    if (!m_junit.IsOpen())
+        return true;
+    std::string error;
+    if (m_junit.Finish(error))
+        return true;
+    PrintError("cannot write " + m_junitPath + ": " + error);
+    return false;
+}
+
+int TestOutput::Finish()
+{
+    int status = m_report.Failed() == 0 ? 0 : 1;
+    if (m_stop) {
+        status = 1;
+        if (m_readerGone) {
+            m_report.AddError(m_errorSuite, "standard output was closed before the end");
+        } else {
+            PrintError("stopped before the end");
+            m_report.AddError(m_errorSuite, "stopped before the end (Ctrl+C or a request to end)");
+        }
+    }
+    ConsoleOut& out = StandardOut();
+    if (!m_readerGone)
+        out.Write(FormatSummary(m_report) + '\n');
+    if (out.Finish() != 0)
+        status = 1;
+    if (!WriteReport())
+        status = 1;
+    return status;
+}
+
+int TestOutput::EndRecording(int status)
+{
+    if (!m_recorder.IsOpen())
+        return status;
+    m_recorder.Close();
+    if (m_recorder.Error().empty())
+        return status;
+    PrintError("the session record in " + m_recorder.Path() + " is incomplete: " + m_recorder.Error());
+    return 1;
 }

@@ -1,33 +1,51 @@
 #pragma once
 
+#include "log/session_writer.h"
+#include "script/junit_report.h"
 #include "script/test_report.h"
 
 #include <atomic>
 #include <string>
 
 class CDeviceSession;
-class SessionWriter;
 
 // What the run and sweep commands share: step lines on standard output as they happen, every
-// write checked; the JUnit file, written whole or not at all; the session file; Ctrl+C ending a
-// run between steps.
+// write checked; the JUnit report, streamed and put in place whole; the session file; Ctrl+C and
+// SIGTERM ending a run at any stage. A reader that closes standard output ends the run quietly.
 class TestOutput {
 public:
-    // Prints each step's line as it happens; a failed write is reported at the end.
-    static CTestReport::Printer Printer();
-    // Prints the summary. Exit status: 0 when all passed, 1 when any failed, the run was stopped
-    // or the report could not be written.
-    static int Finish(const CTestReport& report, const std::string& junitPath);
+    // Catches stop requests from now on. errorSuite names the report's suite for an error that
+    // comes before any suite has begun (a port that does not open).
+    TestOutput(std::string junitPath, std::string logPath, std::string errorSuite);
 
-    // Everything before the first step: the JUnit file's place checked, the session file opened
-    // (a new one, or a session file to continue) and recorded into, the port opened. 0 when all is
-    // ready; otherwise the exit status, having said why: 2 for a report or record that cannot be
-    // written there, 1 for a port that does not open (a failure of the run, as for monitor).
-    static int Prepare(const std::string& junitPath, const std::string& logPath, const std::string& port,
-                       SessionWriter& recorder, CDeviceSession& session);
-    // Closes the session file: status, or 1 when the record could not all be written.
-    static int EndRecording(SessionWriter& recorder, int status);
+    // Everything before the first step: the two outputs checked apart, the JUnit report started
+    // (an earlier report is replaced, no other file), the session file opened (a new one, or a
+    // session file to continue), the port opened. 0 when all is ready; otherwise the exit status,
+    // having said why: 2 for outputs that cannot be written there, 1 for a port that does not
+    // open (a failure of the run, as for monitor; the report then carries it as an error).
+    int Prepare(const std::string& port, CDeviceSession& session);
+    // The run cannot go on: says why, writes the report with it as an error; exit status 1.
+    int Abandon(const std::string& reason);
+    CTestReport& Report() { return m_report; }
+    const std::atomic<bool>& Stop() const { return m_stop; }
 
-    // Ctrl+C and SIGTERM set the flag from now on.
-    static const std::atomic<bool>& CatchStop();
+    // Prints the summary and writes the report. Exit status: 0 when all passed, 1 when any
+    // failed, the run was stopped or an output could not be written.
+    int Finish();
+    // Closes the session file (after the port, so its closing is recorded): status, or 1 when
+    // the record could not all be written.
+    int EndRecording(int status);
+
+private:
+    void Print(const StepOutcome& outcome);
+    bool WriteReport();
+
+    const std::atomic<bool>& m_stop;
+    std::string m_junitPath;
+    std::string m_logPath;
+    std::string m_errorSuite;
+    CTestReport m_report;
+    CJUnitReport m_junit;
+    SessionWriter m_recorder;
+    bool m_readerGone = false;
 };

@@ -4,6 +4,7 @@
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
 
+#include <atomic>
 #include <string>
 
 class SessionWriter;
@@ -21,8 +22,9 @@ public:
 
     // Records into the open writer from the next Open on; the writer outlives the session.
     void RecordTo(SessionWriter& writer);
-    // False, with the reason, when the port cannot be opened.
-    bool Open(const std::string& portName, std::string& error);
+    // False, with the reason, when the port cannot be opened. A stop request (Ctrl+C) cuts an
+    // open that takes its time (a gateway that does not answer) short.
+    bool Open(const std::string& portName, std::string& error, const std::atomic<bool>* stop = nullptr);
     // Puts the payload's packet on the line; false, with the reason, when it could not all go.
     bool Send(const CountedBytes& payload, std::string& error);
 

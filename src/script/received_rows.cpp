@@ -1,5 +1,7 @@
 #include "script/received_rows.h"
 
+#include <utility>
+
 std::string ArrivedRow::Summary() const
 {
     switch (kind) {
@@ -21,12 +23,22 @@ std::optional<ArrivedRow> CReceivedRows::Next(std::chrono::steady_clock::time_po
     return row;
 }
 
+std::size_t CReceivedRows::TakeLetGo()
+{
+    const std::lock_guard lock(m_mutex);
+    return std::exchange(m_letGo, 0);
+}
+
 void CReceivedRows::Push(ArrivedRow row)
 {
     if (m_observer)
         m_observer(row);
     {
         const std::lock_guard lock(m_mutex);
+        if (m_rows.size() == kMostWaiting) {
+            m_rows.pop_front();
+            ++m_letGo;
+        }
         m_rows.push_back(std::move(row));
     }
     m_arrived.notify_one();

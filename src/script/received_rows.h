@@ -25,10 +25,14 @@ struct ArrivedRow {
 };
 
 // The rows of the receive worker, queued for the test that waits on them in the order they
-// arrived. Every row, and every change of the port, is also handed to the observers (a session
+// arrived. A device that floods the line while no expect takes its rows (a wait step, a slow
+// step) cannot fill memory: the newest kMostWaiting rows are kept and older ones let go, counted
+// for the next expect to tell. Every row, and every change of the port, is also handed to the observers (a session
 // file) on the worker's thread; they are set before the worker starts.
 class CReceivedRows : public IRowSink {
 public:
+    static constexpr std::size_t kMostWaiting = 10'000;
+
     using Observer = std::function<void(const ArrivedRow&)>;
     using PortObserver = std::function<void(Clock::time_point, PortEvent)>;
     void SetObservers(Observer rows, PortObserver ports)
@@ -39,6 +43,8 @@ public:
 
     // The oldest row not yet taken, waiting for one until the deadline.
     std::optional<ArrivedRow> Next(std::chrono::steady_clock::time_point deadline);
+    // How many rows were let go unseen since the last call.
+    std::size_t TakeLetGo();
 
     void LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
                    bool checksumError) override;
@@ -53,4 +59,5 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_arrived;
     std::deque<ArrivedRow> m_rows;
+    std::size_t m_letGo = 0;
 };

@@ -41,10 +41,18 @@ std::string Passed(std::size_t count)
     return std::to_string(count) + (count == 1 ? " other row" : " other rows");
 }
 
-} // namespace
+// Rows the queue let go before or during the wait are named on the expect's line, so a flood
+// that the test did not see is still on record.
+WaitResult TellingLetGo(CReceivedRows& rows, WaitResult result)
+{
+    if (const std::size_t letGo = rows.TakeLetGo(); letGo > 0)
+        result.arrived += " [" + std::to_string(letGo) + (letGo == 1 ? " earlier row" : " earlier rows")
+            + " let go unseen: more than " + std::to_string(CReceivedRows::kMostWaiting) + " waited]";
+    return result;
+}
 
-WaitResult WaitForRow(CReceivedRows& rows, const RowMatcher& matches, std::chrono::milliseconds within,
-                      bool allowErrors, const std::atomic<bool>* stop)
+WaitResult FindRow(CReceivedRows& rows, const RowMatcher& matches, std::chrono::milliseconds within,
+                   bool allowErrors, const std::atomic<bool>* stop)
 {
     RowsUntil until(rows, within, stop);
     std::size_t passedOver = 0;
@@ -68,8 +76,8 @@ WaitResult WaitForRow(CReceivedRows& rows, const RowMatcher& matches, std::chron
     return {false, Passed(passedOver) + ", the last: " + last, {}};
 }
 
-WaitResult WaitForSilence(CReceivedRows& rows, std::chrono::milliseconds within, bool allowErrors,
-                          const std::atomic<bool>* stop)
+WaitResult FindSilence(CReceivedRows& rows, std::chrono::milliseconds within, bool allowErrors,
+                       const std::atomic<bool>* stop)
 {
     RowsUntil until(rows, within, stop);
     std::size_t errors = 0;
@@ -85,6 +93,20 @@ WaitResult WaitForSilence(CReceivedRows& rows, std::chrono::milliseconds within,
     return {true, errors == 0 ? "nothing" : "no valid row (" + std::to_string(errors) + (errors == 1 ? " error" : " errors") + " allowed)", {}};
 }
 
+} // namespace
+
+WaitResult WaitForRow(CReceivedRows& rows, const RowMatcher& matches, std::chrono::milliseconds within,
+                      bool allowErrors, const std::atomic<bool>* stop)
+{
+    return TellingLetGo(rows, FindRow(rows, matches, within, allowErrors, stop));
+}
+
+WaitResult WaitForSilence(CReceivedRows& rows, std::chrono::milliseconds within, bool allowErrors,
+                          const std::atomic<bool>* stop)
+{
+    return TellingLetGo(rows, FindSilence(rows, within, allowErrors, stop));
+}
+
 RowMatcher MatcherFor(const Expectation& expect)
 {
     switch (expect.kind) {
@@ -92,7 +114,7 @@ RowMatcher MatcherFor(const Expectation& expect)
         return [text = expect.text](const ArrivedRow& row) { return row.row.description == text; };
     case Expectation::Kind::Regex:
         return [pattern = expect.pattern](const ArrivedRow& row) {
-            return std::regex_match(row.row.description, pattern->regex);
+            return pattern->MatchesWhole(row.row.description);
         };
     case Expectation::Kind::Payload:
         return [payload = expect.payload](const ArrivedRow& row) { return row.payload == payload; };

@@ -89,8 +89,7 @@ std::optional<int> IdentifyModel(CDeviceSession& session, std::string& error)
     const auto isDeviceId = [](const ArrivedRow& row) { return ReportedDeviceName(row.payload).has_value(); };
     const WaitResult answer = WaitForRow(session.Rows(), isDeviceId, kIdentifyWithin, true);
     if (!answer.passed) {
-        error = "the device did not answer the Device ID query within 1000 ms (" + answer.arrived
-            + "); name the model with a model line or --model";
+        error = "the device did not answer the Device ID query within 1000 ms (" + answer.arrived + ")";
         return std::nullopt;
     }
     const std::string name = *ReportedDeviceName(answer.payload);

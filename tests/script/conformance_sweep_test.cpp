@@ -84,12 +84,13 @@ TEST(ConformanceSweep, StopsWhenAskedButPutsBackWhatItChanged)
 {
     SimulatedBench bench(kFenlow);
     std::atomic<bool> stop{false};
-    CTestReport report([&stop](const StepOutcome& step) {
+    std::vector<StepOutcome> steps;
+    CTestReport report([&stop, &steps](const StepOutcome& step) {
         if (step.step.starts_with("set ") && step.step.find(" to ") != std::string::npos)
             stop = true; // the first value set: stop there
+        steps.push_back(step);
     });
     RunSweep(bench.session, kFenlow, true, report, &stop);
-    const auto& steps = report.Suites()[0].steps;
     ASSERT_FALSE(steps.empty());
     EXPECT_NE(steps.back().step.find(" back to "), std::string::npos) << steps.back().step;
     EXPECT_EQ(report.Failed(), 0u);

@@ -5,9 +5,15 @@
 
 #include "../serial/pty_helpers.h"
 
+#include "script/junit_report.h"
+#include "script/row_wait.h"
+
 #include <tinyxml2.h>
 
 #include <atomic>
+#include <malloc.h>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -38,7 +44,7 @@ TEST(ScriptRunner, PassesStepByStepAndRepeats)
     EXPECT_EQ(bench.Step(2).arrived, "Value Power Mode = On");
     EXPECT_EQ(bench.Step(3).arrived, "sent 21, 111, 128, 245");
     EXPECT_EQ(bench.Step(6).iteration, "1/3");
-    EXPECT_EQ(bench.report.Suites()[0].steps[8].iteration, "3/3");
+    EXPECT_EQ(bench.steps[8].iteration, "3/3");
     EXPECT_GE(bench.Step(9).elapsed.count(), 20);
     EXPECT_GE(bench.Step(10).elapsed.count(), 50);
 }
@@ -71,7 +77,7 @@ TEST(ScriptRunner, EachKindOfFailureIsReportedAndTheScriptGoesOn)
     EXPECT_FALSE(bench.Step(12).passed);
     EXPECT_TRUE(bench.Step(14).passed);
     EXPECT_EQ(bench.report.Failed(), 6u);
-    for (const StepOutcome& step : bench.report.Suites()[0].steps)
+    for (const StepOutcome& step : bench.steps)
         EXPECT_EQ(step.testCase, step.step.starts_with("expect")) << step.step;
 }
 
@@ -106,7 +112,8 @@ TEST(ScriptRunner, BrokenPacketsAndLineErrorsFailTheStepUnlessAllowed)
     ASSERT_TRUE(pty.Create(error)) << error;
     CDeviceSession session;
     ASSERT_TRUE(session.Open(pty.SlavePath(), error)) << error;
-    CTestReport report;
+    std::vector<StepOutcome> steps;
+    CTestReport report([&steps](const StepOutcome& step) { steps.push_back(step); });
     ParsedScript parsed = ParseScript("expect payload 20 21 1\n" // 1
                                       "expect payload 20 21 1\n" // 2
                                       "expect payload 20 20\n"   // 3
@@ -126,7 +133,6 @@ TEST(ScriptRunner, BrokenPacketsAndLineErrorsFailTheStepUnlessAllowed)
         DeviceSends(pty, lineError);
     }
     CScriptRunner(session, report).Run(parsed.script);
-    const auto& steps = report.Suites()[0].steps;
     ASSERT_EQ(steps.size(), 6u);
     EXPECT_EQ(steps[0].arrived.rfind("error: Invalid Packet! (1, 20", 0), 0u) << steps[0].arrived;
     EXPECT_TRUE(steps[1].passed) << steps[1].arrived;
@@ -138,17 +144,31 @@ TEST(ScriptRunner, BrokenPacketsAndLineErrorsFailTheStepUnlessAllowed)
     EXPECT_EQ(report.Failed(), 2u);
 }
 
+// The report is streamed to a file as the steps come; what ends a run early is an error in it.
 TEST(ScriptRunner, JUnitReportReadsBackAsXml)
 {
+    const std::filesystem::path folder = std::filesystem::path(::testing::TempDir())
+        / ("vantrolix-junit-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "report.xml").string();
     SimulatedBench bench(kElmora);
+    CJUnitReport junit;
+    std::string error;
+    ASSERT_TRUE(junit.Open(path, error)) << error;
+    junit.Follow(bench.report);
     bench.Run("send query \"power mode\"\n"
               "expect Value Power Mode = On\n"
               "expect <nothing & \"this\"> within 30 ms\n",
               kElmora);
     bench.report.BeginSuite("second\x01.vxs");
     bench.report.Add({"second\x01.vxs", 4, {}, "expect x", true, "x", std::chrono::milliseconds(1500), true, {}});
+    bench.report.AddError("unused", "stopped before the end");
+    EXPECT_FALSE(std::filesystem::exists(path)) << "put in place only when whole";
+    ASSERT_TRUE(junit.Finish(error)) << error;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "scratch files left behind";
 
-    const std::string xml = JUnitXml(bench.report);
+    std::ifstream in(path);
+    const std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     tinyxml2::XMLDocument document;
     ASSERT_EQ(document.Parse(xml.c_str()), tinyxml2::XML_SUCCESS) << xml;
     const tinyxml2::XMLElement* suites = document.FirstChildElement("testsuites");
@@ -173,16 +193,25 @@ TEST(ScriptRunner, JUnitReportReadsBackAsXml)
     ASSERT_NE(second, nullptr);
     EXPECT_STREQ(second->Attribute("name"), "second\\x01.vxs");
     EXPECT_STREQ(second->FirstChildElement("testcase")->Attribute("time"), "1.500");
+    EXPECT_EQ(second->IntAttribute("tests"), 2);
+    EXPECT_EQ(second->IntAttribute("failures"), 0);
+    EXPECT_EQ(second->IntAttribute("errors"), 1);
+    const tinyxml2::XMLElement* stopped = second->FirstChildElement("testcase")->NextSiblingElement("testcase");
+    ASSERT_NE(stopped, nullptr);
+    ASSERT_NE(stopped->FirstChildElement("error"), nullptr);
+    EXPECT_STREQ(stopped->FirstChildElement("error")->Attribute("message"), "stopped before the end");
+    std::filesystem::remove_all(folder);
 }
 
 TEST(ScriptRunner, ReportLinesAndSummary)
 {
-    CTestReport report;
+    std::vector<StepOutcome> steps;
+    CTestReport report([&steps](const StepOutcome& step) { steps.push_back(step); });
     report.Add({"a.vxs", 7, "2/5", "expect Value\tX", false, "nothing arrived", std::chrono::milliseconds(12), true, "X"});
     report.Add({"a.vxs", 8, {}, "send 20 20", true, "sent 20, 20", std::chrono::milliseconds(0), false, "X"});
     report.Add({"a.vxs", 9, {}, "expect Y", false, "nothing arrived", std::chrono::milliseconds(3), true, "Y"});
     report.Add({"a.vxs", 10, {}, "expect Y", false, "nothing arrived", std::chrono::milliseconds(3), true, "Y"});
-    EXPECT_EQ(FormatStepLine(report.Suites()[0].steps[0]),
+    EXPECT_EQ(FormatStepLine(steps[0]),
               "FAIL\ta.vxs:7 (2/5)\texpect Value\\x09X\tnothing arrived\t12 ms");
     EXPECT_EQ(FormatSummary(report), "1 passed, 3 failed\nfailed: X, Y");
 }
@@ -215,8 +244,45 @@ TEST(ScriptRunner, AStopEndsALongWaitAndTheRun)
     runner.SetStopFlag(&stop);
     runner.Run(parsed.script);
     stopper.join();
-    const auto& steps = bench.report.Suites()[0].steps;
+    const auto& steps = bench.steps;
     ASSERT_EQ(steps.size(), 1u);
     EXPECT_FALSE(steps[0].passed);
     EXPECT_EQ(steps[0].arrived, "stopped");
+}
+
+// A device that floods the line while no expect takes its rows keeps no more than a fixed number
+// of them waiting; the next expect says how many were let go.
+TEST(ScriptRunner, RowsWaitingForAnExpectAreBounded)
+{
+    CReceivedRows rows;
+    const CountedBytes payload{20, 20};
+    const std::size_t flood = CReceivedRows::kMostWaiting + 2345;
+    for (std::size_t i = 0; i < flood; ++i)
+        rows.LogPacket(IRowSink::Clock::now(), payload, &payload, false);
+    const WaitResult result = WaitForRow(
+        rows, [](const ArrivedRow&) { return false; }, std::chrono::milliseconds(1), true);
+    EXPECT_EQ(result.arrived, std::to_string(CReceivedRows::kMostWaiting)
+                                  + " other rows, the last: Value Device ID =  [2345 earlier rows let go unseen: more than "
+                                  + std::to_string(CReceivedRows::kMostWaiting) + " waited]");
+    EXPECT_EQ(rows.TakeLetGo(), 0u);
+}
+
+// A soak keeps counts, not steps: a million steps leave the heap as it was, give or take.
+TEST(ScriptRunner, ASoakKeepsMemoryFlat)
+{
+    CPseudoTerminal pty;
+    std::string error;
+    ASSERT_TRUE(pty.Create(error)) << error;
+    CDeviceSession session;
+    ASSERT_TRUE(session.Open(pty.SlavePath(), error)) << error;
+    std::size_t seen = 0;
+    CTestReport report([&seen](const StepOutcome&) { ++seen; });
+    ParsedScript parsed = ParseScript("repeat 1000000\nwait 0 ms\nend\n", "soak.vxs");
+    ASSERT_FALSE(parsed.error);
+    const std::size_t before = mallinfo2().uordblks;
+    CScriptRunner(session, report).Run(parsed.script);
+    const std::size_t after = mallinfo2().uordblks;
+    EXPECT_EQ(seen, 1'000'000u);
+    EXPECT_EQ(report.Passed(), 1'000'000u);
+    EXPECT_LT(after, before + 16 * 1024 * 1024) << "the heap grew by " << (after - before) << " bytes";
 }

@@ -1,0 +1,32 @@
+#include "script/compiled_pattern.h"
+
+#include <re2/re2.h>
+
+CompiledPattern::CompiledPattern(std::unique_ptr<re2::RE2> regex) : m_regex(std::move(regex)) {}
+
+CompiledPattern::~CompiledPattern() = default;
+
+std::shared_ptr<const CompiledPattern> CompiledPattern::Compile(std::string_view pattern, std::string& error)
+{
+    re2::RE2::Options options;
+    // Device text is bytes in no stated encoding; a byte is a character, as it always was here.
+    options.set_encoding(re2::RE2::Options::EncodingLatin1);
+    // The reason goes to the caller, not to standard error.
+    options.set_log_errors(false);
+    auto regex = std::make_unique<re2::RE2>(re2::StringPiece(pattern.data(), pattern.size()), options);
+    if (!regex->ok()) {
+        error = regex->error();
+        return nullptr;
+    }
+    return std::shared_ptr<const CompiledPattern>(new CompiledPattern(std::move(regex)));
+}
+
+bool CompiledPattern::MatchesWhole(std::string_view text) const
+{
+    return re2::RE2::FullMatch(re2::StringPiece(text.data(), text.size()), *m_regex);
+}
+
+bool CompiledPattern::MatchesPart(std::string_view text) const
+{
+    return re2::RE2::PartialMatch(re2::StringPiece(text.data(), text.size()), *m_regex);
+}
