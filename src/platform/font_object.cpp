@@ -1,5 +1,7 @@
 #include "platform/font_object.h"
 
+#include "platform/display_text.h"
+
 bool CFont::CreateFontIndirect(const LOGFONT* font)
 {
     DeleteObject();
@@ -16,6 +18,7 @@ void CFont::CreateFromQFont(const QFont& font)
     m_font.setStyleStrategy(static_cast<QFont::StyleStrategy>(m_font.styleStrategy() | QFont::PreferNoShaping));
     m_font.setKerning(false);
     m_metrics.reset();
+    m_widths.Clear();
     m_created = true;
 }
 
@@ -26,9 +29,20 @@ const QFontMetrics& CFont::Metrics() const
     return *m_metrics;
 }
 
+int CFont::TextWidth(const char* text) const
+{
+    const std::string_view bytes = text != nullptr ? text : "";
+    if (const int known = m_widths.Find(bytes); known >= 0)
+        return known;
+    const int width = Metrics().horizontalAdvance(DisplayText(text));
+    m_widths.Remember(bytes, width);
+    return width;
+}
+
 void CFont::DeleteObject()
 {
     m_metrics.reset();
+    m_widths.Clear();
     m_created = false;
     m_font = QFont();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/log_font.h"
+#include "platform/text_width_cache.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -26,9 +27,12 @@ public:
     const QFont& Font() const { return m_font; }
     // Made on first use: measuring needs the application's font database.
     const QFontMetrics& Metrics() const;
+    // The width of a cell text (bytes, shown as DisplayText shows them) as the metrics measure it.
+    int TextWidth(const char* text) const;
 
 private:
     QFont m_font;
     bool m_created = false;
     mutable std::unique_ptr<QFontMetrics> m_metrics;
+    mutable CTextWidthCache m_widths;
 };
