@@ -52,6 +52,15 @@ std::size_t CGridRowCells::TextStart(unsigned column) const
 
 const char* CGridRowCells::Text(int column) const { return Texts() + TextStart(static_cast<unsigned>(column)); }
 
+void CGridRowCells::AllTexts(std::string_view* out) const
+{
+    const char* text = m_block ? Texts() : nullptr;
+    for (int c = 0; c < Columns(); ++c) {
+        out[c] = std::string_view(text);
+        text += out[c].size() + 1;
+    }
+}
+
 void CGridRowCells::SetText(int column, const char* text)
 {
     const unsigned columns = Head()->columns;

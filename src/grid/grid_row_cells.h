@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string_view>
 
 class CGridCellBase;
 
@@ -45,6 +46,8 @@ public:
     const Record& At(int column) const;
     // The text of a plain cell; "" for the others.
     const char* Text(int column) const;
+    // Every column's text, in one walk over them: out[c] for each c < Columns().
+    void AllTexts(std::string_view* out) const;
     void SetText(int column, const char* text);
     // New positions hold no cell; the objects of positions that go are the caller's to delete first.
     void Resize(int columns);
