@@ -9,12 +9,6 @@ static_assert(sizeof(CGridRowCells::Record) == 8);
 static_assert(alignof(CGridRowCells::Record) <= alignof(unsigned));
 static_assert(sizeof(CGridRowCells) == sizeof(void*));
 
-std::size_t CGridRowCells::RecordsAt(unsigned columns, bool withObjects)
-{
-    static_assert(sizeof(Header) <= kObjectsAt);
-    return withObjects ? kObjectsAt + columns * sizeof(CGridCellBase*) : sizeof(Header);
-}
-
 std::unique_ptr<std::byte[]> CGridRowCells::Allocate(unsigned columns, bool withObjects, std::size_t textBytes)
 {
     if (columns > 0x7FFF'FFFFu)
@@ -28,18 +22,6 @@ std::unique_ptr<std::byte[]> CGridRowCells::Allocate(unsigned columns, bool with
         std::uninitialized_fill_n(reinterpret_cast<CGridCellBase**>(block.get() + kObjectsAt), columns, nullptr);
     return block;
 }
-
-int CGridRowCells::Columns() const { return m_block ? static_cast<int>(Head()->columns) : 0; }
-
-CGridRowCells::Record* CGridRowCells::Records() const
-{
-    return reinterpret_cast<Record*>(m_block.get() + RecordsAt(Head()->columns, Head()->hasObjects));
-}
-
-CGridRowCells::Record& CGridRowCells::At(int column) { return Records()[column]; }
-const CGridRowCells::Record& CGridRowCells::At(int column) const { return Records()[column]; }
-
-char* CGridRowCells::Texts() const { return reinterpret_cast<char*>(Records() + Head()->columns); }
 
 std::size_t CGridRowCells::TextStart(unsigned column) const
 {

@@ -24,9 +24,17 @@ void CFont::CreateFromQFont(const QFont& font)
 
 const QFontMetrics& CFont::Metrics() const
 {
-    if (!m_metrics)
+    if (!m_metrics) {
         m_metrics = std::make_unique<QFontMetrics>(m_font);
+        m_measures = {m_metrics->height(), m_metrics->ascent(), m_metrics->descent()};
+    }
     return *m_metrics;
+}
+
+const CFont::VerticalMeasures& CFont::Measures() const
+{
+    Metrics();
+    return m_measures;
 }
 
 int CFont::TextWidth(const char* text) const
