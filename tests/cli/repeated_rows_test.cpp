@@ -49,6 +49,7 @@ TEST(RepeatedRows, RepeatedFramesPrintAsDescribedAfresh)
     const CountedBytes volume{20, 23, 226};
     const CountedBytes radioA{28, 0, 'N', 'e', 'w', 's'};
     const CountedBytes radioB{28, 1, ' ', 'a', 't', ' '};
+    const CountedBytes radioC{28, 0, 'H', 'o', 'l', 'a'};
     const std::vector<Frame> frames = {
         {CountedBytes{1, 20, 23, 226, 2, 9}, volume, true, false},
         {CountedBytes{1, 28, 0, 78, 2, 7}, radioA, true, false},
@@ -59,6 +60,9 @@ TEST(RepeatedRows, RepeatedFramesPrintAsDescribedAfresh)
         {CountedBytes{1, 20, 23, 226, 2, 8}, volume, true, true},
         {CountedBytes{1, 20, 2}, {}, false, false},
         {CountedBytes{1, 20, 23, 226, 2, 9}, volume, true, false},
+        // The same radio text frame again, after another start: the text it completes differs.
+        {CountedBytes{1, 28, 0, 72, 2, 7}, radioC, true, false},
+        {CountedBytes{1, 28, 1, 32, 2, 7}, radioB, true, false},
     };
     g_RadioText.Reset();
     std::string expected;
