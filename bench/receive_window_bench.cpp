@@ -119,6 +119,8 @@ struct WindowOnDevice {
             QSettings config(file, QSettings::IniFormat);
             config.setValue("Session/Record", record);
             config.setValue("Session/Folder", settings.filePath("sessions"));
+            // Room for the whole flood, so that every row it sent can be counted in the log.
+            config.setValue("Log/Scrollback", static_cast<qulonglong>(std::max<std::size_t>(1'000'000, flood + 1000)));
         }
         if (device.Started())
             dlg = std::make_unique<CVantrolixDlg>(CPortSetting(file), device.PortName());
