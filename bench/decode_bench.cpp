@@ -1,6 +1,7 @@
 // "vantrolix-cli decode" on long captures: input bytes per second through the block reader, the
 // framer and the row printer, on line noise and on a device's packets; and the resident memory
-// of the real program at 10 MB and 100 MB of input, which must not grow with the input.
+// of the real program at 10 MB and 100 MB of input, which must not grow with the input. Beside
+// it, xxd on the same 100 MB of packets, for the ratio.
 #include "cli/console_output.h"
 #include "cli/decode_stream.h"
 #include "cli/frame_row_printer.h"
@@ -102,9 +103,36 @@ void BM_DecodeDevicePackets(benchmark::State& state)
 }
 BENCHMARK(BM_DecodeDevicePackets)->Unit(benchmark::kMillisecond);
 
-// The real program decoding a capture of the given size into /dev/null: its peak resident memory,
-// and input bytes per second of its own processor time (the wall time of a shared machine says
-// more about the neighbours).
+// A program started on the capture as standard input, its output to /dev/null: its peak
+// resident memory and processor time (the wall time of a shared machine says more about the
+// neighbours).
+struct ProgramRun {
+    bool ok = false;
+    long peakKb = 0;
+    double cpuSeconds = 0;
+};
+
+ProgramRun RunOnCapture(int input, const char* path, const char* argument)
+{
+    lseek(input, 0, SEEK_SET);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(input, STDIN_FILENO);
+        const int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, STDOUT_FILENO);
+        execlp(path, path, argument, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage {};
+    wait4(child, &status, 0, &usage);
+    return {WIFEXITED(status) && WEXITSTATUS(status) == 0, usage.ru_maxrss,
+            static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+                + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6};
+}
+
+// The real program decoding a capture of the given size: its peak resident memory, and input
+// bytes per second of its own processor time.
 void BM_DecodeProgram(benchmark::State& state)
 {
     const std::size_t megabytes = static_cast<std::size_t>(state.range(0));
@@ -112,23 +140,11 @@ void BM_DecodeProgram(benchmark::State& state)
     long peakKb = 0;
     double cpuSeconds = 0;
     for (auto _ : state) {
-        lseek(input, 0, SEEK_SET);
-        const pid_t child = fork();
-        if (child == 0) {
-            dup2(input, STDIN_FILENO);
-            const int devNull = open("/dev/null", O_WRONLY);
-            dup2(devNull, STDOUT_FILENO);
-            execl(VANTROLIX_CLI_PATH, VANTROLIX_CLI_PATH, "decode", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        int status = 0;
-        rusage usage {};
-        wait4(child, &status, 0, &usage);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        const ProgramRun run = RunOnCapture(input, VANTROLIX_CLI_PATH, "decode");
+        if (!run.ok)
             state.SkipWithError("vantrolix-cli decode failed");
-        peakKb = std::max(peakKb, usage.ru_maxrss);
-        cpuSeconds += static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-            + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+        peakKb = std::max(peakKb, run.peakKb);
+        cpuSeconds += run.cpuSeconds;
     }
     state.counters["peak_resident_MB"] = static_cast<double>(peakKb) / 1024.0;
     state.counters["MB_per_cpu_s"] = static_cast<double>(megabytes * state.iterations()) / cpuSeconds;
@@ -143,5 +159,27 @@ BENCHMARK(BM_DecodeProgram)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(1);
+
+// The peer: xxd hex-dumping the same capture, the plainest tool a user would read it with.
+void BM_PeerXxd(benchmark::State& state)
+{
+    const std::size_t megabytes = static_cast<std::size_t>(state.range(0));
+    const int input = LargeCaptureFile(megabytes, true);
+    long peakKb = 0;
+    double cpuSeconds = 0;
+    for (auto _ : state) {
+        const ProgramRun run = RunOnCapture(input, "xxd", "-");
+        if (!run.ok) {
+            state.SkipWithError("xxd failed (is it installed?)");
+            break;
+        }
+        peakKb = std::max(peakKb, run.peakKb);
+        cpuSeconds += run.cpuSeconds;
+    }
+    state.counters["peak_resident_MB"] = static_cast<double>(peakKb) / 1024.0;
+    state.counters["MB_per_cpu_s"] = static_cast<double>(megabytes * state.iterations()) / cpuSeconds;
+    close(input);
+}
+BENCHMARK(BM_PeerXxd)->ArgNames({"MB"})->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 } // namespace

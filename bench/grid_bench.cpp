@@ -1,24 +1,32 @@
 // The response log's grid at 1,000, 100,000 and 1,000,000 rows: the work for each appended row
 // as the main window does it, one full repaint of the visible area, finding the cell under a
-// point, Select All, copying everything selected, one step of a drag that extends the selection
+// point, Select All, copying everything selected (and, beside it, a QTableView over a plain model
+// copying the same), one step of a drag that extends the selection
 // over all rows, dropping the oldest rows of a full log, and the memory a row takes.
 //
 //   build/bin/vantrolix_grid_bench
 #include "grid/grid_ctrl.h"
 #include "platform/device_context.h"
 #include "platform/ole_data_source.h"
+#include "platform/ole_init.h"
 #include "support/log_grid.h"
 
+#include <QAbstractTableModel>
 #include <QApplication>
+#include <QClipboard>
 #include <QImage>
+#include <QItemSelectionModel>
 #include <QPainter>
+#include <QTableView>
 
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <random>
@@ -111,6 +119,33 @@ std::size_t HeapInUse()
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
 }
+
+// The growth of the resident memory's high-water mark over a piece of work: the mark is reset
+// first (Linux's clear_refs), so the peak counts however briefly it lasted.
+class PeakGrowth {
+public:
+    PeakGrowth()
+    {
+        std::ofstream("/proc/self/clear_refs") << "5";
+        m_start = StatusKb("VmRSS:");
+    }
+    double Megabytes() const { return static_cast<double>(StatusKb("VmHWM:") - m_start) / 1024.0; }
+
+private:
+    static long StatusKb(const std::string& key)
+    {
+        std::ifstream status("/proc/self/status");
+        for (std::string word; status >> word;) {
+            if (word == key) {
+                long kb = 0;
+                status >> kb;
+                return kb;
+            }
+        }
+        return 0;
+    }
+    long m_start = 0;
+};
 
 // Built once for each size and kept for the benchmarks that follow; gone before the application.
 std::map<int, std::unique_ptr<LogGrid>> g_grids;
@@ -212,6 +247,85 @@ void BM_CopyAll(benchmark::State& state)
     state.counters["copied_bytes"] = static_cast<double>(bytes);
 }
 
+// Copy as the context menu does it: the text of everything selected handed to the clipboard;
+// processor time and the peak growth of resident memory.
+void BM_CopyToClipboard(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    LogGrid& log = GridOf(rows);
+    OleInitialize();
+    log.grid.SelectAll();
+    QGuiApplication::clipboard()->clear();
+    double peak = 0;
+    for (auto _ : state) {
+        const PeakGrowth growth;
+        log.grid.OnEditCopy();
+        peak = std::max(peak, growth.Megabytes());
+        state.PauseTiming();
+        QGuiApplication::clipboard()->clear();
+        state.ResumeTiming();
+    }
+    log.grid.ClearSelection();
+    OleUninitialize();
+    state.counters["rows"] = rows;
+    state.counters["peak_growth_MB"] = peak;
+}
+
+// The peer: a QTableView over a plain model holding the same texts, everything selected, copied
+// the way such a program does it: the selected indexes in order, their texts joined by tabs and
+// line feeds, handed to the clipboard.
+class PlainLogModel : public QAbstractTableModel {
+public:
+    explicit PlainLogModel(int rows) : m_rows(rows) {}
+    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : m_rows; }
+    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : 4; }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole)
+            return {};
+        return QString::fromLatin1(Texts().Row(index.row() + 1, index.column()));
+    }
+
+private:
+    int m_rows;
+};
+
+void BM_PeerTableViewCopy(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    PlainLogModel model(rows);
+    QTableView view;
+    view.setModel(&model);
+    view.resize(900, 420);
+    view.show();
+    view.selectAll();
+    QGuiApplication::clipboard()->clear();
+    double peak = 0;
+    qsizetype copied = 0;
+    for (auto _ : state) {
+        const PeakGrowth growth;
+        {
+            QModelIndexList indexes = view.selectionModel()->selectedIndexes();
+            std::sort(indexes.begin(), indexes.end());
+            QString text;
+            for (qsizetype i = 0; i < indexes.size(); ++i) {
+                if (i > 0)
+                    text += indexes[i].row() != indexes[i - 1].row() ? u'\n' : u'\t';
+                text += model.data(indexes[i], Qt::DisplayRole).toString();
+            }
+            copied = text.size();
+            QGuiApplication::clipboard()->setText(text);
+        }
+        peak = std::max(peak, growth.Megabytes());
+        state.PauseTiming();
+        QGuiApplication::clipboard()->clear();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = rows;
+    state.counters["peak_growth_MB"] = peak;
+    state.counters["copied_chars"] = static_cast<double>(copied);
+}
+
 // What a drag or Shift+Down does each time the pointer or the focus reaches another row: the
 // block from the anchor in the first data row to the focus, here moving between the last two rows.
 void BM_ExtendSelectionStep(benchmark::State& state)
@@ -231,7 +345,8 @@ void BM_ExtendSelectionStep(benchmark::State& state)
 }
 
 // A log at its scrollback limit drops its oldest rows, one or a batch at a time; the rows are
-// added back untimed so that every call sees a million.
+// added back untimed, with their texts and the columns sized as the log does after each batch,
+// so that every call sees a million.
 void BM_DeleteOldestRows(benchmark::State& state)
 {
     const int rows = 1'000'000;
@@ -241,6 +356,11 @@ void BM_DeleteOldestRows(benchmark::State& state)
         log.grid.DeleteRows(1, batch);
         state.PauseTiming();
         log.grid.SetRowCount(rows + 1);
+        for (int r = rows + 1 - batch; r <= rows; ++r) {
+            for (int c = 0; c < 4; ++c)
+                log.grid.SetItemText(r, c, log.texts.Row(r, c));
+        }
+        log.grid.AutoSizeColumns(0);
         state.ResumeTiming();
     }
     state.counters["rows"] = rows;
@@ -267,6 +387,8 @@ BENCHMARK(BM_FullRepaint)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark:
 BENCHMARK(BM_HitTest)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_SelectAll)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyAll)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyToClipboard)->Arg(1000000)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PeerTableViewCopy)->Arg(1000000)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExtendSelectionStep)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DeleteOldestRows)->Arg(1)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemoryPerRow)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);

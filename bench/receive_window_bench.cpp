@@ -2,6 +2,8 @@
 // pseudo-terminal takes them; rows per second that reach the log's grid, whether any was lost, and
 // the longest time the UI thread could not run its own work (a 1 ms timer measures the gaps). With
 // the session record on (the second argument), also the rows that reached the session file.
+// Beside it, the peer: a QPlainTextEdit window reading the same flood; processor time per row
+// counts the whole process (device, receive thread, window) for both.
 // Then a log of 1,000,000 rows: Select All and Copy chosen from the log's context menu, and the
 // longest the UI thread stalled for each.
 
@@ -12,11 +14,17 @@
 #include "log/session_reader.h"
 #include "simulator/simulator_thread.h"
 
+#include "protocol/byte_text.h"
+#include "protocol/command_packet.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QSocketNotifier>
 #include <QTest>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -24,10 +32,70 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <ctime>
 #include <fstream>
+#include <functional>
 #include <memory>
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 namespace {
+
+// Processor time of the whole process: the simulated device and the receive thread included, as
+// they are for the peer.
+double ProcessCpuSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// The longest time the UI thread could not run its own work: a 1 ms timer measures the gaps.
+class StallMeter {
+public:
+    StallMeter()
+    {
+        m_tick.setTimerType(Qt::PreciseTimer);
+        m_tick.setInterval(1);
+        QObject::connect(&m_tick, &QTimer::timeout, [this] { m_stall = std::max(m_stall, m_sinceTick.restart()); });
+    }
+    void Start()
+    {
+        m_sinceTick.start();
+        m_tick.start();
+    }
+    // Measures again from now on, forgetting the gaps so far.
+    void Restart()
+    {
+        m_sinceTick.restart();
+        m_stall = 0;
+    }
+    void Stop() { m_tick.stop(); }
+    qint64 Longest() const { return m_stall; }
+
+private:
+    QElapsedTimer m_sinceTick;
+    qint64 m_stall = 0;
+    QTimer m_tick;
+};
+
+// Runs the event loop until done() answers true (asked every 5 ms) or the time is up; the loop
+// sleeps between events, so processor time counts only the work.
+void RunUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QEventLoop loop;
+    QTimer check;
+    check.setInterval(5);
+    QObject::connect(&check, &QTimer::timeout, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    check.start();
+    loop.exec();
+}
 
 SimulatorOptions FloodOf(std::size_t flood)
 {
@@ -51,6 +119,8 @@ struct WindowOnDevice {
             QSettings config(file, QSettings::IniFormat);
             config.setValue("Session/Record", record);
             config.setValue("Session/Folder", settings.filePath("sessions"));
+            // Room for the whole flood, so that every row it sent can be counted in the log.
+            config.setValue("Log/Scrollback", static_cast<qulonglong>(std::max<std::size_t>(1'000'000, flood + 1000)));
         }
         if (device.Started())
             dlg = std::make_unique<CVantrolixDlg>(CPortSetting(file), device.PortName());
@@ -81,15 +151,30 @@ int ValidRecordedRows(const std::string& path)
     return valid;
 }
 
+// What the flood benchmarks report: the last run's rates, the worst stall, the rows lost in all.
+struct FloodFigures {
+    double rowsPerSecond = 0;
+    double cpuPerRow = 0;
+    qint64 longestStall = 0;
+    int lost = 0;
+
+    void Report(benchmark::State& state) const
+    {
+        state.counters["rows_per_s"] = rowsPerSecond;
+        state.counters["cpu_us_per_row"] = cpuPerRow;
+        state.counters["longest_stall_ms"] = static_cast<double>(longestStall);
+        state.counters["lost"] = lost;
+    }
+};
+
 void BM_FloodIntoTheLog(benchmark::State& state)
 {
     const auto flood = static_cast<std::size_t>(state.range(0));
     const bool record = state.range(1) != 0;
-    double rowsPerSecond = 0;
-    qint64 longestStall = 0;
-    int lost = 0;
+    FloodFigures figures;
     int lostOnDisk = 0;
     for (auto _ : state) {
+        const double cpuBefore = ProcessCpuSeconds();
         WindowOnDevice window(flood, record);
         if (!window.dlg) {
             state.SkipWithError(window.device.Error().c_str());
@@ -100,56 +185,117 @@ void BM_FloodIntoTheLog(benchmark::State& state)
         CGridCtrl& grid = *dlg.Grid();
         const int expected = static_cast<int>(flood) + 1; // the answer to the start-up query first
 
-        QElapsedTimer sinceTick;
-        qint64 stall = 0;
-        QTimer tick;
-        tick.setTimerType(Qt::PreciseTimer);
-        tick.setInterval(1);
-        QObject::connect(&tick, &QTimer::timeout, [&] {
-            stall = std::max(stall, sinceTick.restart());
-        });
-
+        StallMeter stall;
         QElapsedTimer clock;
         clock.start();
         dlg.show();
-        sinceTick.start();
-        tick.start();
+        stall.Start();
         // The flood ends when the device has sent everything and the log holds it all.
-        while (clock.elapsed() < 120'000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            if (device.Runner().FloodSent() == flood && grid.GetRowCount() - 1 >= expected)
-                break;
-        }
+        RunUntil([&] { return device.Runner().FloodSent() == flood && grid.GetRowCount() - 1 >= expected; }, 120'000);
         const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
-        tick.stop();
+        stall.Stop();
         dlg.ProcessReceivedRows();
+        figures.cpuPerRow = (ProcessCpuSeconds() - cpuBefore) / static_cast<double>(expected) * 1e6;
         const int valid = ValidRows(grid);
         state.SetIterationTime(seconds);
-        rowsPerSecond = valid / seconds;
-        longestStall = std::max(longestStall, stall);
-        lost += expected - valid;
+        figures.rowsPerSecond = valid / seconds;
+        figures.longestStall = std::max(figures.longestStall, stall.Longest());
+        figures.lost += expected - valid;
         const std::string session = dlg.SessionFile();
         dlg.reject(); // closes the session file
         if (record)
             lostOnDisk += expected - ValidRecordedRows(session);
     }
-    state.counters["rows_per_s"] = rowsPerSecond;
-    state.counters["longest_stall_ms"] = static_cast<double>(longestStall);
-    state.counters["lost"] = lost;
+    figures.Report(state);
     if (record)
         state.counters["lost_on_disk"] = lostOnDisk;
+}
+
+// The peer: a QPlainTextEdit window reading the same flood from the same simulated device on a
+// pseudo-terminal, as a serial terminal would show it: one line per packet, its bytes as text,
+// nothing decoded. It asks for the Device ID as the main window does, which starts the flood.
+void BM_PeerPlainTextFlood(benchmark::State& state)
+{
+    const auto flood = static_cast<std::size_t>(state.range(0));
+    FloodFigures figures;
+    for (auto _ : state) {
+        const double cpuBefore = ProcessCpuSeconds();
+        CSimulatorThread device(FindModelArgument("Elmora"), FloodOf(flood));
+        const int fd = device.Started() ? open(device.PortName().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC) : -1;
+        if (fd < 0) {
+            state.SkipWithError("no simulated device");
+            return;
+        }
+        termios line {};
+        tcgetattr(fd, &line);
+        cfmakeraw(&line);
+        tcsetattr(fd, TCSANOW, &line);
+
+        QPlainTextEdit view;
+        view.setReadOnly(true);
+        view.resize(900, 420);
+        QSocketNotifier readable(fd, QSocketNotifier::Read);
+        std::vector<std::uint8_t> packet;
+        bool checksumNext = false;
+        bool escaped = false;
+        int rows = 0;
+        // Everything a read brings is appended at once, as a terminal does.
+        QObject::connect(&readable, &QSocketNotifier::activated, [&] {
+            std::uint8_t block[4096];
+            std::string lines;
+            for (ssize_t n; (n = read(fd, block, sizeof block)) > 0;) {
+                for (ssize_t i = 0; i < n; ++i) {
+                    const std::uint8_t b = block[i];
+                    packet.push_back(b);
+                    // A packet ends with the (possibly escaped) checksum after its end byte.
+                    if (checksumNext && !(b == 0x5E && !escaped)) {
+                        if (!lines.empty())
+                            lines += '\n';
+                        AppendBytesText(lines, packet);
+                        ++rows;
+                        packet.clear();
+                        checksumNext = escaped = false;
+                    } else if (checksumNext) {
+                        escaped = true;
+                    } else if (b == 0x02) {
+                        checksumNext = true;
+                    }
+                }
+            }
+            if (!lines.empty())
+                view.appendPlainText(QString::fromLatin1(lines));
+        });
+
+        StallMeter stall;
+        QElapsedTimer clock;
+        clock.start();
+        view.show();
+        stall.Start();
+        CCommandPacket query;
+        query.SetCommand(CountedBytes{20, 20});
+        const auto bytes = query.GetEncoded().Bytes();
+        if (write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            state.SkipWithError("could not ask the device");
+        const int expected = static_cast<int>(flood) + 1;
+        RunUntil([&] { return device.Runner().FloodSent() == flood && rows >= expected; }, 120'000);
+        const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        stall.Stop();
+        figures.cpuPerRow = (ProcessCpuSeconds() - cpuBefore) / static_cast<double>(expected) * 1e6;
+        state.SetIterationTime(seconds);
+        figures.rowsPerSecond = rows / seconds;
+        figures.longestStall = std::max(figures.longestStall, stall.Longest());
+        figures.lost += expected - rows;
+        readable.setEnabled(false);
+        close(fd);
+    }
+    figures.Report(state);
 }
 
 // Right-clicks the cell and chooses the entry from the menu that opens; answers the longest the
 // UI thread stalled from the click until the window has repainted.
 qint64 ChooseFromContextMenu(CGridCtrl& grid, QPoint at, const QString& entry)
 {
-    QElapsedTimer sinceTick;
-    qint64 stall = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, [&] { stall = std::max(stall, sinceTick.restart()); });
+    StallMeter stall;
     QTimer chooser;
     chooser.setInterval(5);
     QObject::connect(&chooser, &QTimer::timeout, [&] {
@@ -160,24 +306,22 @@ qint64 ChooseFromContextMenu(CGridCtrl& grid, QPoint at, const QString& entry)
             if (action->text() == entry) {
                 chooser.stop();
                 // The stall is measured from the choice on: the menu's own opening is not the grid's.
-                sinceTick.restart();
-                stall = 0;
+                stall.Restart();
                 menu->setActiveAction(action);
                 QTest::keyClick(menu, Qt::Key_Return);
                 return;
             }
         }
     });
-    sinceTick.start();
-    tick.start();
+    stall.Start();
     chooser.start();
     QTest::mouseClick(grid.viewport(), Qt::RightButton, Qt::NoModifier, at);
     QElapsedTimer settle;
     settle.start();
     while (settle.elapsed() < 200)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    tick.stop();
-    return stall;
+    stall.Stop();
+    return stall.Longest();
 }
 
 void BM_SelectAllAndCopyAtAMillionRows(benchmark::State& state)
@@ -227,6 +371,13 @@ BENCHMARK(BM_SelectAllAndCopyAtAMillionRows)->Arg(1'000'000)->Unit(benchmark::kM
 BENCHMARK(BM_FloodIntoTheLog)
     ->ArgNames({"rows", "recording"})
     ->ArgsProduct({{20'000, 100'000}, {0, 1}})
+    ->Args({1'000'000, 0})
+    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+BENCHMARK(BM_PeerPlainTextFlood)
+    ->ArgNames({"rows"})
+    ->Arg(100'000)
+    ->Arg(1'000'000)
     ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
 } // namespace

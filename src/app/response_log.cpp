@@ -47,11 +47,25 @@ bool CResponseLog::IsShown(const Entry& entry, bool showSent)
     return entry.direction != RowDirection::Sent || entry.note || showSent;
 }
 
-void CResponseLog::BeginBatch()
+void CResponseLog::BeginBatch(std::size_t expectedRows)
 {
     // Only the row counts: scrolled right to read a long description, the log still follows.
     m_followEnd = m_grid.IsCellVisible(m_grid.GetRowCount() - 1, m_grid.GetTopLeftScrolledCell().col);
     m_added = 0;
+    m_inBatch = true;
+    m_nextRow = m_grid.GetRowCount();
+    m_growth = static_cast<int>(std::clamp<std::size_t>(expectedRows, 1, kMaxGrowth));
+}
+
+int CResponseLog::NextGridRow()
+{
+    if (!m_inBatch)
+        m_nextRow = m_grid.GetRowCount();
+    if (m_nextRow >= m_grid.GetRowCount()) {
+        m_grid.SetRowCount(m_nextRow + (m_inBatch ? m_growth : 1));
+        m_growth = std::min(2 * m_growth, kMaxGrowth);
+    }
+    return m_nextRow++;
 }
 
 void CResponseLog::Add(const SessionRow& row)
@@ -74,8 +88,7 @@ void CResponseLog::AddNote(const std::string& text)
 
 void CResponseLog::Show(const Entry& entry, const SessionRow& row)
 {
-    const int n = m_grid.GetRowCount();
-    m_grid.SetRowCount(n + 1);
+    const int n = NextGridRow();
     m_grid.SetItemText(n, 0, entry.note ? std::string() : FormatClockTime(row.time, m_display.showMilliseconds));
     if (entry.direction == RowDirection::Sent)
         m_grid.SetItemText(n, 1, kSentMark + row.encoded);
@@ -92,6 +105,9 @@ void CResponseLog::Show(const Entry& entry, const SessionRow& row)
 
 void CResponseLog::EndBatch()
 {
+    m_inBatch = false;
+    if (m_grid.GetRowCount() > m_nextRow)
+        m_grid.SetRowCount(m_nextRow);
     if (m_added == 0)
         return;
     Trim();
@@ -151,8 +167,9 @@ void CResponseLog::Redraw(bool shownBefore)
         gridRow += shown ? 1 : 0;
     }
 
-    BeginBatch();
+    BeginBatch(rows.size());
     m_grid.SetRowCount(m_grid.GetFixedRowCount());
+    m_nextRow = m_grid.GetFixedRowCount();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (IsShown(m_entries[i], m_display.showSent))
             Show(m_entries[i], rows[i]);

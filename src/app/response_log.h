@@ -31,7 +31,9 @@ public:
     void SetDisplay(const LogDisplay& display);
     const LogDisplay& Display() const { return m_display; }
 
-    void BeginBatch();
+    // expectedRows: about how many rows the batch brings (0 when unknown); the grid grows by
+    // that many at once rather than a row at a time.
+    void BeginBatch(std::size_t expectedRows = 0);
     void Add(const SessionRow& row);
     // A line of text in the encoded column that is no recorded row (an unreadable line of a file).
     void AddNote(const std::string& text);
@@ -60,10 +62,19 @@ private:
     SessionRow RowOf(const Entry& entry, int gridRow) const;
     void Trim();
     void Redraw(bool shownBefore);
+    // The grid row the next shown row goes to, the grid grown for it if need be.
+    int NextGridRow();
+
+    // Rows are added to the grid in steps during a batch, and the rows not filled go at its end:
+    // growing the grid costs a scroll bar update and a repaint request each time.
+    static constexpr int kMaxGrowth = 4096;
 
     CGridCtrl& m_grid;
     LogDisplay m_display;
     std::deque<Entry> m_entries;
     bool m_followEnd = false;
     int m_added = 0;
+    bool m_inBatch = false;
+    int m_nextRow = 0;
+    int m_growth = 1;
 };

@@ -34,7 +34,8 @@ namespace {
 // A displayed frame: rows arriving faster than this are added in one batch per frame.
 constexpr qint64 kFrameMs = 16;
 // The part of a frame spent adding rows; the sizing of the columns and the painting follow.
-constexpr qint64 kRowBudgetMs = 4;
+// Columns are sized from remembered text widths, so most of a frame can go to the rows.
+constexpr qint64 kRowBudgetMs = 10;
 // Between two batches the window always gets this long for input and painting.
 constexpr qint64 kBreatheMs = 4;
 
@@ -447,7 +448,7 @@ void CVantrolixDlg::DrainRows(bool everything)
         return;
     QElapsedTimer budget;
     budget.start();
-    m_log->BeginBatch();
+    m_log->BeginBatch(m_pending.size());
     for (int applied = 1; !m_pending.empty(); ++applied) {
         ApplyEntry(m_pending.front());
         m_pending.pop_front();

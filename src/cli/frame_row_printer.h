@@ -1,5 +1,7 @@
 #pragma once
 
+#include "repeated_rows.h"
+
 #include "protocol/receive_framer.h"
 
 class ConsoleOut;
@@ -13,4 +15,5 @@ public:
 
 private:
     ConsoleOut& m_out;
+    CRepeatedRows m_repeated;
 };

@@ -21,7 +21,7 @@ void CGridCtrl::PlaceRow(int row, int firstColumn)
     Row& cells = m_rows[static_cast<std::size_t>(row)];
     for (int c = firstColumn; c < cells.Columns(); ++c) {
         if (CGridCellBase* cell = cells.Object(c))
-            cell->m_slot = CGridCellBase::Slot{row, c, CCellExtent()};
+            cell->m_slot = CGridCellBase::Slot{StoredRow(row), c, CCellExtent()};
         else if (cells.At(c).format != Row::kNoCell)
             cells.At(c).extent = CCellExtent();
         else
@@ -63,8 +63,9 @@ void CGridCtrl::OnCellContentChanged(CGridCellBase* cell)
         m_extentQueue.clear();
         return;
     }
-    if (cell->m_slot.row >= 0 && CellObject(cell->m_slot.row, cell->m_slot.column) == cell)
-        QueueExtent(cell->m_slot.row, cell->m_slot.column);
+    const int row = PlacedRow(cell->m_slot);
+    if (row >= 0 && CellObject(row, cell->m_slot.column) == cell)
+        QueueExtent(row, cell->m_slot.column);
 }
 
 void CGridCtrl::UncountCell(CCellExtent& extent, int column)
@@ -155,7 +156,7 @@ std::string CGridCtrl::CheckIndexConsistency()
         return "column arrays differ from the column count";
     if (m_fixedRowCount > m_rowCount || m_fixedColumnCount > m_columnCount)
         return "more fixed rows or columns than rows or columns";
-    const auto checkSums = [](const char* what, const CPrefixSums& sums, const std::vector<unsigned>& sizes) {
+    const auto checkSums = [](const char* what, const CPrefixSums& sums, const auto& sizes) {
         std::int64_t sum = 0;
         for (std::size_t k = 0; k <= sizes.size(); ++k) {
             if (sums.Prefix(k) != sum)
@@ -186,7 +187,7 @@ std::string CGridCtrl::CheckIndexConsistency()
                 return "fixed-row cell not marked fixed" + where;
             if (c < m_fixedColumnCount && (state & (GRIDSTATE_FIXED | GRIDSTATE_FIXEDCOL)) != (GRIDSTATE_FIXED | GRIDSTATE_FIXEDCOL))
                 return "fixed-column cell not marked fixed" + where;
-            if (cell != &m_standIn && (cell->m_slot.row != r || cell->m_slot.column != c))
+            if (cell != &m_standIn && (PlacedRow(cell->m_slot) != r || cell->m_slot.column != c))
                 return "cell placed elsewhere" + where;
             if (((state & GRIDSTATE_SELECTED) != 0) != m_selection.Contains(r, c))
                 return "selected bit differs from the selection" + where;

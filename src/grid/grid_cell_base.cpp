@@ -15,17 +15,17 @@ const CRuntimeClass* CGridCellBase::GetRuntimeClass() const { return &classCGrid
 
 unsigned CGridCellBase::GetState() const
 {
-    const CGridCtrl* grid = m_slot.row >= 0 ? GetGrid() : nullptr;
+    const CGridCtrl* grid = m_slot.storedRow >= 0 ? GetGrid() : nullptr;
     if (grid == nullptr)
         return m_state;
-    const unsigned selected = grid->IsPlacedCellSelected(m_slot.row, m_slot.column) ? unsigned{GRIDSTATE_SELECTED} : 0u;
+    const unsigned selected = grid->IsPlacedCellSelected(grid->PlacedRow(m_slot), m_slot.column) ? unsigned{GRIDSTATE_SELECTED} : 0u;
     return (m_state & ~static_cast<unsigned>(GRIDSTATE_SELECTED)) | selected;
 }
 
 void CGridCellBase::SetState(unsigned state)
 {
-    if (CGridCtrl* grid = m_slot.row >= 0 ? GetGrid() : nullptr)
-        grid->SetPlacedCellSelected(m_slot.row, m_slot.column, (state & GRIDSTATE_SELECTED) != 0);
+    if (CGridCtrl* grid = m_slot.storedRow >= 0 ? GetGrid() : nullptr)
+        grid->SetPlacedCellSelected(grid->PlacedRow(m_slot), m_slot.column, (state & GRIDSTATE_SELECTED) != 0);
     const unsigned changed = m_state ^ state;
     m_state = state;
     // The fixed bits choose the template whose font and margin the cell measures with.

@@ -73,9 +73,11 @@ protected:
 private:
     friend class CGridCtrl;
 
-    // Where the grid placed the cell and what its column width tally holds for it.
+    // Where the grid placed the cell and what its column width tally holds for it. The row is
+    // kept as the grid stores it (CGridCtrl::PlacedRow reads it), so that removing rows renumbers
+    // only the cells on the shorter side of the gap; -1 while the cell is not placed.
     struct Slot {
-        int row = -1;
+        int storedRow = -1;
         int column = -1;
         CCellExtent extent;
     };

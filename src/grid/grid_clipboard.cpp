@@ -7,6 +7,49 @@
 
 #include <algorithm>
 #include <new>
+#include <string_view>
+
+// The copied text is built twice over: once to count its bytes, then into a block of exactly
+// that size, so that a million rows take their size in memory once, not the spare room of a
+// growing string on top.
+template <class Put>
+void CGridCtrl::ForEachCopiedPiece(const CGridCellRange& range, Put put) const
+{
+    std::vector<int> shownColumns;
+    for (int c = range.minCol; c <= range.maxCol; ++c) {
+        if (GetColumnWidth(c) != 0)
+            shownColumns.push_back(c);
+    }
+    std::vector<CGridCellRange> rowBlocks;
+    std::vector<std::string_view> plainTexts(static_cast<std::size_t>(m_columnCount));
+    for (int r = range.minRow; r <= range.maxRow; ++r) {
+        if (GetRowHeight(r) == 0)
+            continue;
+        m_selection.BlocksOnRow(r, rowBlocks);
+        // A row without cell objects has its texts read in one walk over them.
+        const Row& cells = m_rows[static_cast<std::size_t>(r)];
+        const bool plainRow = !cells.HasObjects();
+        if (plainRow)
+            cells.AllTexts(plainTexts.data());
+        for (const int c : shownColumns) {
+            const bool selected = std::any_of(rowBlocks.begin(), rowBlocks.end(), [c](const CGridCellRange& b) {
+                return c >= b.minCol && c <= b.maxCol;
+            });
+            if (selected && plainRow) {
+                if (cells.At(c).format != Row::kNoCell)
+                    put(plainTexts[static_cast<std::size_t>(c)]);
+            } else if (selected) {
+                const CGridCellBase* cell = CellObject(r, c);
+                if (const char* cellText = cell != nullptr ? cell->GetText() : PlainText(r, c))
+                    put(std::string_view(cellText));
+            }
+            if (c != range.maxCol)
+                put(std::string_view("\t", 1));
+        }
+        if (r != range.maxRow)
+            put(std::string_view("\n", 1));
+    }
+}
 
 std::unique_ptr<COleDataSource> CGridCtrl::CreateCopyData()
 {
@@ -14,29 +57,11 @@ std::unique_ptr<COleDataSource> CGridCtrl::CreateCopyData()
     if (!IsValid(range))
         return nullptr;
     try {
+        std::size_t size = 1;
+        ForEachCopiedPiece(range, [&size](std::string_view piece) { size += piece.size(); });
         std::string text;
-        std::vector<CGridCellRange> rowBlocks;
-        for (int r = range.minRow; r <= range.maxRow; ++r) {
-            if (GetRowHeight(r) == 0)
-                continue;
-            m_selection.BlocksOnRow(r, rowBlocks);
-            for (int c = range.minCol; c <= range.maxCol; ++c) {
-                if (GetColumnWidth(c) == 0)
-                    continue;
-                const bool selected = std::any_of(rowBlocks.begin(), rowBlocks.end(), [c](const CGridCellRange& b) {
-                    return c >= b.minCol && c <= b.maxCol;
-                });
-                if (selected) {
-                    const CGridCellBase* cell = CellObject(r, c);
-                    if (const char* cellText = cell != nullptr ? cell->GetText() : PlainText(r, c))
-                        text += cellText;
-                }
-                if (c != range.maxCol)
-                    text += '\t';
-            }
-            if (r != range.maxRow)
-                text += '\n';
-        }
+        text.reserve(size);
+        ForEachCopiedPiece(range, [&text](std::string_view piece) { text.append(piece); });
         text += '\0';
         auto source = std::make_unique<COleDataSource>();
         source->CacheGlobalData(CF_TEXT, std::move(text));

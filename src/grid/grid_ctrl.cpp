@@ -323,6 +323,7 @@ bool CGridCtrl::DeleteAllItems()
             DestroyCell(r, c);
     }
     m_rows.clear();
+    m_rowBase = 0;
     m_focusCell = CGridCellId();
     m_plainFocus = CGridCellId();
     m_rowCount = m_fixedRowCount = m_columnCount = m_fixedColumnCount = 0;
@@ -454,7 +455,7 @@ CGridCellBase* CGridCtrl::Materialise(int row, int column)
         m_plainFocus = CGridCellId();
     // Taken after SetObject, which may have moved the row's records.
     Row::Record& record = cells.At(column);
-    cell->m_slot = CGridCellBase::Slot{row, column, record.extent};
+    cell->m_slot = CGridCellBase::Slot{StoredRow(row), column, record.extent};
     record.format = Row::kNoCell;
     return cell.release();
 }

@@ -13,6 +13,7 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -353,8 +354,16 @@ private:
     // Keeps a cell just made for the position: plain ones in the row's record, others as objects.
     void StoreNewCell(Row& cells, int row, int column, CGridCellBase* cell);
     CCellExtent& ExtentOf(int row, int column);
+    // A cell object's row from its slot, and the reverse; -1 for a cell not placed.
+    int PlacedRow(const CGridCellBase::Slot& slot) const { return slot.storedRow < 0 ? -1 : slot.storedRow - m_rowBase; }
+    int StoredRow(int row) const { return row + m_rowBase; }
+    // Moves the stored rows of a row's cell objects by delta.
+    void ShiftStoredRows(int row, int delta);
 
     void InvalidateRect(const CRect& rect);
+    // Hands the copied text of the block, piece by piece, to put (a std::string_view each).
+    template <class Put>
+    void ForEachCopiedPiece(const CGridCellRange& range, Put put) const;
     // Repaints the cells on screen that the test picks; the cells off screen cost nothing.
     template <class Pick>
     void RepaintVisibleCells(Pick pick, CDC* dc);
@@ -405,7 +414,9 @@ private:
     int m_fixedRowCount = 0;
     int m_columnCount = 0;
     int m_fixedColumnCount = 0;
-    std::vector<unsigned> m_rowHeights;
+    // Rows are removed just below the fixed rows as a log drops its oldest: deques, which close
+    // the gap by moving the shorter side.
+    std::deque<unsigned> m_rowHeights;
     std::vector<unsigned> m_columnWidths;
     int m_vScrollMax = 0;
     int m_hScrollMax = 0;
@@ -415,7 +426,9 @@ private:
     CGridDefaultCell m_defaultFixedColumnCell;
     CGridDefaultCell m_defaultFixedRowCell;
     CGridDefaultCell m_defaultCornerCell;
-    std::vector<Row> m_rows;
+    std::deque<Row> m_rows;
+    // A placed cell object's slot holds its row plus this; see PlacedRow.
+    int m_rowBase = 0;
     CGridCellId m_focusCell;
     // The plain cell that carries the focused bit, if any (a cell object carries its own).
     CGridCellId m_plainFocus;

@@ -9,12 +9,6 @@ static_assert(sizeof(CGridRowCells::Record) == 8);
 static_assert(alignof(CGridRowCells::Record) <= alignof(unsigned));
 static_assert(sizeof(CGridRowCells) == sizeof(void*));
 
-std::size_t CGridRowCells::RecordsAt(unsigned columns, bool withObjects)
-{
-    static_assert(sizeof(Header) <= kObjectsAt);
-    return withObjects ? kObjectsAt + columns * sizeof(CGridCellBase*) : sizeof(Header);
-}
-
 std::unique_ptr<std::byte[]> CGridRowCells::Allocate(unsigned columns, bool withObjects, std::size_t textBytes)
 {
     if (columns > 0x7FFF'FFFFu)
@@ -29,18 +23,6 @@ std::unique_ptr<std::byte[]> CGridRowCells::Allocate(unsigned columns, bool with
     return block;
 }
 
-int CGridRowCells::Columns() const { return m_block ? static_cast<int>(Head()->columns) : 0; }
-
-CGridRowCells::Record* CGridRowCells::Records() const
-{
-    return reinterpret_cast<Record*>(m_block.get() + RecordsAt(Head()->columns, Head()->hasObjects));
-}
-
-CGridRowCells::Record& CGridRowCells::At(int column) { return Records()[column]; }
-const CGridRowCells::Record& CGridRowCells::At(int column) const { return Records()[column]; }
-
-char* CGridRowCells::Texts() const { return reinterpret_cast<char*>(Records() + Head()->columns); }
-
 std::size_t CGridRowCells::TextStart(unsigned column) const
 {
     const char* const texts = Texts();
@@ -51,6 +33,15 @@ std::size_t CGridRowCells::TextStart(unsigned column) const
 }
 
 const char* CGridRowCells::Text(int column) const { return Texts() + TextStart(static_cast<unsigned>(column)); }
+
+void CGridRowCells::AllTexts(std::string_view* out) const
+{
+    const char* text = m_block ? Texts() : nullptr;
+    for (int c = 0; c < Columns(); ++c) {
+        out[c] = std::string_view(text);
+        text += out[c].size() + 1;
+    }
+}
 
 void CGridRowCells::SetText(int column, const char* text)
 {

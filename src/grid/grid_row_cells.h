@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string_view>
 
 class CGridCellBase;
 
@@ -40,11 +41,14 @@ public:
     CGridRowCells() = default;
     explicit CGridRowCells(int columns) { Resize(columns); }
 
-    int Columns() const;
-    Record& At(int column);
-    const Record& At(int column) const;
+    // Inline: the grid asks for them several times for every cell it adds or measures.
+    int Columns() const { return m_block ? static_cast<int>(Head()->columns) : 0; }
+    Record& At(int column) { return Records()[column]; }
+    const Record& At(int column) const { return Records()[column]; }
     // The text of a plain cell; "" for the others.
     const char* Text(int column) const;
+    // Every column's text, in one walk over them: out[c] for each c < Columns().
+    void AllTexts(std::string_view* out) const;
     void SetText(int column, const char* text);
     // New positions hold no cell; the objects of positions that go are the caller's to delete first.
     void Resize(int columns);
@@ -63,15 +67,19 @@ private:
         bool hasObjects : 1 = false;
     };
     static constexpr std::size_t kObjectsAt = alignof(CGridCellBase*);
+    static_assert(sizeof(Header) <= kObjectsAt);
     Header* Head() const { return reinterpret_cast<Header*>(m_block.get()); }
     CGridCellBase** Objects() const { return reinterpret_cast<CGridCellBase**>(m_block.get() + kObjectsAt); }
-    Record* Records() const;
-    char* Texts() const;
+    Record* Records() const { return reinterpret_cast<Record*>(m_block.get() + RecordsAt(Head()->columns, Head()->hasObjects)); }
+    char* Texts() const { return reinterpret_cast<char*>(Records() + Head()->columns); }
     // Where a column's text starts in the text area; the column count gives the area's size.
     std::size_t TextStart(unsigned column) const;
     // A block for the columns with the records and texts uninitialised and no objects set.
     static std::unique_ptr<std::byte[]> Allocate(unsigned columns, bool withObjects, std::size_t textBytes);
-    static std::size_t RecordsAt(unsigned columns, bool withObjects);
+    static std::size_t RecordsAt(unsigned columns, bool withObjects)
+    {
+        return withObjects ? kObjectsAt + columns * sizeof(CGridCellBase*) : sizeof(Header);
+    }
     // Rebuilds the block for n columns, keeping the first ones' texts, records and objects.
     void ResizeTo(unsigned n, bool withObjects);
 

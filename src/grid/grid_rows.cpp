@@ -2,10 +2,27 @@
 
 #include <algorithm>
 
-// Removing rows renumbers every row after them: the cell objects' slots, the selection, the
-// focus and the queue of cells waiting to be measured all move up by `count`. The rows' storage
-// moves up in one pass, whatever the number of rows removed: a log trims its oldest rows in
-// batches.
+// Removing rows renumbers every row after them: the selection, the focus and the queue of cells
+// waiting to be measured move up by `count`. The rows' storage and running sums close the gap by
+// moving its shorter side, and the cell objects' slots are renumbered on that side only (the
+// grid's row base stands for the other), so a log that drops its oldest rows just below its
+// header pays for the rows dropped, not for the rows it keeps.
+
+namespace {
+// Past this many rows dropped from the front, every slot is renumbered once and the base starts
+// again, long before an int would overflow.
+constexpr int kRowBaseLimit = 1 << 30;
+} // namespace
+
+void CGridCtrl::ShiftStoredRows(int row, int delta)
+{
+    const Row& cells = m_rows[static_cast<std::size_t>(row)];
+    for (int c = 0; cells.HasObjects() && c < cells.Columns(); ++c) {
+        if (CGridCellBase* cell = cells.Object(c))
+            cell->m_slot.storedRow += delta;
+    }
+}
+
 bool CGridCtrl::DeleteRows(int first, int count)
 {
     if (count == 0)
@@ -39,17 +56,23 @@ bool CGridCtrl::DeleteRows(int first, int count)
             }
         }
     }
+    if (first <= m_rowCount - end) {
+        for (int r = 0; r < first; ++r)
+            ShiftStoredRows(r, count);
+        m_rowBase += count;
+    } else {
+        for (int r = end; r < m_rowCount; ++r)
+            ShiftStoredRows(r, -count);
+    }
     m_rows.erase(m_rows.begin() + first, m_rows.begin() + end);
     m_rowHeights.erase(m_rowHeights.begin() + first, m_rowHeights.begin() + end);
+    m_rowSums.Erase(index(first), index(count));
     m_rowCount -= count;
-    for (int r = first; r < m_rowCount; ++r) {
-        const Row& cells = m_rows[index(r)];
-        for (int c = 0; cells.HasObjects() && c < cells.Columns(); ++c) {
-            if (CGridCellBase* cell = cells.Object(c))
-                cell->m_slot.row = r;
-        }
+    if (m_rowBase > kRowBaseLimit) {
+        for (int r = 0; r < m_rowCount; ++r)
+            ShiftStoredRows(r, -m_rowBase);
+        m_rowBase = 0;
     }
-    m_rowSums.Assign(m_rowHeights);
 
     m_selection.RemoveRows(first, count);
     m_previousSelection.RemoveRows(first, count);

@@ -1,22 +1,13 @@
 #include "platform/device_context.h"
 
+#include "platform/display_text.h"
+
 #include <QGuiApplication>
 #include <QPainter>
 
 #include <cstdlib>
 
 namespace {
-
-// Cell text is bytes: one Latin-1 character per byte, and no line breaks or tab stops.
-QString DisplayText(const char* text)
-{
-    QString s = QString::fromLatin1(text != nullptr ? text : "");
-    for (QChar& c : s) {
-        if (c == u'\t' || c == u'\r' || c == u'\n')
-            c = u' ';
-    }
-    return s;
-}
 
 const QLatin1String kEllipsis("...");
 
@@ -207,7 +198,7 @@ int CDC::DrawText(const char* text, CRect rect, unsigned format)
     if (m_painter == nullptr)
         return 0;
     QString s = DisplayText(text);
-    int width = fm.horizontalAdvance(s);
+    int width = m_state.font->TextWidth(text);
     if ((format & DT_END_ELLIPSIS) != 0 && width > rect.Width()) {
         s = Ellipsized(s, rect.Width(), fm);
         width = fm.horizontalAdvance(s);
@@ -254,16 +245,16 @@ bool CDC::TextOut(int x, int y, const char* text)
 CSize CDC::GetTextExtent(const char* text) const
 {
     const QFontMetrics& fm = m_state.font->Metrics();
-    return CSize(fm.horizontalAdvance(DisplayText(text)), fm.height());
+    return CSize(m_state.font->TextWidth(text), m_state.font->Height());
 }
 
 TEXTMETRIC CDC::GetTextMetrics() const
 {
     const QFontMetrics& fm = m_state.font->Metrics();
     TEXTMETRIC tm;
-    tm.tmHeight = fm.height();
-    tm.tmAscent = fm.ascent();
-    tm.tmDescent = fm.descent();
+    tm.tmHeight = m_state.font->Height();
+    tm.tmAscent = m_state.font->Ascent();
+    tm.tmDescent = m_state.font->Descent();
     tm.tmOverhang = 0;
     return tm;
 }

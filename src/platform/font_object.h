@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/log_font.h"
+#include "platform/text_width_cache.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -26,9 +27,24 @@ public:
     const QFont& Font() const { return m_font; }
     // Made on first use: measuring needs the application's font database.
     const QFontMetrics& Metrics() const;
+    // The metrics' height, ascent and descent, looked up once: every measured text asks for them.
+    int Height() const { return Measures().height; }
+    int Ascent() const { return Measures().ascent; }
+    int Descent() const { return Measures().descent; }
+    // The width of a cell text (bytes, shown as DisplayText shows them) as the metrics measure it.
+    int TextWidth(const char* text) const;
 
 private:
+    struct VerticalMeasures {
+        int height = 0;
+        int ascent = 0;
+        int descent = 0;
+    };
+    const VerticalMeasures& Measures() const;
+
     QFont m_font;
     bool m_created = false;
     mutable std::unique_ptr<QFontMetrics> m_metrics;
+    mutable CTextWidthCache m_widths;
+    mutable VerticalMeasures m_measures;
 };

@@ -6,24 +6,60 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include <algorithm>
 #include <cstring>
 
-void COleDataSource::CacheGlobalData(unsigned format, std::string block) { m_blocks[format] = std::move(block); }
+namespace {
+
+const QString kPlainText = QStringLiteral("text/plain");
+
+// Clipboard data that hands out the shared block's text when it is asked for, instead of
+// holding a wide copy of it from the start.
+class SharedTextMimeData : public QMimeData {
+public:
+    explicit SharedTextMimeData(std::shared_ptr<const std::string> block) : m_block(std::move(block)) {}
+
+    QStringList formats() const override { return {kPlainText}; }
+    bool hasFormat(const QString& mimeType) const override { return mimeType == kPlainText; }
+
+protected:
+    // The text is the block's bytes read one character per byte, as the grid shows them. Asked
+    // for as bytes (another program pasting), it goes as UTF-8: the block itself when it is ASCII.
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override
+    {
+        if (mimeType != kPlainText)
+            return {};
+        const char* bytes = m_block->c_str();
+        const auto size = static_cast<qsizetype>(std::strlen(bytes));
+        if (type.id() == QMetaType::QString)
+            return QString::fromLatin1(bytes, size);
+        const bool ascii = std::all_of(bytes, bytes + size, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        return ascii ? QByteArray(bytes, size) : QString::fromLatin1(bytes, size).toUtf8();
+    }
+
+private:
+    std::shared_ptr<const std::string> m_block;
+};
+
+} // namespace
+
+void COleDataSource::CacheGlobalData(unsigned format, std::string block)
+{
+    m_blocks[format] = std::make_shared<const std::string>(std::move(block));
+}
 
 const std::string* COleDataSource::GetGlobalData(unsigned format) const
 {
     const auto it = m_blocks.find(format);
-    return it != m_blocks.end() ? &it->second : nullptr;
+    return it != m_blocks.end() ? it->second.get() : nullptr;
 }
 
 bool COleDataSource::SetClipboard() const
 {
-    const std::string* text = GetGlobalData(CF_TEXT);
+    const auto it = m_blocks.find(CF_TEXT);
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (GetOleInitializeCount() == 0 || text == nullptr || clipboard == nullptr)
+    if (GetOleInitializeCount() == 0 || it == m_blocks.end() || clipboard == nullptr)
         return false;
-    auto* data = new QMimeData;
-    data->setText(QString::fromLatin1(text->c_str(), static_cast<qsizetype>(std::strlen(text->c_str()))));
-    clipboard->setMimeData(data);
+    clipboard->setMimeData(new SharedTextMimeData(it->second));
     return true;
 }

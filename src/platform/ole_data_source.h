@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 
 // Clipboard formats.
@@ -15,11 +16,13 @@ public:
     // The cached block, or null.
     const std::string* GetGlobalData(unsigned format) const;
 
-    // Puts the data on the system clipboard, which keeps its own copy. CF_TEXT goes as plain
-    // text up to its first NUL, one character per byte. False when the component library is
-    // not initialised on this thread or nothing can be offered.
+    // Puts the data on the system clipboard. CF_TEXT goes as plain text up to its first NUL,
+    // one character per byte. The clipboard shares the block rather than copying it: a copy of
+    // a million log rows is one block of memory, and readers get their text when they paste.
+    // False when the component library is not initialised on this thread or nothing can be
+    // offered.
     bool SetClipboard() const;
 
 private:
-    std::map<unsigned, std::string> m_blocks;
+    std::map<unsigned, std::shared_ptr<const std::string>> m_blocks;
 };

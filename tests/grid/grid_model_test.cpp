@@ -448,3 +448,34 @@ TEST_F(GridTest, DeletingRowsMovesTheRestUpWithTheirSelectionAndFocus)
     EXPECT_EQ(grid.GetItemText(3, 1), "row8-1");
     ASSERT_EQ(grid.CheckIndexConsistency(), "");
 }
+
+// Rows go from just below the header (a log's oldest) or from near the end; on each side of the
+// gap the cell objects keep answering for their own row: their place, their selected state, and
+// a change of text re-measuring the cell it belongs to.
+TEST_F(GridTest, CellObjectsKeepTheirRowsWhicheverSideOfTheGapMoves)
+{
+    CGridCtrl grid;
+    SetUpLogGrid(grid);
+    for (int r = 1; r <= 40; ++r)
+        AppendRow(grid, "row" + std::to_string(r) + "-");
+    for (int r = 0; r <= 40; r += 3)
+        ASSERT_TRUE(grid.SetItemTextColour(r, 1, RGB(0x1F, 0x4E, 0xA8))); // gives the cell an object
+    for (const auto& [first, count] : {std::pair{1, 2}, std::pair{30, 5}, std::pair{1, 1}, std::pair{2, 20}, std::pair{1, 3}}) {
+        const std::string keptBelow = grid.GetItemText(first + count, 1);
+        ASSERT_TRUE(grid.DeleteRows(first, count));
+        ASSERT_EQ(grid.CheckIndexConsistency(), "") << first << " " << count;
+        EXPECT_EQ(grid.GetItemText(first, 1), keptBelow);
+    }
+    const int last = grid.GetRowCount() - 1;
+    grid.SelectRange(last, 1, last, 1, false, true);
+    for (int r = 0; r <= last; ++r) {
+        if (CGridCellBase* cell = grid.GetCell(r, 1))
+            EXPECT_EQ((cell->GetState() & GRIDSTATE_SELECTED) != 0, r == last) << r;
+    }
+    CGridCellBase* cell = grid.GetCell(last, 1);
+    ASSERT_NE(cell, nullptr);
+    cell->SetText(std::string(80, 'w').c_str());
+    grid.AutoSizeColumns(0);
+    ASSERT_EQ(grid.CheckIndexConsistency(), "");
+    EXPECT_GE(grid.GetColumnWidth(1), grid.GetCell(last, 1)->GetCellExtent(nullptr).cx);
+}

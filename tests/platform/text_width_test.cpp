@@ -1,0 +1,45 @@
+#include "platform/display_text.h"
+#include "platform/font_object.h"
+#include "platform/text_width_cache.h"
+
+#include <QFontMetrics>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+// A remembered width is the one measuring again would give, in the font the text was measured
+// in: changing the font forgets what the old one measured.
+TEST(TextWidth, RememberedWidthsAreTheMeasuredOnesAndFollowTheFont)
+{
+    CFont font;
+    QFont small;
+    small.setPixelSize(11);
+    font.CreateFromQFont(small);
+    const std::string texts[] = {"", "12:34:56", "1, 20, 20, 69, 108, 109", "caf\xE9", "tab\there", "Value Volume = -30 dB"};
+    for (int round = 0; round < 2; ++round) {
+        for (const std::string& text : texts)
+            EXPECT_EQ(font.TextWidth(text.c_str()), font.Metrics().horizontalAdvance(DisplayText(text.c_str()))) << text;
+    }
+    const int before = font.TextWidth("Value Volume = -30 dB");
+    QFont large;
+    large.setPixelSize(30);
+    font.CreateFromQFont(large);
+    EXPECT_GT(font.TextWidth("Value Volume = -30 dB"), before);
+    EXPECT_EQ(font.TextWidth("Value Volume = -30 dB"), font.Metrics().horizontalAdvance("Value Volume = -30 dB"));
+    EXPECT_EQ(font.TextWidth(nullptr), 0);
+}
+
+TEST(TextWidth, TheCacheStaysBounded)
+{
+    CTextWidthCache cache;
+    cache.Remember(std::string(CTextWidthCache::kMaxTextBytes + 1, 'w'), 7);
+    EXPECT_EQ(cache.Size(), 0u) << "long texts are measured each time";
+    for (std::size_t i = 0; i < 3 * CTextWidthCache::kMaxTexts; ++i) {
+        cache.Remember(std::to_string(i), static_cast<int>(i % 100));
+        ASSERT_LE(cache.Size(), CTextWidthCache::kMaxTexts);
+    }
+    const std::string last = std::to_string(3 * CTextWidthCache::kMaxTexts - 1);
+    EXPECT_EQ(cache.Find(last), static_cast<int>((3 * CTextWidthCache::kMaxTexts - 1) % 100));
+    EXPECT_EQ(cache.Find("never"), -1);
+}
