@@ -136,40 +136,50 @@ void CVantrolixDlg::OnInitDialog()
     }
     m_portName = m_portOverride ? *m_portOverride : m_setting.Read().toStdString();
     StartRecording();
-    OpenPort();
-
     m_worker = std::make_unique<ReceiveWorker>(m_port, static_cast<IRowSink&>(*this));
     m_worker->Start();
 
     m_powerNotices = new CPowerNotices(this);
     connect(m_powerNotices, &CPowerNotices::PowerBroadcast, this, &CVantrolixDlg::OnPowerBroadcast);
 
-    SendDeviceIdQuery();
+    // The device names itself in answer, which picks its model in the builder.
+    m_queryWhenOpen = true;
+    OpenPort();
 }
 
 void CVantrolixDlg::OpenPort()
 {
     m_openRetry.Stop();
-    m_port.Close();
-    if (m_port.Open(m_portName, std::string(kDeviceLineSettings))) {
-        RecordPort(PortEventKind::Opened);
-        ShowPortState(" (port open)");
-    } else {
-        RecordPort(PortEventKind::CouldNotOpen, m_port.GetOpenError());
-        ShowPortState(" (could not open port)", QString::fromStdString(m_port.GetOpenError()));
-        m_openRetry.Start();
-    }
+    ShowPortState(" (opening port)");
+    m_opener.Open(m_portName);
 }
 
 bool CVantrolixDlg::RetryOpen()
 {
     if (m_port.IsOpen())
         return true;
-    if (!m_port.Open(m_portName, std::string(kDeviceLineSettings)))
-        return false;
-    RecordPort(PortEventKind::Opened);
-    ShowPortState(" (port open)");
-    return true;
+    if (!m_opener.IsBusy())
+        m_opener.Retry(m_portName);
+    return false;
+}
+
+void CVantrolixDlg::OnOpenOutcome(const CPortOpener::Outcome& outcome)
+{
+    const bool query = std::exchange(m_queryWhenOpen, false);
+    if (outcome.opened) {
+        m_openRetry.Stop();
+        RecordPort(PortEventKind::Opened);
+        ShowPortState(" (port open)");
+        if (query)
+            SendDeviceIdQuery();
+        return;
+    }
+    // A retry fails quietly; the first attempt says why.
+    if (outcome.retry)
+        return;
+    RecordPort(PortEventKind::CouldNotOpen, outcome.error);
+    ShowPortState(" (could not open port)", QString::fromStdString(outcome.error));
+    m_openRetry.Start();
 }
 
 void CVantrolixDlg::ShowPortState(const QString& state, const QString& reason)
@@ -329,6 +339,7 @@ void CVantrolixDlg::OnPowerBroadcast(unsigned event)
     switch (event) {
     case PBT_APMQUERYSUSPEND:
         m_openRetry.Stop();
+        m_opener.Cancel();
         m_port.Close();
         break;
     case PBT_APMRESUMECRITICAL:
@@ -363,6 +374,7 @@ void CVantrolixDlg::reject()
 void CVantrolixDlg::StopReceiving()
 {
     m_openRetry.Stop();
+    m_opener.Stop();
     const bool wasOpen = m_port.IsOpen();
     if (m_worker) {
         m_worker->RequestStop();

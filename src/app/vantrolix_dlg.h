@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/open_retry.h"
+#include "app/port_opener.h"
 #include "app/port_setting.h"
 #include "app/resize_rules.h"
 #include "app/response_log.h"
@@ -11,6 +12,7 @@
 #include "protocol/command_packet.h"
 #include "protocol/command_text_check.h"
 #include "serial/receive_worker.h"
+#include "serial/line_settings.h"
 #include "serial/row_sink.h"
 #include "serial/serial_port.h"
 
@@ -42,7 +44,11 @@ public:
                            QWidget* parent = nullptr);
     ~CVantrolixDlg() override;
 
+    // Closes the port and opens the chosen one on the opener's thread; the port field says
+    // "opening" until the outcome arrives.
     void OpenPort();
+    // Whether an open is under way whose outcome the window has not shown yet.
+    bool IsOpeningPort() const { return m_opener.IsBusy(); }
     void Transmit();
     void SendDeviceIdQuery();
     void OnPowerBroadcast(unsigned event);
@@ -95,6 +101,7 @@ private:
     void ShowPortState(const QString& state, const QString& reason = {});
     // One quiet attempt for the open retry: true when the port is open now.
     bool RetryOpen();
+    void OnOpenOutcome(const CPortOpener::Outcome& outcome);
     void StopReceiving();
 
     // The session record (vantrolix_dlg_session.cpp).
@@ -129,6 +136,9 @@ private:
     std::string m_portName;
     CSerialPort m_port;
     COpenRetry m_openRetry{this, [this] { return RetryOpen(); }};
+    CPortOpener m_opener{this, m_port, std::string(kDeviceLineSettings),
+                         [this](const CPortOpener::Outcome& outcome) { OnOpenOutcome(outcome); }};
+    bool m_queryWhenOpen = false; // the start-up's Device ID query waits for the port
     CCommandPacket m_commandPacket;
     // Why "Command Data" would not go out as written; Send refuses it while there is one.
     std::optional<CommandTextProblem> m_commandProblem;

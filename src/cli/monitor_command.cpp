@@ -41,6 +41,7 @@ constexpr std::size_t kLongestLine = 16 * 1024;
 constexpr char kStopAsked = 'S';   // a signal
 constexpr char kInputEnded = 'E';  // standard input has ended
 constexpr char kOutputFailed = 'O'; // standard output cannot take rows any more
+constexpr char kOpenDone = 'P';    // the port has opened, or could not be
 
 struct MonitorOptions {
     std::string port;
@@ -153,6 +154,36 @@ bool CheckSendTexts(const std::vector<std::string>& sends)
     return true;
 }
 
+// Opens the port on a thread of its own, so that Ctrl+C or the deadline ends a slow open (a
+// gateway's name server or handshake that never answers) at once: closing the port cuts it short.
+// False, with the reason, when the port did not open or the run ended first.
+bool OpenUnlessStopped(CSerialPort& port, const std::string& name, const StopPipe& notes,
+                       std::optional<Clock::time_point> deadline, std::string& reason)
+{
+    bool opened = false;
+    std::thread opening([&] {
+        opened = port.Open(name, std::string(kDeviceLineSettings));
+        notes.Note(kOpenDone);
+    });
+    bool done = false;
+    bool stop = false;
+    while (!done && !stop) {
+        const std::string why = notes.Take(deadline);
+        done = why.find(kOpenDone) != std::string::npos;
+        stop = why.empty() || why.find(kStopAsked) != std::string::npos;
+    }
+    if (stop)
+        port.Close(); // cuts the open short, or closes what it opened just now
+    opening.join();
+    if (stop) {
+        reason = "the run ended before the port opened";
+        return false;
+    }
+    if (!opened)
+        reason = port.GetOpenError();
+    return opened;
+}
+
 int RunMonitor(const MonitorOptions& options)
 {
     if (options.port.empty()) {
@@ -179,9 +210,9 @@ int RunMonitor(const MonitorOptions& options)
         return 1;
     }
     CSerialPort port;
-    if (!port.Open(options.port, std::string(kDeviceLineSettings))) {
-        record.Port(PortEventKind::CouldNotOpen, port.GetOpenError());
-        PrintError("cannot open " + options.port + ": " + port.GetOpenError());
+    if (!OpenUnlessStopped(port, options.port, notes, deadline, error)) {
+        record.Port(PortEventKind::CouldNotOpen, error);
+        PrintError("cannot open " + options.port + ": " + error);
         return 1;
     }
     record.Port(PortEventKind::Opened);

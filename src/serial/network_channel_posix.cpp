@@ -24,6 +24,9 @@ using Clock = CPortChannel::Clock;
 
 // How long a negotiation answer may wait for room in the socket.
 constexpr std::chrono::seconds kControlSendTimeout{1};
+// The agreement takes a few hundred bytes; a gateway may also pass on what the device sent
+// meanwhile. Past this, what it sends before agreeing is no negotiation and is not kept.
+constexpr std::size_t kSetUpByteLimit = 16 * 1024;
 
 // Closes a descriptor an open has made unless the open succeeds and takes it over.
 class Descriptor {
@@ -253,12 +256,13 @@ bool CNetworkChannel::SetUpLine(const std::string& where, const LineSettings& se
                                 Clock::time_point deadline, const std::function<bool()>& abandoned,
                                 std::string& reason)
 {
-    // Reads until the condition holds; false when the gateway went, time ran out or the open was
-    // abandoned first.
+    // Reads until the condition holds; false when the gateway went, time ran out, it sent more
+    // than the agreement takes or the open was abandoned first.
+    std::size_t received = 0;
     auto awaitGateway = [&](auto&& done) {
         while (!done()) {
             if (abandoned && abandoned()) {
-                reason = "setting up the line at " + where + " was abandoned: the port was closed";
+                reason = "setting up the line at " + where + " was abandoned";
                 return false;
             }
             const auto wait = WaitOnDescriptor(m_fd, POLLIN, m_wakeFd, std::min(deadline, Clock::now() + kAbandonPoll));
@@ -273,6 +277,12 @@ bool CNetworkChannel::SetUpLine(const std::string& where, const LineSettings& se
             if (got.gone) {
                 reason = "the gateway at " + where + " closed the connection while the line was being set up"
                     " (another client may have the port)";
+                return false;
+            }
+            received += got.count;
+            if (received > kSetUpByteLimit) {
+                reason = "the gateway at " + where + " sent more than " + std::to_string(kSetUpByteLimit)
+                    + " bytes before agreeing on serial port control";
                 return false;
             }
         }
@@ -309,7 +319,20 @@ bool CNetworkChannel::SetUpLine(const std::string& where, const LineSettings& se
     if (settings.stopBits)
         wanted.push_back({CTelnetCodec::kSetStopSize, *settings.stopBits, 1});
 
-    constexpr std::uint8_t kNoFlowControl = 1, kDtrOn = 8, kRtsOff = 12;
+    // DTR and RTS are asked for first. A gateway answers in order, so by the time the last
+    // awaited answer is in, any answer to them is too; a gateway whose port has no modem lines (a
+    // pseudo-terminal behind ser2net) gives none, as such a local port reports none, and that is
+    // no fault. An answer with another value is.
+    using Control = CTelnetCodec::Control;
+    struct WantedControl {
+        Control control;
+        std::uint8_t value;
+        const char* words;
+        bool awaited;
+    };
+    const WantedControl controls[] = {{Control::Dtr, CTelnetCodec::kDtrOn, "DTR on", false},
+                                      {Control::Rts, CTelnetCodec::kRtsOff, "RTS off", false},
+                                      {Control::OutboundFlow, CTelnetCodec::kNoFlowControl, "flow control off", true}};
     // Framing, parity, overrun and break: the line states that are errors.
     constexpr std::uint8_t kErrorStates = 0x1E;
     std::vector<std::uint8_t> requests;
@@ -317,21 +340,37 @@ bool CNetworkChannel::SetUpLine(const std::string& where, const LineSettings& se
         const auto request = CTelnetCodec::ComPortRequest(command, value);
         requests.insert(requests.end(), request.begin(), request.end());
     };
+    for (const WantedControl& c : controls)
+        if (!c.awaited)
+            add(CTelnetCodec::kSetControl, {c.value});
     for (const Wanted& w : wanted)
         add(w.command, BigEndian(w.value, w.size));
-    add(CTelnetCodec::kSetControl, {kNoFlowControl});
-    add(CTelnetCodec::kSetControl, {kDtrOn});
-    add(CTelnetCodec::kSetControl, {kRtsOff});
+    for (const WantedControl& c : controls)
+        if (c.awaited)
+            add(CTelnetCodec::kSetControl, {c.value});
     add(CTelnetCodec::kSetLineStateMask, {kErrorStates});
     if (!SendControl(requests))
         return sendFailed();
     if (!awaitGateway([&] {
-            return std::ranges::all_of(wanted, [&](const Wanted& w) { return telnet.AnswerTo(w.command).received; });
+            return std::ranges::all_of(wanted, [&](const Wanted& w) { return telnet.AnswerTo(w.command).received; })
+                && std::ranges::all_of(controls, [&](const WantedControl& c) {
+                       return !c.awaited || telnet.ControlAnswer(c.control).received;
+                   });
         }))
         return false;
     for (const Wanted& w : wanted) {
         if (telnet.AnswerTo(w.command).value != w.value) {
             reason = "the gateway at " + where + " does not accept the line settings";
+            return false;
+        }
+    }
+    // A gateway left with flow control on holds back what the device sends; DTR off or RTS on,
+    // as many devices are wired, keeps the device from listening: as garbling as a wrong rate.
+    for (const WantedControl& c : controls) {
+        const auto& answer = telnet.ControlAnswer(c.control);
+        if (answer.received && answer.value != c.value) {
+            reason = "the gateway at " + where + " does not accept the line settings: it does not set "
+                + c.words;
             return false;
         }
     }

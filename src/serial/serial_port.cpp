@@ -89,6 +89,7 @@ CSerialPort::~CSerialPort()
 
 std::shared_ptr<CSerialPort::Session> CSerialPort::OpenSession(const std::string& name,
                                                                const std::string& settings,
+                                                               const std::function<bool()>& stopRequested,
                                                                std::string& reason)
 {
     const auto parsed = ParseLineSettings(settings);
@@ -101,7 +102,9 @@ std::shared_ptr<CSerialPort::Session> CSerialPort::OpenSession(const std::string
         std::lock_guard lock(m_mutex);
         options.counterReader = m_counterReader;
     }
-    options.abandoned = [this] { return m_closesWaiting.load() > 0; };
+    options.abandoned = [this, &stopRequested] {
+        return m_closesWaiting.load() > 0 || (stopRequested && stopRequested());
+    };
     auto channel = CPortChannel::Open(name, *parsed, options, reason);
     if (!channel)
         return nullptr;
@@ -114,10 +117,11 @@ std::shared_ptr<CSerialPort::Session> CSerialPort::OpenSession(const std::string
 
 // Opens the device and makes it the port's, in place of a closed or gone session; the caller
 // holds m_openMutex.
-bool CSerialPort::Establish(const std::string& name, const std::string& settings)
+bool CSerialPort::Establish(const std::string& name, const std::string& settings,
+                            const std::function<bool()>& stopRequested)
 {
     std::string reason;
-    auto session = OpenSession(name, settings, reason);
+    auto session = OpenSession(name, settings, stopRequested, reason);
     std::lock_guard lock(m_mutex);
     if (!session) {
         m_openError = reason;
@@ -129,7 +133,7 @@ bool CSerialPort::Establish(const std::string& name, const std::string& settings
     return true;
 }
 
-bool CSerialPort::Open(const std::string& name, const std::string& settings)
+bool CSerialPort::Open(const std::string& name, const std::string& settings, std::function<bool()> stopRequested)
 {
     std::lock_guard openLock(m_openMutex);
     {
@@ -139,7 +143,7 @@ bool CSerialPort::Open(const std::string& name, const std::string& settings)
             return false;
         }
     }
-    return Establish(name, settings);
+    return Establish(name, settings, stopRequested);
 }
 
 // Wakes every wait on the session and waits until the other threads have left it; the device is

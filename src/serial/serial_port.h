@@ -34,8 +34,10 @@ public:
     CSerialPort& operator=(const CSerialPort&) = delete;
 
     // Fails at once, changing nothing, when the port is already open. On failure GetOpenError
-    // tells why in words for the user.
-    bool Open(const std::string& name, const std::string& settings);
+    // tells why in words for the user. A slow open (a network gateway: look-up, connect,
+    // negotiation) ends within tens of milliseconds when Close is called from another thread or
+    // stopRequested, asked now and then while it waits, turns true.
+    bool Open(const std::string& name, const std::string& settings, std::function<bool()> stopRequested = {});
     void Close();
     bool IsOpen() const;
 
@@ -71,9 +73,10 @@ private:
     class Lease;
 
     std::shared_ptr<Session> OpenSession(const std::string& name, const std::string& settings,
-                                         std::string& reason);
+                                         const std::function<bool()>& stopRequested, std::string& reason);
     bool WriteWhole(const std::uint8_t* data, std::size_t count, std::size_t* done);
-    bool Establish(const std::string& name, const std::string& settings);
+    bool Establish(const std::string& name, const std::string& settings,
+                   const std::function<bool()>& stopRequested = {});
     void Retire(std::unique_lock<std::mutex>& lock, Session& session);
     bool FillFromDevice(const Lease& lease, std::chrono::steady_clock::time_point deadline,
                         bool& timedOut);

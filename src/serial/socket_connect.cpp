@@ -1,5 +1,6 @@
 #include "socket_connect.h"
 
+#include "serial/host_lookup.h"
 #include "serial/network_channel.h"
 
 #include <algorithm>
@@ -36,7 +37,7 @@ std::string ConnectFailure(int err, const std::string& where)
     case EHOSTUNREACH:
         return where + " cannot be reached from this machine";
     case ECANCELED:
-        return "connecting to " + where + " was abandoned: the port was closed";
+        return "connecting to " + where + " was abandoned";
     default:
         return "cannot connect to " + where + ": " + std::strerror(err);
     }
@@ -79,10 +80,24 @@ void TuneSocket(int fd)
     setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &kUnacknowledgedLimitMs, sizeof kUnacknowledgedLimitMs);
 }
 
-bool HostNotFound(int status)
+// Why no address was found, in words for the user.
+std::string LookUpFailure(const HostResolver::Result& found, const std::string& host)
 {
-    return status == EAI_NONAME || status == EAI_FAIL || status == EAI_AGAIN || status == EAI_NODATA
-        || status == EAI_ADDRFAMILY;
+    using Outcome = HostResolver::Result::Outcome;
+    switch (found.outcome) {
+    case Outcome::TimedOut:
+        return "the name server gave no address for " + host + " within "
+            + std::to_string(kNetworkOpenTimeout.count()) + " seconds";
+    case Outcome::Abandoned:
+        return "looking up " + host + " was abandoned";
+    case Outcome::TooBusy:
+        return "cannot look up " + host + ": too many look-ups are still waiting for the name server";
+    case Outcome::Found:
+    case Outcome::Failed:
+        break;
+    }
+    return IsHostNotFound(found.status) ? "host not found: " + host
+                                        : "cannot look up " + host + ": " + gai_strerror(found.status);
 }
 
 } // namespace
@@ -90,27 +105,13 @@ bool HostNotFound(int status)
 int ConnectSocket(const NetworkAddress& address, Clock::time_point deadline,
                   const std::function<bool()>& abandoned, std::string& reason)
 {
-    addrinfo hints {};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICSERV | AI_ADDRCONFIG;
-    addrinfo* found = nullptr;
-    const std::string service = std::to_string(address.port);
-    int status = getaddrinfo(address.host.c_str(), service.c_str(), &hints, &found);
-    if (HostNotFound(status)) {
-        // A machine with only loopback addresses configures no family, yet "::1" or "localhost"
-        // still name a host it reaches.
-        hints.ai_flags = AI_NUMERICSERV;
-        status = getaddrinfo(address.host.c_str(), service.c_str(), &hints, &found);
-    }
-    if (status != 0) {
-        reason = HostNotFound(status) ? "host not found: " + address.host
-                                      : "cannot look up " + address.host + ": " + gai_strerror(status);
+    const auto found = HostResolver::System().Resolve(address.host, std::to_string(address.port), deadline, abandoned);
+    if (found.outcome != HostResolver::Result::Outcome::Found) {
+        reason = LookUpFailure(found, address.host);
         return -1;
     }
-    const std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> list(found, &freeaddrinfo);
     int lastError = ECONNREFUSED;
-    for (const addrinfo* entry = found; entry; entry = entry->ai_next) {
+    for (const addrinfo* entry = found.addresses.get(); entry; entry = entry->ai_next) {
         const int fd = socket(entry->ai_family, entry->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, entry->ai_protocol);
         if (fd < 0) {
             lastError = errno;

@@ -3,6 +3,7 @@
 #include "serial/line_errors.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -15,6 +16,20 @@ bool WeWill(std::uint8_t option)
 bool WeAccept(std::uint8_t option)
 {
     return option == CTelnetCodec::kBinary || option == CTelnetCodec::kSuppressGoAhead;
+}
+
+// What a SET-CONTROL value is about (RFC 2217: 0 to 3 and 17 to 19 outbound flow control, 7 to 9
+// DTR, 10 to 12 RTS); nothing for the break state and inbound flow control, which we never set.
+std::optional<CTelnetCodec::Control> ControlOf(std::uint8_t value)
+{
+    using Control = CTelnetCodec::Control;
+    if (value <= 3 || (value >= 17 && value <= 19))
+        return Control::OutboundFlow;
+    if (value >= 7 && value <= 9)
+        return Control::Dtr;
+    if (value >= 10 && value <= 12)
+        return Control::Rts;
+    return std::nullopt;
 }
 
 } // namespace
@@ -135,6 +150,11 @@ void CTelnetCodec::EndSub(ReceivedItems& items)
     }
     if (command >= m_answers.size() || value.empty())
         return;
+    if (command == kSetControl) {
+        if (const auto control = ControlOf(value[0]))
+            m_controlAnswers[static_cast<std::size_t>(*control)] = {true, value[0]};
+        return;
+    }
     std::uint32_t number = 0;
     for (const std::uint8_t v : value.first(std::min<std::size_t>(value.size(), 4)))
         number = number << 8 | v;

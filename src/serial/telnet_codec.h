@@ -49,6 +49,12 @@ public:
     bool ComPortRefused() const { return m_local[kComPort].refused; }
     const Answer& AnswerTo(ComPortCommand command) const { return m_answers[command]; }
 
+    // SET-CONTROL sets several independent things, each with values of its own; the gateway's
+    // answer to each is kept apart by what it is about.
+    enum class Control { OutboundFlow, Dtr, Rts };
+    static constexpr std::uint8_t kNoFlowControl = 1, kDtrOn = 8, kDtrOff = 9, kRtsOn = 11, kRtsOff = 12;
+    const Answer& ControlAnswer(Control control) const { return m_controlAnswers[static_cast<std::size_t>(control)]; }
+
     // A COM port control command with its value (escaped), ready to send.
     static std::vector<std::uint8_t> ComPortRequest(ComPortCommand command, std::span<const std::uint8_t> value);
     // Data as it goes on the wire: every 0xFF doubled.
@@ -76,4 +82,5 @@ private:
     std::array<Side, 256> m_local {};  // options this end performs (WILL / WONT)
     std::array<Side, 256> m_remote {}; // options the gateway performs (DO / DONT)
     std::array<Answer, 16> m_answers {};
+    std::array<Answer, 3> m_controlAnswers {};
 };

@@ -53,11 +53,23 @@ protected:
 
     QString SettingsFile() const { return settings.filePath("vantrolix.conf"); }
 
+    // Shows the window on the port (the pseudo-terminal unless told) and lets it open the port.
     void Start(std::optional<std::string> port = std::nullopt)
+    {
+        StartOpening(std::move(port));
+        EXPECT_TRUE(WaitForPort());
+    }
+    // Shows the window; its port opens meanwhile.
+    void StartOpening(std::optional<std::string> port = std::nullopt)
     {
         dlg = std::make_unique<CVantrolixDlg>(CPortSetting(SettingsFile()),
                                               port ? port : std::optional(device.SlavePath()));
         dlg->show();
+    }
+    // Lets the UI thread run until the window shows how the opening of its port went.
+    bool WaitForPort(int ms = 10000)
+    {
+        return QTest::qWaitFor([&] { return !dlg->IsOpeningPort(); }, ms);
     }
 
     QLineEdit* Edit(int id) const { return qobject_cast<QLineEdit*>(dlg->Control(id)); }

@@ -3,11 +3,79 @@
 #include "main_window_fixture.h"
 
 #include "app/setup_dlg.h"
+#include "serial/fake_rfc2217_gateway.h"
+#include "serial/network_channel.h"
 #include "support/ser2net_gateway.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
+
+#include <atomic>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// Keys for a widget from a thread of its own, a hundred a second, and how long the UI thread took
+// to take each: a blocked UI thread shows as a key that waited. Right arrow: it changes nothing.
+class KeyLatency : public QObject {
+public:
+    explicit KeyLatency(QWidget* target) : m_target(target)
+    {
+        target->installEventFilter(this);
+        m_typist = std::thread([this] {
+            while (!m_stop) {
+                {
+                    std::lock_guard lock(m_mutex);
+                    m_posted.push_back(Clock::now());
+                }
+                QCoreApplication::postEvent(m_target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier));
+                std::this_thread::sleep_for(10ms);
+            }
+        });
+    }
+    ~KeyLatency() override
+    {
+        Stop();
+        m_target->removeEventFilter(this);
+    }
+    void Stop()
+    {
+        m_stop = true;
+        if (m_typist.joinable())
+            m_typist.join();
+    }
+    Clock::duration Longest() const { return m_longest; }
+    int Answered() const { return m_answered; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_target && event->type() == QEvent::KeyPress) {
+            std::lock_guard lock(m_mutex);
+            if (!m_posted.empty()) {
+                m_longest = std::max(m_longest, Clock::now() - m_posted.front());
+                m_posted.pop_front();
+                ++m_answered;
+            }
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_target;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    std::deque<Clock::time_point> m_posted; // keys posted and not yet taken, oldest first
+    Clock::duration m_longest{};
+    int m_answered = 0;
+    std::thread m_typist;
+};
 
 using Mode = Ser2NetGateway::Mode;
 
@@ -18,6 +86,18 @@ constexpr int kTalkRows = 6;
 
 class NetworkWindowTest : public MainWindowTest {
 protected:
+    // Setup, with the name typed in and OK; shown runs once it is up.
+    void ChooseInSetup(const QString& name, const std::function<void()>& shown = {})
+    {
+        OnNextModal([&](QDialog& setup) {
+            if (shown)
+                shown();
+            dynamic_cast<CSetupDlg&>(setup).PortCombo()->setEditText(name);
+            setup.accept();
+        });
+        Button(1002)->click();
+    }
+
     // The log's rows, time column left out, after the device talks to a window on the port.
     std::vector<QStringList> RowsOver(const std::string& portName)
     {
@@ -63,11 +143,8 @@ TEST_F(NetworkWindowTest, SetupTakesATypedGatewayAndTheWindowFollowsItsRestart)
     EXPECT_TRUE(Edit(1001)->toolTip().contains("refused")) << Edit(1001)->toolTip().toStdString();
 
     const QString name = QString::fromStdString(gateway.PortName());
-    OnNextModal([name](QDialog& setup) {
-        dynamic_cast<CSetupDlg&>(setup).PortCombo()->setEditText(name);
-        setup.accept();
-    });
-    Button(1002)->click();
+    ChooseInSetup(name);
+    ASSERT_TRUE(WaitForPort());
     EXPECT_EQ(Edit(1001)->text(), name + " (port open)");
 
     gateway.Stop();
@@ -77,4 +154,60 @@ TEST_F(NetworkWindowTest, SetupTakesATypedGatewayAndTheWindowFollowsItsRestart)
     ASSERT_TRUE(QTest::qWaitFor([&] { return Edit(1001)->text() == name + " (port open)"; }, 10000));
     EXPECT_EQ(Grid().GetRowCount(), 2); // one row for the whole outage
     EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(NetworkWindowTest, TheWindowAnswersKeysWhileSilentGatewaysKeepItsPortOpening)
+{
+    // Each accepts the connection and never answers the negotiation: every open, the first, the
+    // retries and Setup's, waits out the whole time-out.
+    FakeRfc2217Gateway silent({});
+    FakeRfc2217Gateway alsoSilent({});
+    const QString first = QString::fromStdString(silent.PortName());
+    const QString second = QString::fromStdString(alsoSilent.PortName());
+
+    const auto starting = Clock::now();
+    StartOpening(silent.PortName());
+    const auto shownAfter = Clock::now() - starting;
+    KeyLatency keys(Edit(1017));
+    EXPECT_EQ(Edit(1001)->text(), first + " (opening port)");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Edit(1001)->text() == first + " (could not open port)"; }, 20000));
+    EXPECT_TRUE(Edit(1001)->toolTip().contains("did not agree on serial port control")) << Edit(1001)->toolTip().toStdString();
+
+    // Setup while a retry waits on the gateway: it comes up at once, and so does the next open.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->IsOpeningPort(); }, 5000));
+    const auto clicked = Clock::now();
+    Clock::duration setupAfter{};
+    ChooseInSetup(second, [&] { setupAfter = Clock::now() - clicked; });
+    EXPECT_EQ(Edit(1001)->text(), second + " (opening port)");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Edit(1001)->text() == second + " (could not open port)"; }, 20000));
+    keys.Stop();
+
+    EXPECT_GT(keys.Answered(), 100);
+    // The window takes a key within a few milliseconds; the bound leaves room for a loaded
+    // machine, yet an open on the UI thread (seconds) breaks it.
+    const auto bound = std::chrono::duration_cast<std::chrono::milliseconds>(kNetworkOpenTimeout) / 6;
+    EXPECT_LT(keys.Longest(), bound);
+    EXPECT_LT(setupAfter, bound);
+    EXPECT_LT(shownAfter, bound);
+    auto ms = [](Clock::duration d) { return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(d).count()); };
+    std::printf("window shown after %lld ms; longest wait of a key %lld ms; Setup up after %lld ms\n", ms(shownAfter),
+                ms(keys.Longest()), ms(setupAfter));
+}
+
+TEST_F(NetworkWindowTest, AnotherPortChosenCutsAWaitingOpenShort)
+{
+    FakeRfc2217Gateway silent({});
+    StartOpening(silent.PortName());
+    ASSERT_TRUE(silent.Send({})) << "the window never connected";
+
+    const auto chosen = Clock::now();
+    const QString name = QString::fromStdString(device.SlavePath());
+    ChooseInSetup(name);
+    ASSERT_TRUE(WaitForPort());
+    // Without the cut the pseudo-terminal waits for the gateway's time-out.
+    EXPECT_LT(Clock::now() - chosen, std::chrono::duration_cast<std::chrono::milliseconds>(kNetworkOpenTimeout) / 2);
+    EXPECT_EQ(Edit(1001)->text(), name + " (port open)");
+    EXPECT_TRUE(dlg->Port().IsOpen());
+    // The start-up's Device ID query goes to the port that opened.
+    EXPECT_EQ(Received(), (std::vector<std::uint8_t>{1, 20, 20, 2, 215}));
 }

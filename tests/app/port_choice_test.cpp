@@ -42,6 +42,7 @@ TEST_F(PortChoiceTest, APortGivenForOneRunIsStoredOnlyWhenSetupChoosesAnother)
     // OK without a change: the run's port is no choice of the user's, and nothing is stored.
     AcceptNextSetup();
     Button(1002)->click();
+    ASSERT_TRUE(WaitForPort());
     EXPECT_FALSE(QFile::exists(SettingsFile()) && QSettings(SettingsFile(), QSettings::IniFormat).contains("Setup/Port"));
     EXPECT_EQ(Edit(1001)->text(), Open(device.SlavePath()));
     EXPECT_TRUE(dlg->Port().IsOpen());
@@ -49,12 +50,15 @@ TEST_F(PortChoiceTest, APortGivenForOneRunIsStoredOnlyWhenSetupChoosesAnother)
     // Another name chosen is stored; from then on the port is the user's, and OK stores it.
     AcceptNextSetup("/dev/vantrolix-elsewhere");
     Button(1002)->click();
+    ASSERT_TRUE(WaitForPort());
     EXPECT_EQ(StoredPort(), "/dev/vantrolix-elsewhere");
     AcceptNextSetup(QString::fromStdString(device.SlavePath()));
     Button(1002)->click();
+    ASSERT_TRUE(WaitForPort());
     EXPECT_EQ(StoredPort(), QString::fromStdString(device.SlavePath()));
     AcceptNextSetup();
     Button(1002)->click();
+    ASSERT_TRUE(WaitForPort());
     EXPECT_EQ(StoredPort(), QString::fromStdString(device.SlavePath()));
     EXPECT_EQ(Edit(1001)->text(), Open(device.SlavePath()));
 }
@@ -68,7 +72,9 @@ TEST_F(PortChoiceTest, ReopeningThePortInSetupLogsNoLineError)
     // The port is closed on purpose while the receive thread waits in a read, and opened again.
     AcceptNextSetup();
     Button(1002)->click();
+    ASSERT_TRUE(WaitForPort());
     dlg->OpenPort();
+    ASSERT_TRUE(WaitForPort());
     DeviceSends(Packet({20, 21, 0}));
     ASSERT_TRUE(WaitForRows(3));
     EXPECT_EQ(Cell(2, 2), "20, 21, 0");

@@ -230,6 +230,7 @@ TEST_F(MainWindowTest, SetupOkStoresTheNameAndReopensCancelChangesNothing)
         setupDlg.reject();
     });
     Button(1002)->click();
+    ASSERT_TRUE(WaitForPort());
     EXPECT_FALSE(QFile::exists(SettingsFile()));
     EXPECT_TRUE(dlg->Port().IsOpen());
     EXPECT_EQ(Edit(1001)->text(), QString::fromStdString(device.SlavePath()) + " (port open)");
@@ -239,6 +240,7 @@ TEST_F(MainWindowTest, SetupOkStoresTheNameAndReopensCancelChangesNothing)
         setup.accept();
     });
     Button(1002)->click();
+    ASSERT_TRUE(WaitForPort());
     EXPECT_EQ(QSettings(SettingsFile(), QSettings::IniFormat).value("Setup/Port").toString(),
               "/dev/vantrolix-elsewhere");
     EXPECT_EQ(Edit(1001)->text(), "/dev/vantrolix-elsewhere (could not open port)");
@@ -250,6 +252,7 @@ TEST_F(MainWindowTest, StoredPortIsUsedWithoutAnOverride)
     CPortSetting(SettingsFile()).Write(QString::fromStdString(device.SlavePath()));
     dlg = std::make_unique<CVantrolixDlg>(CPortSetting(SettingsFile()));
     dlg->show();
+    ASSERT_TRUE(WaitForPort());
     EXPECT_EQ(Edit(1001)->text(), QString::fromStdString(device.SlavePath()) + " (port open)");
     EXPECT_EQ(Received(), kDeviceIdQuery);
 }
@@ -264,6 +267,7 @@ TEST_F(MainWindowTest, SuspendClosesThePortAndResumeReopensIt)
     dlg->OnPowerBroadcast(4); // other codes do nothing
     EXPECT_FALSE(dlg->Port().IsOpen());
     dlg->OnPowerBroadcast(PBT_APMRESUMEAUTOMATIC);
+    ASSERT_TRUE(WaitForPort());
     EXPECT_TRUE(dlg->Port().IsOpen());
     EXPECT_EQ(Edit(1001)->text(), field);
 }

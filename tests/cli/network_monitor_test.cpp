@@ -7,9 +7,18 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 
 namespace {
+
+using namespace std::chrono_literals;
+
+// The console tool's environment for a name server that never answers: a stand-in for the
+// system's look-up is preloaded (beside a sanitizer's runtime, when the tool has one).
+const std::string kUnansweredNameServer = "LD_PRELOAD='" VANTROLIX_UNANSWERED_NAME_SERVER "' "
+                                          "ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0\" ";
+const std::string kUnansweredGateway = "rfc2217://gateway.unanswered.test:4001";
 
 // The monitor's rows for a few commands, without their time column.
 std::vector<std::string> MonitorRows(const std::string& portName)
@@ -56,4 +65,37 @@ TEST(CliNetworkMonitor, ARefusedConnectionIsAnOpenFailure)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.out.find("cannot open " + name + ": the connection to"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("was refused"), std::string::npos) << run.out;
+}
+
+TEST(CliNetworkMonitor, ANameServerThatNeverAnswersFailsTheOpenAtTheTimeOut)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun run = RunShell(kUnansweredNameServer + "\"$CLI\" monitor --port " + kUnansweredGateway + " < /dev/null 2>&1");
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(run.exitCode, 1) << run.out;
+    EXPECT_NE(run.out.find("cannot open " + kUnansweredGateway
+                           + ": the name server gave no address for gateway.unanswered.test within 3 seconds"),
+              std::string::npos) << run.out;
+    // The stand-in gives up after a minute; a monitor that waits for it has ignored the time-out.
+    EXPECT_LT(took, 30s);
+}
+
+TEST(CliNetworkMonitor, CtrlCEndsALookUpTheNameServerNeverAnswers)
+{
+    const std::string mark = ::testing::TempDir() + "vantrolix-lookup-" + std::to_string(getpid());
+    std::remove(mark.c_str());
+    // Ctrl+C once the look-up waits: the monitor ends at once, saying that it never opened.
+    const auto start = std::chrono::steady_clock::now();
+    const CliRun run = RunShell(kUnansweredNameServer + "VANTROLIX_LOOKUP_MARK='" + mark + "' \"$CLI\" monitor --port "
+                                + kUnansweredGateway + " < /dev/null 2>&1 &\n"
+                                "monitor=$!\n"
+                                "for i in $(seq 6000); do [ -e '" + mark + "' ] && break; sleep 0.01; done\n"
+                                "kill -INT $monitor\n"
+                                "wait $monitor\n"
+                                "echo \"status $?\"");
+    std::remove(mark.c_str());
+    EXPECT_NE(run.out.find("cannot open " + kUnansweredGateway + ": the run ended before the port opened\nstatus 1"),
+              std::string::npos) << run.out;
+    // Well short of the stand-in's minute, which a monitor waiting for the look-up sits out.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
 }

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <atomic>
 #include <fstream>
 #include <future>
 #include <thread>
@@ -183,9 +184,70 @@ TEST(NetworkPort, OpenFailuresSayWhy)
     FakeRfc2217Gateway plainTelnet({255, 254, 44});
     EXPECT_NE(openError(plainTelnet.PortName()).find("does not offer serial port control"), std::string::npos);
     // A gateway that sets another rate than asked would garble every byte.
-    FakeRfc2217Gateway otherRate({255, 253, 44, 255, 250, 44, 101, 0, 0, 0x4B, 0x00, 255, 240, 255, 250, 44,
-                                  102, 8, 255, 240, 255, 250, 44, 103, 1, 255, 240, 255, 250, 44, 104, 1, 255, 240});
+    FakeRfc2217Gateway otherRate(FakeRfc2217Gateway::Agreeing(19200));
     EXPECT_NE(openError(otherRate.PortName()).find("does not accept the line settings"), std::string::npos);
+}
+
+TEST(NetworkPort, TheGatewayMustSetFlowControlDtrAndRtsAsAsked)
+{
+    FakeRfc2217Gateway agreeing(FakeRfc2217Gateway::Agreeing());
+    CSerialPort port;
+    EXPECT_TRUE(port.Open(agreeing.PortName(), kSettings)) << port.GetOpenError();
+    // A port without modem lines (a pseudo-terminal behind ser2net) leaves DTR and RTS unanswered,
+    // as such a local port does.
+    FakeRfc2217Gateway noModemLines(FakeRfc2217Gateway::Agreeing(9600, {1}));
+    CSerialPort other;
+    EXPECT_TRUE(other.Open(noModemLines.PortName(), kSettings)) << other.GetOpenError();
+
+    // Hardware flow control holds the device's answers back; DTR off or RTS on, as many devices
+    // wire them, keep it from listening.
+    const struct {
+        std::vector<std::uint8_t> controls;
+        std::string refused;
+    } wrong[] = {{{3, 8, 12}, "flow control off"}, {{1, 9, 12}, "DTR on"}, {{1, 8, 11}, "RTS off"}};
+    for (const auto& [controls, refused] : wrong) {
+        FakeRfc2217Gateway gateway(FakeRfc2217Gateway::Agreeing(9600, controls));
+        CSerialPort refusing;
+        EXPECT_FALSE(refusing.Open(gateway.PortName(), kSettings)) << refused;
+        EXPECT_EQ(refusing.GetOpenError(),
+                  "the gateway at 127.0.0.1:" + gateway.PortName().substr(gateway.PortName().rfind(':') + 1)
+                      + " does not accept the line settings: it does not set " + refused);
+    }
+}
+
+TEST(NetworkPort, AGatewayThatFloodsBeforeAgreeingFailsTheOpenKeepingLittle)
+{
+    // Bounded, so that a client that kept everything would still end; the open must give up long
+    // before.
+    constexpr std::size_t kFlood = 64 << 20;
+    FakeRfc2217Gateway flooding({}, kFlood);
+    CSerialPort port;
+    EXPECT_FALSE(port.Open(flooding.PortName(), kSettings));
+    EXPECT_NE(port.GetOpenError().find("sent more than 16384 bytes before agreeing on serial port control"),
+              std::string::npos) << port.GetOpenError();
+    EXPECT_LT(flooding.Flooded(), kFlood);
+}
+
+TEST(NetworkPort, CloseOrAStopRequestEndsANegotiationAtOnce)
+{
+    for (const bool byClose : {true, false}) {
+        FakeRfc2217Gateway silent({});
+        CSerialPort port;
+        std::atomic<bool> stop{false};
+        auto open = std::async(std::launch::async,
+                               [&] { return port.Open(silent.PortName(), kSettings, [&] { return stop.load(); }); });
+        ASSERT_TRUE(silent.Send({})) << "the open never connected";
+        const auto start = std::chrono::steady_clock::now();
+        if (byClose)
+            port.Close();
+        else
+            stop = true;
+        EXPECT_FALSE(open.get());
+        // Without the cut it waits out the whole time-out; with it, a look or two at the flag.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, kNetworkOpenTimeout / 2);
+        EXPECT_NE(port.GetOpenError().find("was abandoned"), std::string::npos) << port.GetOpenError();
+        EXPECT_FALSE(port.IsOpen());
+    }
 }
 
 TEST(NetworkPort, CloseWakesAPendingRead)

@@ -136,3 +136,21 @@ TEST(TelnetCodec, OutgoingDataAndRequestsDoubleEvery0xFF)
     EXPECT_EQ(Codec::ComPortRequest(Codec::kSetBaudRate, Bytes{0x00, 0x00, 0xFF, 0x10}),
               (Bytes{IAC, SB, COM, 1, 0x00, 0x00, 0xFF, 0xFF, 0x10, IAC, SE}));
 }
+
+TEST(TelnetCodec, SetControlAnswersAreKeptApartByWhatTheySet)
+{
+    Codec codec;
+    ReceivedItems items;
+    // Answers in any order, a break-state answer among them, and a later one replacing an earlier.
+    codec.Feed(Bytes{IAC, SB, COM, 105, 8, IAC, SE, IAC, SB, COM, 105, 5, IAC, SE, IAC, SB, COM, 105, 12, IAC, SE,
+                     IAC, SB, COM, 105, 3, IAC, SE, IAC, SB, COM, 105, 1, IAC, SE},
+               items);
+    EXPECT_TRUE(items.empty());
+    using Control = Codec::Control;
+    EXPECT_EQ(codec.ControlAnswer(Control::OutboundFlow).value, Codec::kNoFlowControl);
+    EXPECT_EQ(codec.ControlAnswer(Control::Dtr).value, Codec::kDtrOn);
+    EXPECT_EQ(codec.ControlAnswer(Control::Rts).value, Codec::kRtsOff);
+    // The SET-CONTROL answers say nothing about the rate.
+    EXPECT_FALSE(codec.AnswerTo(Codec::kSetBaudRate).received);
+    EXPECT_FALSE(codec.AnswerTo(Codec::kSetControl).received);
+}

@@ -1,0 +1,94 @@
+#include "app/port_opener.h"
+
+#include "serial/serial_port.h"
+
+CPortOpener::CPortOpener(QObject* owner, CSerialPort& port, std::string settings, Done done)
+    : m_owner(owner), m_port(port), m_settings(std::move(settings)), m_done(std::move(done))
+{
+}
+
+CPortOpener::~CPortOpener()
+{
+    Stop();
+}
+
+void CPortOpener::Open(const std::string& name)
+{
+    Post(name, false);
+}
+
+void CPortOpener::Retry(const std::string& name)
+{
+    Post(name, true);
+}
+
+void CPortOpener::Post(const std::string& name, bool retry)
+{
+    if (m_stop)
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_request = Request{++m_generation, name, retry};
+    }
+    m_busy = true;
+    m_wake.notify_all();
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { Run(); });
+}
+
+void CPortOpener::Cancel()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_request.reset();
+        ++m_generation;
+    }
+    m_busy = false;
+}
+
+void CPortOpener::Stop()
+{
+    Cancel();
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void CPortOpener::Run()
+{
+    for (;;) {
+        Request request;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_stop || m_request; });
+            if (m_stop)
+                return;
+            request = std::move(*m_request);
+            m_request.reset();
+        }
+        Outcome outcome;
+        outcome.retry = request.retry;
+        if (!request.retry)
+            m_port.Close();
+        outcome.opened = m_port.Open(request.name, m_settings,
+                                     [this, generation = request.generation] { return Superseded(generation); });
+        if (!outcome.opened)
+            outcome.error = m_port.GetOpenError();
+        if (Superseded(request.generation))
+            continue;
+        QMetaObject::invokeMethod(
+            m_owner,
+            [this, generation = request.generation, outcome = std::move(outcome)] {
+                // A request made since has its own outcome coming.
+                if (generation != m_generation.load())
+                    return;
+                m_busy = false;
+                m_done(outcome);
+            },
+            Qt::QueuedConnection);
+    }
+}
