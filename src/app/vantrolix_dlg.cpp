@@ -145,8 +145,7 @@ void CVantrolixDlg::OnInitDialog()
 
 void CVantrolixDlg::OpenPort()
 {
-    m_openRetry.Stop();
-    m_port.Close();
+    ClosePort();
     if (m_port.Open(m_portName, std::string(kDeviceLineSettings))) {
         RecordPort(PortEventKind::Opened);
         ShowPortState(" (port open)");
@@ -155,6 +154,16 @@ void CVantrolixDlg::OpenPort()
         ShowPortState(" (could not open port)", QString::fromStdString(m_port.GetOpenError()));
         m_openRetry.Start();
     }
+}
+
+// Every close of an open port goes into the record, under the name the port had.
+void CVantrolixDlg::ClosePort()
+{
+    m_openRetry.Stop();
+    if (!m_port.IsOpen())
+        return;
+    m_port.Close();
+    RecordPort(PortEventKind::Closed);
 }
 
 bool CVantrolixDlg::RetryOpen()
@@ -245,6 +254,7 @@ void CVantrolixDlg::OnSetup()
         m_setting.Write(dlg.GetPortName());
         m_portOverride.reset();
     }
+    ClosePort();
     m_portName = chosen;
     OpenPort();
 }
@@ -303,8 +313,7 @@ void CVantrolixDlg::OnPowerBroadcast(unsigned event)
 {
     switch (event) {
     case PBT_APMQUERYSUSPEND:
-        m_openRetry.Stop();
-        m_port.Close();
+        ClosePort();
         break;
     case PBT_APMRESUMECRITICAL:
     case PBT_APMRESUMESUSPEND:

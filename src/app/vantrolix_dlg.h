@@ -90,6 +90,7 @@ private:
     void SetCommandData(const QString& text);
     void TransmitPacket(const CCommandPacket& packet);
     void ShowPortState(const QString& state, const QString& reason = {});
+    void ClosePort();
     // One quiet attempt for the open retry: true when the port is open now.
     bool RetryOpen();
     void StopReceiving();
