@@ -5,6 +5,7 @@
 #include "app/resize_rules.h"
 #include "app/response_log.h"
 #include "app/row_queue.h"
+#include "app/session_review.h"
 #include "app/session_settings.h"
 #include "log/session_writer.h"
 #include "platform/dialog_builder.h"
@@ -56,9 +57,16 @@ public:
     void ProcessReceivedRows();
 
     // Shows a saved session in the log instead of a port: nothing is opened, sent or recorded.
-    // Call before the window is first shown.
-    void SetReviewFile(std::string path) { m_reviewFile = std::move(path); }
+    // Call before the window is first shown. The file loads while the window is up; past
+    // `rowLimit` rows the log says how many more the file holds.
+    void SetReviewFile(std::string path, std::size_t rowLimit = CSessionReview::kRowLimit)
+    {
+        m_reviewFile = std::move(path);
+        m_reviewRowLimit = rowLimit;
+    }
     bool IsReviewing() const { return m_reviewFile.has_value(); }
+    // True while a reviewed file is still being read into the log.
+    bool IsLoading() const;
     // Writes the rows the log shows, as a session file or as CSV when the name ends in .csv. A
     // failure is shown and the log is kept.
     bool SaveLogAs(const QString& path);
@@ -140,6 +148,8 @@ private:
     SessionWriter m_recorder;
     QString m_recordingProblem;
     std::optional<std::string> m_reviewFile;
+    std::size_t m_reviewRowLimit = CSessionReview::kRowLimit;
+    std::unique_ptr<CSessionReview> m_review; // adds to m_log, so goes before it
     QAction* m_saveAction = nullptr;
 
     CRowQueue m_rows;
