@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -153,6 +154,9 @@ void SessionLoader::Shared::Load(const std::string& path, std::size_t lineLimit)
         handOver();
         Finish(read ? std::string() : "Reading " + PrintableText(path) + " failed part way", leftOut);
     } catch (const LoadStopped&) {
+    } catch (const std::exception& error) {
+        // Out of memory, most likely: what was handed over stays shown.
+        Finish("Reading " + PrintableText(path) + " failed part way: " + error.what(), leftOut);
     }
 }
 
