@@ -50,7 +50,7 @@ bool CResponseLog::IsShown(const Entry& entry, bool showSent)
 void CResponseLog::BeginBatch(std::size_t expectedRows)
 {
     // Only the row counts: scrolled right to read a long description, the log still follows.
-    m_followEnd = m_grid.IsCellVisible(m_grid.GetRowCount() - 1, m_grid.GetTopLeftScrolledCell().col);
+    m_followEnd = m_follow && m_grid.IsCellVisible(m_grid.GetRowCount() - 1, m_grid.GetTopLeftScrolledCell().col);
     m_added = 0;
     m_inBatch = true;
     m_nextRow = m_grid.GetRowCount();
@@ -84,6 +84,30 @@ void CResponseLog::AddNote(const std::string& text)
     auto note = std::make_shared<const SessionRow>(SessionRow{time, RowDirection::Port, text, {}, {}});
     m_entries.push_back({time, RowDirection::Port, true, note});
     Show(m_entries.back(), *note);
+}
+
+bool CResponseLog::SetLeadingNote(const std::string& text)
+{
+    BeginBatch();
+    if (m_entries.empty()) {
+        AddNote(text);
+    } else if (m_entries.front().note) {
+        m_entries.front().kept = std::make_shared<const SessionRow>(SessionRow{{}, RowDirection::Port, text, {}, {}});
+        m_grid.SetItemText(m_grid.GetFixedRowCount(), 1, text);
+        ++m_added;
+    }
+    EndBatch();
+    return m_entries.front().note;
+}
+
+void CResponseLog::RemoveLeadingNote()
+{
+    if (m_entries.empty() || !m_entries.front().note)
+        return;
+    m_entries.pop_front();
+    m_grid.DeleteRows(m_grid.GetFixedRowCount(), 1);
+    m_grid.AutoSizeColumns(0);
+    m_grid.InvalidateAll();
 }
 
 void CResponseLog::Show(const Entry& entry, const SessionRow& row)

@@ -39,6 +39,15 @@ public:
     void AddNote(const std::string& text);
     void EndBatch();
 
+    // A note as the first row whose text can change (how far the loading of a file has come):
+    // made when the log is empty, its text replaced while the first row is a note; false when the
+    // first row is another. Outside a batch, as is RemoveLeadingNote.
+    bool SetLeadingNote(const std::string& text);
+    void RemoveLeadingNote();
+    // Whether a batch scrolls to its new rows when the last row was in view before (on at first,
+    // as the live log follows its device).
+    void SetFollowNewRows(bool follow) { m_follow = follow; }
+
     // Every data row goes; the header stays, and the columns keep their widths until the next row.
     void Clear();
 
@@ -72,8 +81,9 @@ private:
     CGridCtrl& m_grid;
     LogDisplay m_display;
     std::deque<Entry> m_entries;
+    bool m_follow = true;
     bool m_followEnd = false;
-    int m_added = 0;
+    int m_added = 0; // rows added or changed in this batch
     bool m_inBatch = false;
     int m_nextRow = 0;
     int m_growth = 1;

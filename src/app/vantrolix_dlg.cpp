@@ -149,9 +149,21 @@ void CVantrolixDlg::OnInitDialog()
 
 void CVantrolixDlg::OpenPort()
 {
-    m_openRetry.Stop();
+    ClosePort();
     ShowPortState(" (opening port)");
     m_opener.Open(m_portName);
+}
+
+// Every close of an open port goes into the record, under the name the port had.
+void CVantrolixDlg::ClosePort()
+{
+    m_openRetry.Stop();
+    m_opener.Cancel();
+    // An open the window has not heard of yet (its outcome was superseded) was never recorded.
+    const bool recorded = std::exchange(m_openRecorded, false) && m_port.IsOpen();
+    m_port.Close(); // also cuts an open under way short
+    if (recorded)
+        RecordPort(PortEventKind::Closed);
 }
 
 bool CVantrolixDlg::RetryOpen()
@@ -168,6 +180,7 @@ void CVantrolixDlg::OnOpenOutcome(const CPortOpener::Outcome& outcome)
     const bool query = std::exchange(m_queryWhenOpen, false);
     if (outcome.opened) {
         m_openRetry.Stop();
+        m_openRecorded = true;
         RecordPort(PortEventKind::Opened);
         ShowPortState(" (port open)");
         if (query)
@@ -280,6 +293,7 @@ void CVantrolixDlg::OnSetup()
         m_setting.Write(dlg.GetPortName());
         m_portOverride.reset();
     }
+    ClosePort();
     m_portName = chosen;
     OpenPort();
 }
@@ -338,9 +352,7 @@ void CVantrolixDlg::OnPowerBroadcast(unsigned event)
 {
     switch (event) {
     case PBT_APMQUERYSUSPEND:
-        m_openRetry.Stop();
-        m_opener.Cancel();
-        m_port.Close();
+        ClosePort();
         break;
     case PBT_APMRESUMECRITICAL:
     case PBT_APMRESUMESUSPEND:

@@ -6,6 +6,7 @@
 #include "app/resize_rules.h"
 #include "app/response_log.h"
 #include "app/row_queue.h"
+#include "app/session_review.h"
 #include "app/session_settings.h"
 #include "log/session_writer.h"
 #include "platform/dialog_builder.h"
@@ -63,9 +64,16 @@ public:
     void ProcessReceivedRows();
 
     // Shows a saved session in the log instead of a port: nothing is opened, sent or recorded.
-    // Call before the window is first shown.
-    void SetReviewFile(std::string path) { m_reviewFile = std::move(path); }
+    // Call before the window is first shown. The file loads while the window is up; past
+    // `rowLimit` rows the log says how many more the file holds.
+    void SetReviewFile(std::string path, std::size_t rowLimit = CSessionReview::kRowLimit)
+    {
+        m_reviewFile = std::move(path);
+        m_reviewRowLimit = rowLimit;
+    }
     bool IsReviewing() const { return m_reviewFile.has_value(); }
+    // True while a reviewed file is still being read into the log.
+    bool IsLoading() const;
     // Writes the rows the log shows, as a session file or as CSV when the name ends in .csv. A
     // failure is shown and the log is kept.
     bool SaveLogAs(const QString& path);
@@ -99,6 +107,7 @@ private:
     // Device ID query stays quiet then.
     void TransmitPacket(const CCommandPacket& packet, bool userSend);
     void ShowPortState(const QString& state, const QString& reason = {});
+    void ClosePort();
     // One quiet attempt for the open retry: true when the port is open now.
     bool RetryOpen();
     void OnOpenOutcome(const CPortOpener::Outcome& outcome);
@@ -139,6 +148,7 @@ private:
     CPortOpener m_opener{this, m_port, std::string(kDeviceLineSettings),
                          [this](const CPortOpener::Outcome& outcome) { OnOpenOutcome(outcome); }};
     bool m_queryWhenOpen = false; // the start-up's Device ID query waits for the port
+    bool m_openRecorded = false;  // the record says the port is open: its close goes in too
     CCommandPacket m_commandPacket;
     // Why "Command Data" would not go out as written; Send refuses it while there is one.
     std::optional<CommandTextProblem> m_commandProblem;
@@ -154,6 +164,8 @@ private:
     SessionWriter m_recorder;
     QString m_recordingProblem;
     std::optional<std::string> m_reviewFile;
+    std::size_t m_reviewRowLimit = CSessionReview::kRowLimit;
+    std::unique_ptr<CSessionReview> m_review; // adds to m_log, so goes before it
     QAction* m_saveAction = nullptr;
 
     CRowQueue m_rows;

@@ -2,12 +2,11 @@
 // saved session, and the log's display options.
 #include "app/vantrolix_dlg.h"
 
+#include "app/filter_extension.h"
 #include "app/vantrolix_dlg_ids.h"
 
 #include "grid/grid_ctrl.h"
-#include "log/printable_text.h"
 #include "log/session_export.h"
-#include "log/session_reader.h"
 #include "platform/message_box.h"
 
 #include <QAction>
@@ -15,12 +14,10 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
+#include <QMessageBox>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
+#include <limits>
 
 namespace {
 
@@ -102,32 +99,27 @@ void CVantrolixDlg::LoadReviewFile()
     const QString name = FromUtf8(*m_reviewFile);
     setWindowTitle(windowTitle() + " - " + QFileInfo(name).fileName() + tr(" (read-only)"));
     auto* port = m_controls.Get<QLineEdit>(IDC_PORT);
-    port->setText(name + tr(" (read-only, no port)"));
-    port->setCursorPosition(0);
     port->setToolTip(name);
     for (int id : {IDC_SETUP, IDC_BUILD_COMMAND, IDC_SEND, IDC_COMMAND_DATA})
         m_controls.Item(id)->setEnabled(false);
+    // Every row of the file is shown, up to the review's own limit.
+    LogDisplay display = m_log->Display();
+    display.scrollback = std::numeric_limits<int>::max();
+    m_log->SetDisplay(display);
 
-    std::ifstream in(*m_reviewFile, std::ios::binary);
-    m_log->BeginBatch();
-    // A long recording is taken in batches, so the scrollback keeps the memory bounded as it loads.
-    std::size_t rows = 0;
-    const auto add = [this, &rows](SessionRow&& row) {
-        m_log->Add(row);
-        if (++rows % 65536 == 0) {
-            m_log->EndBatch();
-            m_log->BeginBatch();
-        }
+    const auto status = [this, port, name](const QString& state) {
+        port->setText(name + (state.isEmpty() ? tr(" (read-only, no port)") : " (read-only, " + state + ")"));
+        port->setCursorPosition(0);
+        // The log's first row tells how far the loading is; emptied now, it would fall out of step.
+        m_controls.Item(IDC_CLEAR)->setEnabled(state.isEmpty());
     };
-    if (!in) {
-        m_log->AddNote("Cannot open " + PrintableText(*m_reviewFile) + ": " + std::strerror(errno));
-    } else if (!ReadSession(in, {add, [this](SessionProblem&& problem) {
-                   m_log->AddNote(problem.notASession ? PrintableText(*m_reviewFile) + ": " + problem.Text()
-                                                      : "Line not read, " + problem.Text());
-               }})) {
-        m_log->AddNote("Reading " + PrintableText(*m_reviewFile) + " failed part way");
-    }
-    m_log->EndBatch();
+    m_review = std::make_unique<CSessionReview>(*m_log, *m_reviewFile, m_reviewRowLimit, status);
+    m_review->Start();
+}
+
+bool CVantrolixDlg::IsLoading() const
+{
+    return m_review && m_review->Loading();
 }
 
 bool CVantrolixDlg::SaveLogAs(const QString& path)
@@ -146,10 +138,19 @@ bool CVantrolixDlg::SaveLogAs(const QString& path)
 
 void CVantrolixDlg::OnSaveLogAs()
 {
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save Log As"), QString(),
-                                                      tr("Session files (*.tsv);;CSV files (*.csv);;All files (*)"));
-    if (!path.isEmpty())
-        SaveLogAs(path);
+    QFileDialog dialog(this, tr("Save Log As"), QString(), tr("Session files (*.tsv);;CSV files (*.csv);;All files (*)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    // A name typed without an extension gets the one of the format chosen, which is the format
+    // written. The dialog asked about replacing the name as typed; the completed one is asked here.
+    const QString chosen = dialog.selectedFiles().constFirst();
+    const QString path = WithFilterExtension(chosen, dialog.selectedNameFilter());
+    if (path != chosen && QFileInfo::exists(path)
+        && QMessageBox::question(this, tr("Save Log As"), tr("%1 already exists.\nDo you want to replace it?").arg(path))
+            != QMessageBox::Yes)
+        return;
+    SaveLogAs(path);
 }
 
 void CVantrolixDlg::SetShowSentCommands(bool show)

@@ -52,6 +52,12 @@ bool IsSessionFileName(std::string_view name)
 bool StartSessionFile(SessionWriter& writer, const fs::path& folder, std::chrono::system_clock::time_point start,
                       std::string_view port, std::string& error)
 {
+    // The system takes a name only up to its first NUL: the folder made and written would be
+    // another one, named by the part before it.
+    if (folder.native().find(fs::path::value_type{}) != fs::path::string_type::npos) {
+        error = "cannot use the folder " + PrintableText(folder.string()) + ": the folder name holds a NUL character";
+        return false;
+    }
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec) {

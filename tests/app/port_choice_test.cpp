@@ -1,13 +1,17 @@
 #include "main_window_fixture.h"
 
 #include "app/open_retry.h"
+#include "app/power_notices.h"
 #include "app/setup_dlg.h"
+#include "log/session_reader.h"
 #include "serial/line_settings.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QSettings>
 #include <QTimer>
+
+#include <fstream>
 
 namespace {
 
@@ -114,4 +118,37 @@ TEST_F(PortChoiceTest, ABusyPortIsTriedAgainOnceTheOtherProgramLetsGo)
     dlg->ProcessReceivedRows();
     EXPECT_EQ(Grid().GetRowCount(), 1);
     EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(PortChoiceTest, EveryCloseOfThePortIsRecordedUnderTheNameItHad)
+{
+    QSettings(SettingsFile(), QSettings::IniFormat).setValue("Session/Folder", settings.filePath("sessions"));
+    CPseudoTerminal other;
+    std::string error;
+    ASSERT_TRUE(other.Create(error)) << error;
+    Start();
+    const std::string record = dlg->SessionFile();
+    ASSERT_FALSE(record.empty());
+    AcceptNextSetup(QString::fromStdString(other.SlavePath()));
+    Button(1002)->click();
+    ASSERT_TRUE(WaitForPort());
+    ASSERT_EQ(Edit(1001)->text(), Open(other.SlavePath()));
+    // A suspend closes the port as well; the resume opens it again.
+    dlg->OnPowerBroadcast(PBT_APMQUERYSUSPEND);
+    dlg->OnPowerBroadcast(PBT_APMRESUMESUSPEND);
+    ASSERT_TRUE(WaitForPort());
+    dlg->reject();
+
+    std::vector<std::string> events;
+    std::ifstream in(record, std::ios::binary);
+    ASSERT_TRUE(ReadSession(in, {[&](SessionRow&& row) {
+                                     if (row.direction == RowDirection::Port)
+                                         events.push_back(row.encoded);
+                                 },
+                                 [](SessionProblem&& problem) { ADD_FAILURE() << problem.Text(); }}));
+    const std::string first = device.SlavePath();
+    const std::string second = other.SlavePath();
+    EXPECT_EQ(events, (std::vector<std::string>{"Port opened: " + first, "Port closed: " + first,
+                                                "Port opened: " + second, "Port closed: " + second,
+                                                "Port opened: " + second, "Port closed: " + second}));
 }

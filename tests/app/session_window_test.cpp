@@ -6,10 +6,19 @@
 #include "log/session_reader.h"
 
 #include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QSettings>
 
+#include <condition_variable>
 #include <fstream>
+#include <mutex>
 #include <sstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,6 +45,59 @@ std::vector<SessionRow> Only(const std::vector<SessionRow>& rows, RowDirection d
     return out;
 }
 
+// Runs `act` on the next modal dialog of type T, once it is up.
+template <class T>
+void OnNextModalOf(std::function<void(T&)> act)
+{
+    QTimer::singleShot(0, [act] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()))
+            act(*dialog);
+        else
+            OnNextModalOf<T>(act);
+    });
+}
+
+QByteArray FirstLine(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readLine() : QByteArray("(no file)");
+}
+
+// Ends the pipe whose write end is `fd` after a while, unless gone before: a window that read the
+// pipe on its UI thread would otherwise wait for its end for ever. Closes `fd` when it goes.
+class PipeWatchdog {
+public:
+    explicit PipeWatchdog(int fd) : m_fd(fd), m_thread([this] { Watch(); }) {}
+    ~PipeWatchdog()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_gone = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+        ::close(m_fd);
+    }
+
+private:
+    void Watch()
+    {
+        std::unique_lock lock(m_mutex);
+        if (m_changed.wait_for(lock, std::chrono::seconds(30), [this] { return m_gone; }))
+            return;
+        // The number stays taken, so the test's later writes cannot reach another file.
+        const int nothing = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        ::dup2(nothing, m_fd);
+        ::close(nothing);
+    }
+
+    int m_fd;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_gone = false;
+    std::thread m_thread;
+};
+
 class SessionWindow : public MainWindowTest {
 protected:
     void SetUp() override
@@ -48,6 +110,28 @@ protected:
     void Set(const char* key, const QVariant& value)
     {
         QSettings(SettingsFile(), QSettings::IniFormat).setValue(key, value);
+    }
+
+    // Shows the file read-only, as --open does, and waits until it has loaded.
+    void Review(const std::string& path, std::size_t rowLimit = CSessionReview::kRowLimit)
+    {
+        dlg = std::make_unique<CVantrolixDlg>(CPortSetting(SettingsFile()), device.SlavePath());
+        dlg->SetReviewFile(path, rowLimit);
+        dlg->show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg->IsLoading(); }, 60'000));
+    }
+
+    // A session file of `rows` received rows whose data reads 0, 1, 2, ...
+    std::string WriteRows(const char* name, int rows)
+    {
+        std::string text(kSessionTitles);
+        text += '\n';
+        const auto when = std::chrono::system_clock::now();
+        for (int i = 0; i < rows; ++i)
+            AppendSessionLine(text, ReceivedRow(when, {"", "1, 2", std::to_string(i), ""}));
+        const std::string path = settings.filePath(name).toStdString();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
     }
 
     // Ends the window as Escape does, which closes its session file.
@@ -201,6 +285,63 @@ TEST_F(SessionWindow, SaveWritesSessionOrCsvAndAFailureSaysWhyAndKeepsTheLog)
     EXPECT_EQ(dlg->SaveAction()->shortcut(), QKeySequence(QKeySequence::Save));
 }
 
+TEST_F(SessionWindow, SaveLogAsWritesTheChosenFilterFormatUnderItsExtension)
+{
+    Start();
+    Received();
+    DeviceSends(Packet({20, 21, 1}));
+    ASSERT_TRUE(WaitForRows(2));
+    const auto saveAs = [&](const QString& filter, const QString& name) {
+        OnNextModalOf<QFileDialog>([path = settings.filePath(name), filter](QFileDialog& dialog) {
+            dialog.selectNameFilter(filter);
+            dialog.selectFile(path);
+            static_cast<QDialog&>(dialog).accept(); // the file dialog's own, as its Save button
+            // Still up when it asked about replacing a file and was told no.
+            if (dialog.isVisible())
+                dialog.reject();
+        });
+        dlg->SaveAction()->trigger();
+    };
+    const QByteArray csvTitles = "Time,Direction,Encoded,Data,Description\r\n";
+    const QByteArray sessionTitles = QByteArray(kSessionTitles.data(), kSessionTitles.size()) + '\n';
+
+    saveAs("CSV files (*.csv)", "picked");
+    EXPECT_FALSE(QFile::exists(settings.filePath("picked")));
+    EXPECT_EQ(FirstLine(settings.filePath("picked.csv")), csvTitles);
+    saveAs("Session files (*.tsv)", "kept");
+    EXPECT_EQ(FirstLine(settings.filePath("kept.tsv")), sessionTitles);
+    // No extension to add: the name as typed, in the format its own extension asks for.
+    saveAs("All files (*)", "plain");
+    EXPECT_EQ(FirstLine(settings.filePath("plain")), sessionTitles);
+    saveAs("CSV files (*.csv)", "notes.txt");
+    EXPECT_EQ(FirstLine(settings.filePath("notes.txt")), sessionTitles);
+    EXPECT_FALSE(QFile::exists(settings.filePath("notes.txt.csv")));
+
+    // A file of the completed name is replaced only when the user says so.
+    {
+        QFile mine(settings.filePath("picked.csv"));
+        ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+        mine.write("mine\n");
+    }
+    OnNextModalOf<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::No)->click(); });
+    saveAs("CSV files (*.csv)", "picked");
+    EXPECT_EQ(FirstLine(settings.filePath("picked.csv")), "mine\n");
+    OnNextModalOf<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); });
+    saveAs("CSV files (*.csv)", "picked");
+    EXPECT_EQ(FirstLine(settings.filePath("picked.csv")), csvTitles);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+}
+
+TEST_F(SessionWindow, AFolderSettingHoldingANulGetsThatReasonAndNothingIsMade)
+{
+    Set("Session/Folder", Folder() + QChar(0) + "rest");
+    Start();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("the folder name holds a NUL character")) << messages[0].toStdString();
+    EXPECT_FALSE(QFile::exists(Folder()));
+    EXPECT_TRUE(dlg->SessionFile().empty());
+}
+
 TEST_F(SessionWindow, AnUnwritableFolderIsShownOnceAndTheLogGoesOn)
 {
     QFile blocker(settings.filePath("blocker"));
@@ -240,9 +381,7 @@ TEST_F(SessionWindow, AReopenedSessionIsShownReadOnlyWithItsBadLinesNamed)
     const std::string path = settings.filePath("field.tsv").toStdString();
     std::ofstream(path, std::ios::binary) << text;
 
-    dlg = std::make_unique<CVantrolixDlg>(CPortSetting(SettingsFile()), device.SlavePath());
-    dlg->SetReviewFile(path);
-    dlg->show();
+    Review(path);
     EXPECT_TRUE(dlg->windowTitle().endsWith("field.tsv (read-only)")) << dlg->windowTitle().toStdString();
     EXPECT_FALSE(Button(1010)->isEnabled());
     EXPECT_FALSE(Edit(1017)->isEnabled());
@@ -265,22 +404,89 @@ TEST_F(SessionWindow, AReopenedSessionIsShownReadOnlyWithItsBadLinesNamed)
     EXPECT_TRUE(Grid().IsEditCopyEnabled());
 }
 
-TEST_F(SessionWindow, AReopenedRecordingKeepsToTheScrollback)
+TEST_F(SessionWindow, AReopenedRecordingShowsEveryRowWhateverTheScrollback)
 {
     Set("Log/Scrollback", 5);
-    std::string text(kSessionTitles);
-    text += '\n';
-    const auto when = std::chrono::system_clock::now();
-    // More rows than one loading batch.
-    for (int i = 0; i < 70'000; ++i)
-        AppendSessionLine(text, ReceivedRow(when, {"", "1, 2", std::to_string(i), ""}));
-    const std::string path = settings.filePath("long.tsv").toStdString();
-    std::ofstream(path, std::ios::binary) << text;
+    const std::string path = WriteRows("long.tsv", 70'000);
+    Review(path);
+    // The live log's bound is not the file's: every row is there, the first one too.
+    EXPECT_EQ(dlg->Log()->KeptRows(), 70'000u);
+    ASSERT_EQ(Grid().GetRowCount(), 1 + 70'000);
+    EXPECT_EQ(Cell(1, 2), "0");
+    EXPECT_EQ(Cell(70'000, 2), "69999");
+    EXPECT_EQ(Edit(1001)->text(), QString::fromStdString(path) + " (read-only, no port)");
+    EXPECT_EQ(Grid().CheckIndexConsistency(), "");
+}
+
+TEST_F(SessionWindow, PastItsRowLimitAReopenedRecordingSaysAtTheTopHowManyRowsAreNotShown)
+{
+    const std::string path = WriteRows("longer.tsv", 5000);
+    Review(path, 1000);
+    ASSERT_EQ(Grid().GetRowCount(), 1 + 1 + 1000);
+    EXPECT_EQ(Cell(1, 1), "Not shown: the last 4,000 rows of this file; the view holds its first 1,000");
+    EXPECT_EQ(Cell(2, 2), "0");
+    EXPECT_EQ(Cell(1001, 2), "999");
+    // The note is no row of the session: a save holds the rows alone.
+    EXPECT_EQ(dlg->Log()->ShownRows().size(), 1000u);
+}
+
+TEST_F(SessionWindow, AReopenedFileLoadsWhileTheWindowIsUpAndShowsHowFarItHasCome)
+{
+    // A pipe, so the file is long in coming as a slow disk's would be.
+    const std::string path = settings.filePath("pipe.tsv").toStdString();
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    // Held open here, the pipe does not end while the window reads it; should the window read it on
+    // its UI thread, the watchdog ends the pipe after a while, so this test fails instead of hanging.
+    const int writer = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    PipeWatchdog watchdog(writer);
 
     dlg = std::make_unique<CVantrolixDlg>(CPortSetting(SettingsFile()), device.SlavePath());
     dlg->SetReviewFile(path);
     dlg->show();
-    EXPECT_LE(dlg->Log()->KeptRows(), 5u);
-    ASSERT_GE(Grid().GetRowCount(), 2);
-    EXPECT_EQ(Cell(Grid().GetRowCount() - 1, 2), "69999");
+    // Up at once, before a line has come.
+    EXPECT_TRUE(dlg->IsLoading());
+    EXPECT_EQ(Cell(1, 1), "Loading...");
+    EXPECT_TRUE(Edit(1001)->text().endsWith(" (read-only, loading)")) << Edit(1001)->text().toStdString();
+    EXPECT_FALSE(Button(1014)->isEnabled()); // Clear
+
+    std::string text(kSessionTitles);
+    text += '\n';
+    const auto when = std::chrono::system_clock::now();
+    for (int i = 0; i < 5000; ++i)
+        AppendSessionLine(text, ReceivedRow(when, {"", "1, 2", std::to_string(i), ""}));
+    std::thread feeder([&] { EXPECT_EQ(::write(writer, text.data(), text.size()), static_cast<ssize_t>(text.size())); });
+    const bool someShown = QTest::qWaitFor([&] { return Grid().GetRowCount() > 1 + 4000; }, 30'000);
+    feeder.join();
+    ASSERT_TRUE(someShown);
+    ASSERT_TRUE(dlg->IsLoading());
+    // How far it has come, at the top of the log and in the port field; a pipe has no size to
+    // give a share of.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(1, 1).startsWith("Loading: ") && Cell(1, 1).endsWith(",096 rows"); }))
+        << Cell(1, 1).toStdString();
+    EXPECT_TRUE(Edit(1001)->text().contains("(read-only, loading, 4,096 rows)")) << Edit(1001)->text().toStdString();
+    EXPECT_EQ(Cell(2, 2), "0");
+    // The mouse and keys work meanwhile: a click on a row, then Ctrl+End to the last row so far.
+    CRect cell;
+    ASSERT_TRUE(Grid().GetCellRect(2, 1, &cell));
+    QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, QPoint((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2));
+    EXPECT_EQ(Grid().GetFocusCell(), CGridCellId(2, 1));
+    QTest::keyClick(&Grid(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(Grid().GetFocusCell().row, Grid().GetRowCount() - 1);
+    EXPECT_TRUE(Grid().IsCellVisible(Grid().GetRowCount() - 1, 1));
+
+    // A slow source's lines come without waiting for a whole batch: one more line a poll.
+    int next = 5000;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        std::string line;
+        AppendSessionLine(line, ReceivedRow(when, {"", "1, 2", std::to_string(next++), ""}));
+        EXPECT_EQ(::write(writer, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+        return Grid().GetRowCount() > 1 + 1 + 5000;
+    }, 30'000));
+    EXPECT_EQ(Cell(1 + 1 + 4999, 2), "4999");
+    EXPECT_TRUE(dlg->IsLoading());
+
+    // Closed while the source is silent, the window goes at once all the same.
+    dlg->reject();
+    dlg.reset();
 }

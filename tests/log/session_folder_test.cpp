@@ -81,7 +81,7 @@ TEST(SessionNames, TheDefaultFolderFollowsXdgStateHome)
 }
 #endif
 
-TEST_F(SessionFolder, NewFilesInTheSameSecondGetTheirOwnNames)
+TEST_F(SessionFolder, NewFilesInTheSameSecondGetTheirOwnNamesAndAnUnusableFolderSaysWhy)
 {
     const auto start = system_clock::now();
     SessionWriter first, second;
@@ -95,6 +95,17 @@ TEST_F(SessionFolder, NewFilesInTheSameSecondGetTheirOwnNames)
     SessionWriter third;
     EXPECT_FALSE(StartSessionFile(third, m_folder / "file" / "sessions", start, "COM1", error));
     EXPECT_NE(error.find("cannot create the folder"), std::string::npos) << error;
+
+    // A NUL would cut the name short: nothing is made at the cut, and the reason is the NUL.
+    fs::path withNul = m_folder / "cut";
+    withNul += std::string("\0rest", 5);
+    SessionWriter fourth;
+    error.clear();
+    EXPECT_FALSE(StartSessionFile(fourth, withNul, start, "COM1", error));
+    EXPECT_NE(error.find("the folder name holds a NUL character"), std::string::npos) << error;
+    EXPECT_NE(error.find("cut\\x00rest"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(m_folder / "cut"));
+    EXPECT_FALSE(fourth.IsOpen());
 }
 
 TEST_F(SessionFolder, RetentionKeepsTheNewestWithinBothLimitsAndOnlyTouchesSessions)

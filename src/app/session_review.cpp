@@ -1,0 +1,136 @@
+#include "app/session_review.h"
+
+#include "app/response_log.h"
+#include "log/printable_text.h"
+
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+// One slice of adding rows and sizing the columns to them; the window gets its input and painting
+// in between.
+constexpr double kSliceMs = 20;
+constexpr std::size_t kMinRowsPerSlice = 64;
+constexpr std::size_t kMaxRowsPerSlice = 65536;
+
+QString Count(std::size_t n)
+{
+    return QLocale(QLocale::English).toString(static_cast<qulonglong>(n));
+}
+
+std::string Text(const QString& text)
+{
+    return text.toStdString();
+}
+
+} // namespace
+
+CSessionReview::CSessionReview(CResponseLog& log, std::string path, std::size_t rowLimit,
+                               std::function<void(const QString&)> status, QObject* parent)
+    : QObject(parent), m_log(log), m_path(std::move(path)), m_rowLimit(rowLimit), m_status(std::move(status))
+{
+}
+
+// A file that is no session says so once, by its name; a bad line of a session is named by its number.
+void CSessionReview::AddProblem(const SessionProblem& problem)
+{
+    m_log.AddNote(problem.notASession ? PrintableText(m_path) + ": " + problem.Text() : "Line not read, " + problem.Text());
+}
+
+// The loader goes first: after it, its thread calls nothing of this object's.
+CSessionReview::~CSessionReview()
+{
+    m_loader.reset();
+}
+
+void CSessionReview::Start()
+{
+    m_log.SetFollowNewRows(false);
+    m_log.SetLeadingNote(Text(tr("Loading...")));
+    m_status(tr("loading"));
+    // Called on the loading thread; the slice runs on this object's.
+    m_loader = std::make_unique<SessionLoader>(m_path, m_rowLimit, [this] {
+        QMetaObject::invokeMethod(this, [this] { Schedule(); }, Qt::QueuedConnection);
+    });
+}
+
+void CSessionReview::Schedule()
+{
+    if (m_scheduled || !m_loader)
+        return;
+    m_scheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_scheduled = false;
+        Continue();
+    });
+}
+
+void CSessionReview::Continue()
+{
+    if (!m_loader)
+        return;
+    QElapsedTimer slice;
+    slice.start();
+    m_log.BeginBatch();
+    bool more = true;
+    for (std::size_t added = 0; added < m_rowsPerSlice; ++added, ++m_next, ++m_shown) {
+        if (m_next == m_batch.size()) {
+            m_batch = m_loader->Take(m_state);
+            m_next = 0;
+            if (m_batch.empty()) {
+                more = false;
+                break;
+            }
+        }
+        if (auto* row = std::get_if<SessionRow>(&m_batch[m_next]))
+            m_log.Add(*row);
+        else
+            AddProblem(std::get<SessionProblem>(m_batch[m_next]));
+    }
+    m_log.EndBatch();
+    // Sizing the columns to the new rows costs more than adding them: the next slice takes as many
+    // rows as fit its time with the sizing counted.
+    const double spent = std::max<double>(1, static_cast<double>(slice.elapsed()));
+    m_rowsPerSlice = std::clamp<std::size_t>(static_cast<std::size_t>(static_cast<double>(m_rowsPerSlice) * kSliceMs / spent),
+                                             kMinRowsPerSlice, kMaxRowsPerSlice);
+    if (!more && m_state.finished) {
+        Finish();
+        return;
+    }
+    ShowProgress();
+    // Without more at hand, the loader's news brings the next slice.
+    if (more)
+        Schedule();
+}
+
+void CSessionReview::ShowProgress()
+{
+    QString progress;
+    if (m_state.fileSize && *m_state.fileSize > 0)
+        progress = QString::number(static_cast<int>(100 * m_state.bytesRead / *m_state.fileSize)) + " %, ";
+    progress += Count(m_shown) + tr(" rows");
+    m_log.SetLeadingNote(Text(tr("Loading: ") + progress));
+    m_status(tr("loading, ") + progress);
+}
+
+void CSessionReview::Finish()
+{
+    m_loader.reset();
+    m_batch = {};
+    if (m_state.linesLeftOut > 0) {
+        m_log.SetLeadingNote(Text(tr("Not shown: the last %1 rows of this file; the view holds its first %2")
+                                      .arg(Count(m_state.linesLeftOut), Count(m_shown))));
+    } else {
+        m_log.RemoveLeadingNote();
+    }
+    if (!m_state.failure.empty()) {
+        m_log.BeginBatch();
+        m_log.AddNote(m_state.failure);
+        m_log.EndBatch();
+    }
+    m_status({});
+}
