@@ -6,54 +6,11 @@
 #include "protocol/command_packet.h"
 #include "serial/line_settings.h"
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
+#include <functional>
 
 namespace {
 
 using SystemClock = std::chrono::system_clock;
-// How often an open that is under way looks at the stop flag, which a signal handler sets and so
-// cannot wake anyone.
-constexpr auto kStopLook = std::chrono::milliseconds(20);
-
-// While it lives, a stop request closes the port, which abandons an open under way.
-class OpenWatch {
-public:
-    OpenWatch(CSerialPort& port, const std::atomic<bool>* stop)
-    {
-        if (!stop)
-            return;
-        m_thread = std::thread([this, &port, stop] {
-            std::unique_lock lock(m_mutex);
-            while (!m_done) {
-                if (*stop) {
-                    lock.unlock();
-                    port.Close();
-                    return;
-                }
-                m_wake.wait_for(lock, kStopLook);
-            }
-        });
-    }
-    ~OpenWatch()
-    {
-        if (!m_thread.joinable())
-            return;
-        {
-            const std::lock_guard lock(m_mutex);
-            m_done = true;
-        }
-        m_wake.notify_one();
-        m_thread.join();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_done = false;
-    std::thread m_thread;
-};
 
 } // namespace
 
@@ -83,11 +40,11 @@ void CDeviceSession::RecordTo(SessionWriter& writer)
 bool CDeviceSession::Open(const std::string& portName, std::string& error, const std::atomic<bool>* stop)
 {
     m_portName = portName;
-    bool opened = false;
-    {
-        OpenWatch watch(m_port, stop);
-        opened = m_port.Open(portName, std::string(kDeviceLineSettings));
-    }
+    // The port looks at the stop flag while an open waits (a gateway's name server or handshake).
+    std::function<bool()> stopRequested;
+    if (stop)
+        stopRequested = [stop] { return stop->load(); };
+    const bool opened = m_port.Open(portName, std::string(kDeviceLineSettings), stopRequested);
     if (opened && stop && *stop)
         m_port.Close(); // the request came as the open succeeded
     if (!m_port.IsOpen()) {

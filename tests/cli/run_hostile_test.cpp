@@ -15,8 +15,13 @@
 #include <fstream>
 #include <thread>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -201,4 +206,37 @@ TEST(CliRunOutputs, MessagesGiveTheSystemsReasonAndLinksAreFollowed)
     EXPECT_TRUE(fs::is_symlink(folder + "/link.xml"));
     EXPECT_NE(Read(report).find("cannot open ttyVantrolixNone"), std::string::npos) << Read(report);
     fs::remove_all(folder);
+}
+
+// A gateway that takes the connection and never answers the line set-up holds an open for seconds:
+// a stop request ends it at once, and the report says the run was stopped, not that it timed out.
+TEST(CliRunOutputs, AStopEndsAnOpenTheGatewayNeverAnswers)
+{
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 1), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string port = "rfc2217://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    const std::string script = Write("gateway.vxs", "send 20 20\n");
+    const std::string junit = NewPath("gateway.xml");
+    const std::string record = NewPath("gateway.tsv");
+    const pid_t pid =
+        SpawnQuietly({VANTROLIX_CLI_PATH, "run", script, "--port", port, "--junit", junit, "--log", record}, true);
+    ASSERT_NE(pid, 0);
+    pollfd waiting{listener, POLLIN, 0};
+    ASSERT_EQ(poll(&waiting, 1, 30000), 1) << "the run never connected";
+    const int connection = accept(listener, nullptr, nullptr);
+    ASSERT_GE(connection, 0);
+    EXPECT_TRUE(ExitedWith(StopAndWait(pid, SIGINT), 1));
+    const std::string report = Read(junit);
+    EXPECT_NE(report.find("stopped while opening"), std::string::npos) << report;
+    // The open itself was abandoned, rather than left to run out its time.
+    EXPECT_NE(Read(record).find("abandoned"), std::string::npos) << Read(record);
+    close(connection);
+    close(listener);
 }
