@@ -26,8 +26,7 @@ bool DecodeStream(int fd, const std::string& name, bool asText, IFrameSink& sink
     std::vector<std::uint8_t> values;
     std::vector<char> block(kBlock);
     auto frameAll = [&framer](const auto& bytes) {
-        for (auto b : bytes)
-            framer.PutByte(static_cast<std::uint8_t>(b));
+        framer.PutBytes({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
     };
     for (;;) {
         const ssize_t n = read(fd, block.data(), static_cast<unsigned>(block.size())); // Windows takes unsigned

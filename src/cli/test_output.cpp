@@ -81,9 +81,19 @@ void TestOutput::Print(const StepOutcome& outcome)
     // An error that ends the run is told on standard error where it happens.
     if (outcome.error || m_readerGone)
         return;
+    StandardOut().Write(FormatStepLine(outcome) + '\n');
+    // Lines go out together while steps follow each other quickly; a wait shows them at once.
+    if (std::chrono::steady_clock::now() - m_shown >= kShowWithin)
+        Show();
+}
+
+void TestOutput::Show()
+{
+    if (m_readerGone)
+        return;
     ConsoleOut& out = StandardOut();
-    out.Write(FormatStepLine(outcome) + '\n');
     out.Flush();
+    m_shown = std::chrono::steady_clock::now();
     if (out.ReaderGone()) {
         // Nobody reads the steps any more: the device is left alone from here on.
         m_readerGone = true;
@@ -128,6 +138,7 @@ int TestOutput::Prepare(const std::string& port, CDeviceSession& session)
         }
         session.RecordTo(m_recorder);
     }
+    session.Rows().SetIdleHook([this] { Show(); });
     std::string error;
     if (!session.Open(port, error, &m_stop))
         return Abandon(m_stop ? "stopped while opening " + port : error);
@@ -136,6 +147,7 @@ int TestOutput::Prepare(const std::string& port, CDeviceSession& session)
 
 int TestOutput::Abandon(const std::string& reason)
 {
+    Show(); // the step lines before the message that ends them
     PrintError(reason);
     m_report.AddError(m_errorSuite, reason);
     WriteReport();
@@ -156,6 +168,7 @@ bool TestOutput::WriteReport()
 int TestOutput::Finish()
 {
     int status = m_report.Failed() == 0 ? 0 : 1;
+    Show();
     if (m_stop) {
         status = 1;
         if (m_readerGone) {

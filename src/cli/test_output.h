@@ -5,12 +5,13 @@
 #include "script/test_report.h"
 
 #include <atomic>
+#include <chrono>
 #include <string>
 
 class CDeviceSession;
 
-// What the run and sweep commands share: step lines on standard output as they happen, every
-// write checked; the JUnit report, streamed and put in place whole; the session file; Ctrl+C and
+// What the run and sweep commands share: step lines on standard output as they happen (at most
+// kShowWithin late while steps follow each other without waiting), every write checked; the JUnit report, streamed and put in place whole; the session file; Ctrl+C and
 // SIGTERM ending a run at any stage. A reader that closes standard output ends the run quietly.
 class TestOutput {
 public:
@@ -36,8 +37,12 @@ public:
     // the record could not all be written.
     int EndRecording(int status);
 
+    static constexpr std::chrono::milliseconds kShowWithin{50};
+
 private:
     void Print(const StepOutcome& outcome);
+    // Writes out the step lines held back.
+    void Show();
     bool WriteReport();
 
     const std::atomic<bool>& m_stop;
@@ -48,4 +53,5 @@ private:
     CJUnitReport m_junit;
     SessionWriter m_recorder;
     bool m_readerGone = false;
+    std::chrono::steady_clock::time_point m_shown;
 };

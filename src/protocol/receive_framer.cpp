@@ -2,6 +2,8 @@
 
 #include "command_packet.h"
 
+#include <algorithm>
+
 void CReceiveFramer::Reset()
 {
     m_state = State::Idle;
@@ -83,4 +85,35 @@ void CReceiveFramer::PutByte(std::uint8_t b)
     }
     HandBroken();
     Reset();
+}
+
+std::size_t CReceiveFramer::PlainRun(std::span<const std::uint8_t> bytes) const
+{
+    if (m_state != State::Payload || m_escapePending || m_frame.Count() >= kMaxFrame)
+        return 0;
+    const std::size_t most = std::min(bytes.size(), kMaxFrame - m_frame.Count());
+    std::size_t n = 0;
+    while (n < most && bytes[n] >= Packet::kFirstPlain && bytes[n] != Packet::kEscape)
+        ++n;
+    return n;
+}
+
+void CReceiveFramer::PutBytes(std::span<const std::uint8_t> bytes)
+{
+    while (!bytes.empty()) {
+        const std::size_t run = PlainRun(bytes);
+        if (run == 0) {
+            PutByte(bytes.front());
+            bytes = bytes.subspan(1);
+            continue;
+        }
+        std::uint8_t sum = m_sum;
+        for (const std::uint8_t b : bytes.first(run)) {
+            m_frame.Append(b);
+            m_payload.Append(b);
+            sum = static_cast<std::uint8_t>(sum + b);
+        }
+        m_sum = sum;
+        bytes = bytes.subspan(run);
+    }
 }

@@ -3,6 +3,7 @@
 #include "counted_bytes.h"
 
 #include <cstdint>
+#include <span>
 
 // Receives every frame the framer closes, in order. The buffers are reused as soon as the call
 // returns, so a sink copies what it keeps.
@@ -25,6 +26,8 @@ public:
     explicit CReceiveFramer(IFrameSink& sink) : m_sink(sink) {}
 
     void PutByte(std::uint8_t b);
+    // The same as PutByte for each byte in turn; a run of plain payload bytes goes in at once.
+    void PutBytes(std::span<const std::uint8_t> bytes);
     // A read failed: a partly gathered frame is closed as broken.
     void AbortFrame();
 
@@ -34,6 +37,9 @@ public:
 private:
     void Reset();
     void HandBroken();
+    // The length of the run of plain payload bytes at the start of the bytes, as far as the
+    // frame has room: bytes that PutByte would only add to the frame, the payload and the sum.
+    std::size_t PlainRun(std::span<const std::uint8_t> bytes) const;
 
     IFrameSink& m_sink;
     State m_state = State::Idle;

@@ -15,8 +15,15 @@ std::string ArrivedRow::Summary() const
 
 std::optional<ArrivedRow> CReceivedRows::Next(std::chrono::steady_clock::time_point deadline)
 {
+    const auto waiting = [this] { return !m_rows.empty(); };
     std::unique_lock lock(m_mutex);
-    if (!m_arrived.wait_until(lock, deadline, [this] { return !m_rows.empty(); }))
+    const auto idleAt = std::chrono::steady_clock::now() + kIdleAfter;
+    if (m_idleHook && idleAt < deadline && !m_arrived.wait_until(lock, idleAt, waiting)) {
+        lock.unlock();
+        GoingIdle();
+        lock.lock();
+    }
+    if (!m_arrived.wait_until(lock, deadline, waiting))
         return std::nullopt;
     ArrivedRow row = std::move(m_rows.front());
     m_rows.pop_front();

@@ -41,6 +41,18 @@ public:
         m_portObserver = std::move(ports);
     }
 
+    // What the test does when it is about to sit waiting: show the step lines it holds back, so
+    // that a wait is never hidden. Called on the waiting thread, by Next once a wait has found no
+    // row for kIdleAfter (an answer usually comes sooner, and round trips are not slowed by a
+    // write per step), and by GoingIdle.
+    static constexpr std::chrono::milliseconds kIdleAfter{5};
+    void SetIdleHook(std::function<void()> hook) { m_idleHook = std::move(hook); }
+    void GoingIdle() const
+    {
+        if (m_idleHook)
+            m_idleHook();
+    }
+
     // The oldest row not yet taken, waiting for one until the deadline.
     std::optional<ArrivedRow> Next(std::chrono::steady_clock::time_point deadline);
     // How many rows were let go unseen since the last call.
@@ -56,6 +68,7 @@ private:
 
     Observer m_observer;
     PortObserver m_portObserver;
+    std::function<void()> m_idleHook;
     std::mutex m_mutex;
     std::condition_variable m_arrived;
     std::deque<ArrivedRow> m_rows;

@@ -9,8 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -203,4 +209,80 @@ TEST(CliRun, RecordsTheSessionAndLeavesOtherFilesAlone)
     EXPECT_NE(refused.out.find("is not a session file"), std::string::npos) << refused.out;
     std::ifstream notes(other);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(notes), {}), "my notes\n");
+}
+
+namespace {
+
+// The run in the background, its standard output read as it comes.
+class WatchedRun {
+public:
+    explicit WatchedRun(std::vector<std::string> args)
+    {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return;
+        m_pid = fork();
+        if (m_pid == 0) {
+            dup2(fds[1], STDOUT_FILENO);
+            close(fds[0]);
+            close(fds[1]);
+            std::vector<char*> argv;
+            for (std::string& arg : args)
+                argv.push_back(arg.data());
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        close(fds[1]);
+        m_out = fds[0];
+    }
+    ~WatchedRun()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+        if (m_out >= 0)
+            close(m_out);
+    }
+    // Reads until the count of lines has come, the output ends or a generous time has passed.
+    std::vector<std::string> ReadLines(std::size_t count)
+    {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (Lines(m_text).size() < count && std::chrono::steady_clock::now() < giveUp) {
+            pollfd entry{m_out, POLLIN, 0};
+            if (poll(&entry, 1, 1000) <= 0)
+                continue;
+            char buffer[4096];
+            const ssize_t n = read(m_out, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            m_text.append(buffer, static_cast<std::size_t>(n));
+        }
+        return Lines(m_text);
+    }
+    bool Running() const { return m_pid > 0 && waitpid(m_pid, nullptr, WNOHANG) == 0; }
+
+private:
+    pid_t m_pid = 0;
+    int m_out = -1;
+    std::string m_text;
+};
+
+} // namespace
+
+// Step lines that follow each other quickly go out together, but a run that sits waiting, in an
+// expect or a wait step, has shown every step before it.
+TEST(CliRun, StepLinesShowWhileTheRunWaits)
+{
+    SimulatedPort port(kElmora);
+    for (const std::string waiting : {"expect payload 1 2 3 within 60000 ms", "wait 60000 ms"}) {
+        SCOPED_TRACE(waiting);
+        const std::string script = WriteScript("waits.vxs", "send 20 21\nsend 20 21\n" + waiting + "\n");
+        WatchedRun run({VANTROLIX_CLI_PATH, "run", script, "--port", port.simulator.PortName()});
+        const auto lines = run.ReadLines(2);
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_NE(lines[1].find("send 20 21"), std::string::npos) << lines[1];
+        EXPECT_TRUE(run.Running()) << "the lines came only at the end of the run";
+    }
 }

@@ -1,6 +1,12 @@
 #include "frame_recorder.h"
 
+#include "protocol/command_packet.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <span>
 
 using Lines = std::vector<std::string>;
 
@@ -91,4 +97,36 @@ TEST(ReceiveFramer, OverlongFrameIsHandedOnAsBroken)
     ASSERT_EQ(sink.frames.size(), 2u);
     EXPECT_EQ(sink.frames[0].frame.Count(), 128u);
     EXPECT_EQ(sink.Lines()[1], "valid: 1, 20, 20, 2, 215 / 20, 20");
+}
+
+// Taking a block at once must close the same frames as taking it byte by byte, whatever the
+// block holds (plain runs, escapes, markers, overlong frames) and wherever it is cut.
+TEST(ReceiveFramer, BlocksCloseTheSameFramesAsSingleBytes)
+{
+    std::mt19937 rng(7);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<std::uint8_t> bytes(1 + rng() % 4000);
+        // Mostly plain bytes, so that long runs, overlong frames and escapes all occur; every
+        // other round with markers rare enough for frames to outgrow kMaxFrame.
+        const unsigned scale = round % 2 == 0 ? 100 : 3000;
+        for (auto& b : bytes) {
+            const auto pick = rng() % scale;
+            b = pick < 3 ? 1 : pick < 6 ? 2 : pick < 9 ? Packet::kEscape : pick < 11 ? static_cast<std::uint8_t>(rng() % 20)
+                                                                               : static_cast<std::uint8_t>(20 + rng() % 236);
+        }
+        FrameRecorder singly;
+        CReceiveFramer one(singly);
+        for (const std::uint8_t b : bytes)
+            one.PutByte(b);
+        FrameRecorder inBlocks;
+        CReceiveFramer many(inBlocks);
+        for (std::span<const std::uint8_t> rest(bytes); !rest.empty();) {
+            const std::size_t cut = std::min<std::size_t>(rest.size(), 1 + rng() % 300);
+            many.PutBytes(rest.first(cut));
+            rest = rest.subspan(cut);
+        }
+        ASSERT_EQ(inBlocks.Lines(), singly.Lines()) << "round " << round;
+        EXPECT_EQ(many.GetState(), one.GetState());
+        EXPECT_EQ(many.PendingCount(), one.PendingCount());
+    }
 }
