@@ -8,6 +8,7 @@
 #include "support/ser2net_gateway.h"
 
 #include <QComboBox>
+#include <QInputDevice>
 #include <QKeyEvent>
 
 #include <atomic>
@@ -28,6 +29,9 @@ public:
     explicit KeyLatency(QWidget* target) : m_target(target)
     {
         target->installEventFilter(this);
+        // A key event names its keyboard; made here first, the typist's events find it instead of
+        // making it on a thread that is not the application's.
+        QInputDevice::primaryKeyboard();
         m_typist = std::thread([this] {
             while (!m_stop) {
                 {
