@@ -54,7 +54,7 @@ void CResponseLog::BeginBatch(std::size_t expectedRows)
     m_added = 0;
     m_inBatch = true;
     m_nextRow = m_grid.GetRowCount();
-    m_growth = static_cast<int>(std::clamp<std::size_t>(expectedRows, 1, kMaxGrowth));
+    m_growth = static_cast<int>(std::clamp<std::size_t>(expectedRows, 1, kFirstGrowth));
 }
 
 int CResponseLog::NextGridRow()

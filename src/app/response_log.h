@@ -76,6 +76,10 @@ private:
 
     // Rows are added to the grid in steps during a batch, and the rows not filled go at its end:
     // growing the grid costs a scroll bar update and a repaint request each time.
+    // The grid grows in steps that double from the first, so rows made ahead and dropped unfilled at
+    // the batch's end stay fewer than those added: a batch cut short by its time budget (a slow
+    // machine, a debugging build) must not pay for thousands of rows it never fills.
+    static constexpr int kFirstGrowth = 64;
     static constexpr int kMaxGrowth = 4096;
 
     CGridCtrl& m_grid;
