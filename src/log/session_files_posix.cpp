@@ -1,23 +1,14 @@
 #include "log/session_files.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-mode_t NewFileMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-} // namespace
 
 int OpenForAppend(const std::string& path, bool createNew, bool readable, int& error)
 {
@@ -72,22 +63,29 @@ bool CloseFile(int fd)
     return ::close(fd) == 0;
 }
 
+// The file is made with the mode an ordinary file gets (0666 less the process's umask, applied by
+// the system), unlike mkstemp's owner-only one: a saved log is an ordinary file. Reading the umask
+// would mean changing it, and it is the whole process's, other threads' files included.
 int CreateBeside(const std::string& path, std::string& temporary, int& error)
 {
-    temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        error = errno;
-        return -1;
+    // O_EXCL refuses a name that exists, a planted link included, so the name need not be secret.
+    static std::atomic<unsigned> made{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[48];
+        const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+        std::snprintf(suffix, sizeof suffix, ".%d.%u.%llx", static_cast<int>(::getpid()), made.fetch_add(1),
+                      static_cast<unsigned long long>(now));
+        temporary = path + suffix;
+        const int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST) {
+            error = errno;
+            return -1;
+        }
     }
-    // mkstemp makes the file readable by its owner only; a saved log is an ordinary file.
-    if (::fchmod(fd, NewFileMode()) != 0) {
-        error = errno;
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        return -1;
-    }
-    return fd;
+    error = EEXIST;
+    return -1;
 }
 
 bool MoveIntoPlace(const std::string& temporary, const std::string& path, int& error)

@@ -1,3 +1,4 @@
+#include "log/session_files.h"
 #include "log/session_format.h"
 #include "log/session_reader.h"
 #include "log/session_writer.h"
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -20,6 +22,7 @@
 
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -384,5 +387,30 @@ TEST_F(SessionFile, AFailedWriteIsReportedOnceAndTheProducerGoesOn)
     EXPECT_NE(reported.find("full.tsv"), std::string::npos) << reported;
     EXPECT_EQ(writer.Error(), reported);
     EXPECT_LE(fs::file_size(m_folder / "full.tsv"), 4096u);
+}
+#endif
+
+#ifndef _WIN32
+// A file made beside its target (a saved log, a report) is an ordinary file: the mode the umask
+// gives, whatever it is; and making it leaves the umask, which every thread shares, as it was.
+TEST_F(SessionFile, AFileMadeBesideItsTargetTakesTheUmasksModeAndLeavesTheUmask)
+{
+    const mode_t before = ::umask(027);
+    std::string temporary;
+    int error = 0;
+    const int fd = CreateBeside((m_folder / "saved.tsv").string(), temporary, error);
+    const mode_t during = ::umask(before);
+    ASSERT_GE(fd, 0) << std::strerror(error);
+    struct stat info {};
+    ASSERT_EQ(::fstat(fd, &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(during, 027u);
+    EXPECT_TRUE(CloseFile(fd));
+    // A second one beside the same target gets a name of its own.
+    std::string second;
+    const int other = CreateBeside((m_folder / "saved.tsv").string(), second, error);
+    ASSERT_GE(other, 0) << std::strerror(error);
+    EXPECT_NE(second, temporary);
+    EXPECT_TRUE(CloseFile(other));
 }
 #endif
