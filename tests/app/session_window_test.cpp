@@ -462,9 +462,12 @@ TEST_F(SessionWindow, AReopenedFileLoadsWhileTheWindowIsUpAndShowsHowFarItHasCom
     ASSERT_TRUE(dlg->IsLoading());
     // How far it has come, at the top of the log and in the port field; a pipe has no size to
     // give a share of.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(1, 1).startsWith("Loading: ") && Cell(1, 1).endsWith(",096 rows"); }))
+    // The count is of the rows taken so far: whole batches, or fewer when the source is slow.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Cell(1, 1).startsWith("Loading: ") && Cell(1, 1).endsWith(" rows"); }))
         << Cell(1, 1).toStdString();
-    EXPECT_TRUE(Edit(1001)->text().contains("(read-only, loading, 4,096 rows)")) << Edit(1001)->text().toStdString();
+    const QString taken = Cell(1, 1).mid(QStringLiteral("Loading: ").size());
+    EXPECT_GE(QString(taken).remove(',').section(' ', 0, 0).toInt(), 4000) << taken.toStdString();
+    EXPECT_TRUE(Edit(1001)->text().contains("(read-only, loading, " + taken + ")")) << Edit(1001)->text().toStdString();
     EXPECT_EQ(Cell(2, 2), "0");
     // The mouse and keys work meanwhile: a click on a row, then Ctrl+End to the last row so far.
     CRect cell;
