@@ -3,8 +3,9 @@
 #include "serial/serial_port.h"
 
 CPortOpener::CPortOpener(QObject* owner, CSerialPort& port, std::string settings, Done done)
-    : m_owner(owner), m_port(port), m_settings(std::move(settings)), m_done(std::move(done))
+    : m_port(port), m_settings(std::move(settings)), m_done(std::move(done))
 {
+    moveToThread(owner->thread());
 }
 
 CPortOpener::~CPortOpener()
@@ -80,15 +81,24 @@ void CPortOpener::Run()
             outcome.error = m_port.GetOpenError();
         if (Superseded(request.generation))
             continue;
-        QMetaObject::invokeMethod(
-            m_owner,
-            [this, generation = request.generation, outcome = std::move(outcome)] {
-                // A request made since has its own outcome coming.
-                if (generation != m_generation.load())
-                    return;
-                m_busy = false;
-                m_done(outcome);
-            },
-            Qt::QueuedConnection);
+        {
+            std::lock_guard lock(m_mutex);
+            m_ready.emplace(request.generation, std::move(outcome));
+        }
+        QMetaObject::invokeMethod(this, &CPortOpener::Deliver, Qt::QueuedConnection);
     }
+}
+
+void CPortOpener::Deliver()
+{
+    std::optional<std::pair<unsigned, Outcome>> ready;
+    {
+        std::lock_guard lock(m_mutex);
+        ready.swap(m_ready);
+    }
+    // A request made since has its own outcome coming.
+    if (!ready || ready->first != m_generation.load())
+        return;
+    m_busy = false;
+    m_done(ready->second);
 }

@@ -9,14 +9,17 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 class CSerialPort;
 
 // Opens the window's port on a thread of its own: an open may wait seconds on a network gateway
 // (a name server, a connection or a handshake that does not answer), and the window must answer
 // its user meanwhile. A newer request cuts an older one short; only the newest one's outcome
-// reaches the window, through its event loop.
-class CPortOpener {
+// reaches the window, through its event loop. The outcome waits in a slot under the opener's lock
+// and the queued call carries nothing, so every hand-over between the threads is one the program
+// itself synchronises (and ThreadSanitizer checks).
+class CPortOpener : public QObject {
 public:
     struct Outcome {
         bool opened = false;
@@ -25,7 +28,7 @@ public:
     };
     using Done = std::function<void(const Outcome&)>;
 
-    // done runs on owner's thread.
+    // done runs on the thread that makes the opener (the owner's).
     CPortOpener(QObject* owner, CSerialPort& port, std::string settings, Done done);
     ~CPortOpener();
     CPortOpener(const CPortOpener&) = delete;
@@ -51,9 +54,9 @@ private:
 
     void Post(const std::string& name, bool retry);
     void Run();
+    void Deliver();
     bool Superseded(unsigned generation) const { return m_stop || m_generation.load() != generation; }
 
-    QObject* m_owner;
     CSerialPort& m_port;
     std::string m_settings;
     Done m_done;
@@ -64,5 +67,6 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::optional<Request> m_request; // guarded by m_mutex
+    std::optional<std::pair<unsigned, Outcome>> m_ready; // an outcome and its request's generation; guarded by m_mutex
     std::thread m_thread;
 };

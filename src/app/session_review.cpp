@@ -53,8 +53,10 @@ void CSessionReview::Start()
     m_log.SetLeadingNote(Text(tr("Loading...")));
     m_status(tr("loading"));
     // Called on the loading thread; the slice runs on this object's.
+    // The queued call carries nothing of its own: what it announces waits in the loader, behind
+    // the loader's lock.
     m_loader = std::make_unique<SessionLoader>(m_path, m_rowLimit, [this] {
-        QMetaObject::invokeMethod(this, [this] { Schedule(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &CSessionReview::Schedule, Qt::QueuedConnection);
     });
 }
 
