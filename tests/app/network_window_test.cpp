@@ -8,7 +8,6 @@
 #include "support/ser2net_gateway.h"
 
 #include <QComboBox>
-#include <QInputDevice>
 #include <QKeyEvent>
 
 #include <atomic>
@@ -22,23 +21,22 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// Keys for a widget from a thread of its own, a hundred a second, and how long the UI thread took
-// to take each: a blocked UI thread shows as a key that waited. Right arrow: it changes nothing.
+// Keys for a widget asked for from a thread of its own, a hundred a second, and how long the UI
+// thread took to take each: a blocked UI thread shows as a key that waited. The typist's queued
+// call carries nothing and the key is made on the UI thread, so the hand-over is the program's own
+// (the time stamps under a lock). Right arrow: it changes nothing.
 class KeyLatency : public QObject {
 public:
     explicit KeyLatency(QWidget* target) : m_target(target)
     {
         target->installEventFilter(this);
-        // A key event names its keyboard; made here first, the typist's events find it instead of
-        // making it on a thread that is not the application's.
-        QInputDevice::primaryKeyboard();
         m_typist = std::thread([this] {
             while (!m_stop) {
                 {
                     std::lock_guard lock(m_mutex);
                     m_posted.push_back(Clock::now());
                 }
-                QCoreApplication::postEvent(m_target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier));
+                QMetaObject::invokeMethod(this, &KeyLatency::Type, Qt::QueuedConnection);
                 std::this_thread::sleep_for(10ms);
             }
         });
@@ -72,6 +70,12 @@ protected:
     }
 
 private:
+    void Type()
+    {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_target, &key);
+    }
+
     QWidget* m_target;
     std::atomic<bool> m_stop{false};
     std::mutex m_mutex;
