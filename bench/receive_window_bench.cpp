@@ -17,6 +17,8 @@
 #include "protocol/byte_text.h"
 #include "protocol/command_packet.h"
 
+#include "stall_meter.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
@@ -51,35 +53,6 @@ double ProcessCpuSeconds()
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
-
-// The longest time the UI thread could not run its own work: a 1 ms timer measures the gaps.
-class StallMeter {
-public:
-    StallMeter()
-    {
-        m_tick.setTimerType(Qt::PreciseTimer);
-        m_tick.setInterval(1);
-        QObject::connect(&m_tick, &QTimer::timeout, [this] { m_stall = std::max(m_stall, m_sinceTick.restart()); });
-    }
-    void Start()
-    {
-        m_sinceTick.start();
-        m_tick.start();
-    }
-    // Measures again from now on, forgetting the gaps so far.
-    void Restart()
-    {
-        m_sinceTick.restart();
-        m_stall = 0;
-    }
-    void Stop() { m_tick.stop(); }
-    qint64 Longest() const { return m_stall; }
-
-private:
-    QElapsedTimer m_sinceTick;
-    qint64 m_stall = 0;
-    QTimer m_tick;
-};
 
 // Runs the event loop until done() answers true (asked every 5 ms) or the time is up; the loop
 // sleeps between events, so processor time counts only the work.
@@ -199,7 +172,7 @@ void BM_FloodIntoTheLog(benchmark::State& state)
         const int valid = ValidRows(grid);
         state.SetIterationTime(seconds);
         figures.rowsPerSecond = valid / seconds;
-        figures.longestStall = std::max(figures.longestStall, stall.Longest());
+        figures.longestStall = std::max(figures.longestStall, stall.LongestMs());
         figures.lost += expected - valid;
         const std::string session = dlg.SessionFile();
         dlg.reject(); // closes the session file
@@ -283,7 +256,7 @@ void BM_PeerPlainTextFlood(benchmark::State& state)
         figures.cpuPerRow = (ProcessCpuSeconds() - cpuBefore) / static_cast<double>(expected) * 1e6;
         state.SetIterationTime(seconds);
         figures.rowsPerSecond = rows / seconds;
-        figures.longestStall = std::max(figures.longestStall, stall.Longest());
+        figures.longestStall = std::max(figures.longestStall, stall.LongestMs());
         figures.lost += expected - rows;
         readable.setEnabled(false);
         close(fd);
@@ -306,7 +279,7 @@ qint64 ChooseFromContextMenu(CGridCtrl& grid, QPoint at, const QString& entry)
             if (action->text() == entry) {
                 chooser.stop();
                 // The stall is measured from the choice on: the menu's own opening is not the grid's.
-                stall.Restart();
+                stall.Start();
                 menu->setActiveAction(action);
                 QTest::keyClick(menu, Qt::Key_Return);
                 return;
@@ -321,7 +294,7 @@ qint64 ChooseFromContextMenu(CGridCtrl& grid, QPoint at, const QString& entry)
     while (settle.elapsed() < 200)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     stall.Stop();
-    return stall.Longest();
+    return stall.LongestMs();
 }
 
 void BM_SelectAllAndCopyAtAMillionRows(benchmark::State& state)

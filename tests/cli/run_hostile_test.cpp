@@ -5,6 +5,7 @@
 #include "background_simulator.h"
 #include "cli_run.h"
 
+#include "serial/fake_rfc2217_gateway.h"
 #include "simulator/pseudo_terminal.h"
 
 #include <gtest/gtest.h>
@@ -15,10 +16,6 @@
 #include <fstream>
 #include <thread>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -212,31 +209,18 @@ TEST(CliRunOutputs, MessagesGiveTheSystemsReasonAndLinksAreFollowed)
 // a stop request ends it at once, and the report says the run was stopped, not that it timed out.
 TEST(CliRunOutputs, AStopEndsAnOpenTheGatewayNeverAnswers)
 {
-    const int listener = socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(listener, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(listener, 1), 0);
-    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
-    const std::string port = "rfc2217://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    FakeRfc2217Gateway silent({});
     const std::string script = Write("gateway.vxs", "send 20 20\n");
     const std::string junit = NewPath("gateway.xml");
     const std::string record = NewPath("gateway.tsv");
-    const pid_t pid =
-        SpawnQuietly({VANTROLIX_CLI_PATH, "run", script, "--port", port, "--junit", junit, "--log", record}, true);
+    const pid_t pid = SpawnQuietly(
+        {VANTROLIX_CLI_PATH, "run", script, "--port", silent.PortName(), "--junit", junit, "--log", record}, true);
     ASSERT_NE(pid, 0);
-    pollfd waiting{listener, POLLIN, 0};
-    ASSERT_EQ(poll(&waiting, 1, 30000), 1) << "the run never connected";
-    const int connection = accept(listener, nullptr, nullptr);
-    ASSERT_GE(connection, 0);
+    // Sending nothing returns once the run has connected and is waiting for the agreement.
+    ASSERT_TRUE(WaitFor([&] { return silent.Send({}); })) << "the run never connected";
     EXPECT_TRUE(ExitedWith(StopAndWait(pid, SIGINT), 1));
     const std::string report = Read(junit);
     EXPECT_NE(report.find("stopped while opening"), std::string::npos) << report;
     // The open itself was abandoned, rather than left to run out its time.
     EXPECT_NE(Read(record).find("abandoned"), std::string::npos) << Read(record);
-    close(connection);
-    close(listener);
 }
