@@ -1,15 +1,15 @@
 #include "app/session_loader.h"
 
 #include "log/printable_text.h"
+#include "log/session_files.h"
+#include "log/waiting_read_buffer.h"
 
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <deque>
 #include <exception>
 #include <filesystem>
-#include <fstream>
+#include <istream>
 #include <mutex>
 #include <thread>
 
@@ -67,6 +67,13 @@ struct SessionLoader::Shared {
         Tell();
     }
 
+    void ThrowIfStopped()
+    {
+        const std::lock_guard lock(mutex);
+        if (stopped)
+            throw LoadStopped{};
+    }
+
     void Progress(std::uintmax_t bytesRead, std::size_t leftOut)
     {
         const std::lock_guard lock(mutex);
@@ -104,9 +111,10 @@ void SessionLoader::Shared::Load(const std::string& path, std::size_t lineLimit)
         if (!ec)
             state.fileSize = size;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        Finish("Cannot open " + PrintableText(path) + ": " + std::strerror(errno), 0);
+    int openError = 0;
+    const int fd = OpenForReading(path, openError);
+    if (fd < 0) {
+        Finish("Cannot open " + PrintableText(path) + ": " + ErrorText(openError), 0);
         return;
     }
     bool seekable = false;
@@ -114,16 +122,16 @@ void SessionLoader::Shared::Load(const std::string& path, std::size_t lineLimit)
         const std::lock_guard lock(mutex);
         seekable = state.fileSize.has_value();
     }
-    const auto position = [&in, seekable]() -> std::uintmax_t {
-        const auto at = seekable ? static_cast<std::streamoff>(in.tellg()) : std::streamoff(-1);
-        return at < 0 ? 0 : static_cast<std::uintmax_t>(at);
-    };
-
     std::vector<LoadedLine> batch;
     std::size_t batchBytes = 0;
     std::chrono::steady_clock::time_point batchStart;
     std::size_t kept = 0;
     std::size_t leftOut = 0;
+    std::istream in(nullptr);
+    const auto position = [&in, seekable]() -> std::uintmax_t {
+        const auto at = seekable ? static_cast<std::streamoff>(in.tellg()) : std::streamoff(-1);
+        return at < 0 ? 0 : static_cast<std::uintmax_t>(at);
+    };
     const auto handOver = [&] {
         if (batch.empty())
             return;
@@ -131,6 +139,13 @@ void SessionLoader::Shared::Load(const std::string& path, std::size_t lineLimit)
         batch.clear();
         batchBytes = 0;
     };
+    // A pipe's writer may pause for good: what came before the pause is shown now, not at the
+    // next line; and a load nobody waits for any more ends instead of waiting on.
+    CWaitingReadBuffer buffer(fd, [&] {
+        handOver();
+        ThrowIfStopped();
+    });
+    in.rdbuf(&buffer);
     const auto add = [&](LoadedLine&& line) {
         if (kept == lineLimit) {
             // Counted only; the count goes out now and then, so the taker sees the reading go on.
@@ -152,7 +167,8 @@ void SessionLoader::Shared::Load(const std::string& path, std::size_t lineLimit)
         const bool read = ReadSession(in, {[&](SessionRow&& row) { add(std::move(row)); },
                                            [&](SessionProblem&& problem) { add(std::move(problem)); }});
         handOver();
-        Finish(read ? std::string() : "Reading " + PrintableText(path) + " failed part way", leftOut);
+        const std::string why = buffer.Error() != 0 ? ": " + ErrorText(buffer.Error()) : std::string();
+        Finish(read && why.empty() ? std::string() : "Reading " + PrintableText(path) + " failed part way" + why, leftOut);
     } catch (const LoadStopped&) {
     } catch (const std::exception& error) {
         // Out of memory, most likely: what was handed over stays shown.

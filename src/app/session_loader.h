@@ -37,8 +37,9 @@ public:
     // `news` is called on the loading thread when there is something to take or a new state
     // (progress, the end) and the taker has not yet been told since it last called Take.
     SessionLoader(std::string path, std::size_t lineLimit, std::function<void()> news);
-    // Stops the load. Returns at once even while a read hangs (a pipe whose writer is silent):
-    // the thread is then left to end on its own, touching nothing of the caller's.
+    // Stops the load: a read waiting on a silent pipe gives up within about 100 ms. Should the
+    // thread still be busy after a while, it is left to end on its own, touching nothing of the
+    // caller's.
     ~SessionLoader();
     SessionLoader(const SessionLoader&) = delete;
     SessionLoader& operator=(const SessionLoader&) = delete;

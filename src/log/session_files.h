@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,12 @@
 
 // Opens `path` for appending; `createNew` fails when it exists, `readable` allows ReadAt.
 int OpenForAppend(const std::string& path, bool createNew, bool readable, int& error);
+// Opens `path` for reading without waiting for a pipe's writer.
+int OpenForReading(const std::string& path, int& error);
+// What is there of the file or pipe, up to `size` bytes; 0 at its end, -1 on failure. Before it
+// waits for more (a pipe whose writer has paused) it calls `waiting`, and again about every 100 ms
+// while it waits: the caller hands over what it holds, or throws to give up the read.
+long long ReadOrWait(int fd, char* data, std::size_t size, const std::function<void()>& waiting, int& error);
 // Up to `size` bytes from `offset` without moving the write position; -1 on failure.
 long long ReadAt(int fd, char* data, std::size_t size, long long offset, int& error);
 // -1 when it cannot be told.

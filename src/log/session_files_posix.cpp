@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,34 @@ int OpenForAppend(const std::string& path, bool createNew, bool readable, int& e
     if (fd < 0)
         error = errno;
     return fd;
+}
+
+int OpenForReading(const std::string& path, int& error)
+{
+    // Without O_NONBLOCK, opening a pipe nobody writes to would wait for good.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        error = errno;
+    return fd;
+}
+
+long long ReadOrWait(int fd, char* data, std::size_t size, const std::function<void()>& waiting, int& error)
+{
+    constexpr int kWaitSliceMs = 100;
+    for (;;) {
+        const ssize_t n = ::read(fd, data, size);
+        if (n >= 0)
+            return n;
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            error = errno;
+            return -1;
+        }
+        waiting();
+        pollfd ready{fd, POLLIN, 0};
+        ::poll(&ready, 1, kWaitSliceMs);
+    }
 }
 
 long long ReadAt(int fd, char* data, std::size_t size, long long offset, int& error)

@@ -62,6 +62,20 @@ int OpenForAppend(const std::string& path, bool createNew, bool readable, int& e
     return Open(path, (readable ? _O_RDWR : _O_WRONLY) | _O_APPEND | _O_CREAT | (createNew ? _O_EXCL : 0), error);
 }
 
+int OpenForReading(const std::string& path, int& error)
+{
+    return Open(path, _O_RDONLY, error);
+}
+
+// Files here never make a read wait on a writer, so `waiting` is never needed.
+long long ReadOrWait(int fd, char* data, std::size_t size, const std::function<void()>&, int& error)
+{
+    const int n = _read(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
+    if (n < 0)
+        error = errno;
+    return n;
+}
+
 long long ReadAt(int fd, char* data, std::size_t size, long long offset, int& error)
 {
     // Only used before the writer's thread starts, and every append goes to the end whatever

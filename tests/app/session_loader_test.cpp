@@ -13,6 +13,9 @@
 #include <fstream>
 #include <mutex>
 
+#include <poll.h>
+#include <unistd.h>
+
 namespace {
 
 // The loader's news, counted.
@@ -136,4 +139,44 @@ TEST_F(SessionLoaderTest, AFileThatCannotBeReadSaysWhy)
         EXPECT_TRUE(loaded.lines.empty());
         EXPECT_EQ(loaded.state.failure, "Cannot open " + path.toStdString() + ": " + reason);
     }
+}
+
+TEST_F(SessionLoaderTest, APipeShowsWhatCameBeforeItsWriterPausedAndGivesUpTheWaitWhenStopped)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    // The loader opens the pipe by name, as `--open /dev/fd/N` would; the test keeps the writing end.
+    const std::string path = "/proc/self/fd/" + std::to_string(ends[0]);
+    std::string text(kSessionTitles);
+    text += '\n';
+    const auto when = std::chrono::system_clock::now();
+    for (int i = 0; i < 10; ++i)
+        AppendSessionLine(text, ReceivedRow(when, {"", "1, 2", std::to_string(i), ""}));
+    ASSERT_EQ(::write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    {
+        SessionLoader loader(path, 1'000'000, [this] { news.Tell(); });
+        // Far fewer lines than a batch, and the writer silent after them: they come all the same.
+        std::vector<LoadedLine> lines;
+        SessionLoadState state;
+        while (lines.size() < 10) {
+            const int seen = news.Count();
+            std::vector<LoadedLine> batch = loader.Take(state);
+            std::move(batch.begin(), batch.end(), std::back_inserter(lines));
+            ASSERT_FALSE(state.finished) << state.failure;
+            if (batch.empty()) {
+                ASSERT_TRUE(news.CameAfter(seen)) << lines.size() << " lines came";
+            }
+        }
+        ::close(ends[0]);
+        EXPECT_EQ(DataOf(lines.back()), "9");
+        EXPECT_FALSE(state.finished);
+    }
+    // Dropped, the load lets go of the pipe although its writer never ended it: the writing end
+    // then hears that nobody reads.
+    pollfd end{ends[1], POLLOUT, 0};
+    bool readerGone = false;
+    for (int i = 0; i < 300 && !readerGone; ++i)
+        readerGone = ::poll(&end, 1, 100) == 1 && (end.revents & POLLERR) != 0;
+    EXPECT_TRUE(readerGone);
+    ::close(ends[1]);
 }
