@@ -272,7 +272,7 @@ void CVantrolixDlg::TransmitPacket(const CCommandPacket& packet, bool userSend)
     SessionRow sent = MakeSentRow(std::chrono::system_clock::now(), encoded, packet.GetCommand(),
                                   ok && written == encoded.Count());
     Record(sent);
-    Enqueue({ReceivedEntry::Kind::Row, std::move(sent), {}});
+    Enqueue({ReceivedEntry::Kind::Row, std::move(sent), {}}, QueueWait::Never);
     if (!ok || written != encoded.Count()) {
         if (open)
             m_port.ClearErrors(nullptr);
@@ -390,6 +390,7 @@ void CVantrolixDlg::StopReceiving()
     const bool wasOpen = m_port.IsOpen();
     if (m_worker) {
         m_worker->RequestStop();
+        m_rows.Abandon(); // the worker may be waiting for room in it
         m_port.Close();
         m_worker->Join();
         m_worker.reset();
@@ -427,9 +428,9 @@ void CVantrolixDlg::OnPortEvent(Clock::time_point, PortEvent event)
     Enqueue(std::move(change));
 }
 
-void CVantrolixDlg::Enqueue(ReceivedEntry entry)
+void CVantrolixDlg::Enqueue(ReceivedEntry entry, QueueWait wait)
 {
-    if (m_rows.Push(std::move(entry)))
+    if (wait == QueueWait::ForRoom ? m_rows.Push(std::move(entry)) : m_rows.PushNow(std::move(entry)))
         QMetaObject::invokeMethod(this, &CVantrolixDlg::OnRowsReady, Qt::QueuedConnection);
 }
 
@@ -466,8 +467,10 @@ void CVantrolixDlg::ProcessReceivedRows()
 void CVantrolixDlg::DrainRows(bool everything)
 {
     m_sinceDrain.restart();
-    for (ReceivedEntry& entry : m_rows.TakeAll())
-        m_pending.push_back(std::move(entry));
+    // Taken only as the log catches up, so a flood waits in the bounded queue, not here.
+    if (m_pending.size() < CRowQueue::kMostWaiting)
+        for (ReceivedEntry& entry : m_rows.TakeAll())
+            m_pending.push_back(std::move(entry));
     if (m_pending.empty() || !m_log)
         return;
     QElapsedTimer budget;

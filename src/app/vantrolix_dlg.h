@@ -131,7 +131,9 @@ private:
                    bool checksumError) override;
     void ReportLineError(Clock::time_point when, std::uint32_t flags) override;
     void OnPortEvent(Clock::time_point when, PortEvent event) override;
-    void Enqueue(ReceivedEntry entry);
+    // The receive thread waits for room in the queue; the UI thread, which empties it, never does.
+    enum class QueueWait { ForRoom, Never };
+    void Enqueue(ReceivedEntry entry, QueueWait wait = QueueWait::ForRoom);
 
     // On the UI thread.
     void OnRowsReady();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 TEST(RowQueue, OneWakeUpPerBatchAndRowsInOrder)
@@ -49,4 +50,44 @@ TEST(ReportedDeviceName, IsTheTextUpToTheFirstZeroByte)
     EXPECT_EQ(ReportedDeviceName(CountedBytes{20, 20, 0, 'x'}), "");
     EXPECT_FALSE(ReportedDeviceName(CountedBytes{20, 20}));
     EXPECT_FALSE(ReportedDeviceName(CountedBytes{20, 21, 'E'}));
+}
+
+TEST(RowQueue, AFloodWaitsForRoomUntilTakenOrAbandonedAndTheConsumersOwnRowsNeverWait)
+{
+    CRowQueue queue;
+    constexpr std::size_t kRows = CRowQueue::kMostWaiting + 1000;
+    std::atomic<std::size_t> pushed{0};
+    std::atomic<bool> done{false};
+    std::thread producer([&] {
+        for (std::size_t i = 0; i < kRows; ++i) {
+            queue.Push({ReceivedEntry::Kind::Row, {{}, RowDirection::Received, std::to_string(i), {}, {}}, {}});
+            ++pushed;
+        }
+        done = true;
+    });
+    while (pushed.load() < CRowQueue::kMostWaiting)
+        std::this_thread::yield();
+    // Given time to run on, the producer would finish; held at the bound, it cannot.
+    for (int spins = 0; spins < 10'000 && !done.load(); ++spins)
+        std::this_thread::yield();
+    EXPECT_FALSE(done.load());
+    // Full: the consumer's own rows still go in, or the UI thread would wait on itself.
+    queue.PushNow({});
+    std::vector<ReceivedEntry> first = queue.TakeAll();
+    ASSERT_EQ(first.size(), CRowQueue::kMostWaiting + 1);
+    // Taking makes room: the rest follows, in order.
+    std::size_t next = CRowQueue::kMostWaiting;
+    while (next < kRows)
+        for (ReceivedEntry& entry : queue.TakeAll())
+            ASSERT_EQ(entry.row.encoded, std::to_string(next++));
+    producer.join();
+
+    // Abandoned, a producer waiting for room returns, and later rows are dropped.
+    for (std::size_t i = 0; i < CRowQueue::kMostWaiting; ++i)
+        queue.PushNow({});
+    std::thread waiting([&] { queue.Push({}); });
+    queue.Abandon();
+    waiting.join();
+    EXPECT_TRUE(queue.TakeAll().empty());
+    EXPECT_FALSE(queue.Push({}));
 }
