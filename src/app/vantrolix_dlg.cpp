@@ -144,6 +144,7 @@ void CVantrolixDlg::OnInitDialog()
     }
     m_portName = m_portOverride ? *m_portOverride : m_setting.Read().toStdString();
     StartRecording();
+    UpdateSessionStatus();
     m_worker = std::make_unique<ReceiveWorker>(m_port, static_cast<IRowSink&>(*this));
     m_worker->Start();
 

@@ -27,9 +27,6 @@ namespace {
 constexpr int kRecentLimit = 10;
 constexpr const char* kRecentKey = "Window/RecentSessions";
 constexpr const char* kOpenFolderKey = "Window/SessionFolder";
-// The first run's window: wide enough for every column of a Device ID answer, within a 1280x800
-// screen with room for its frame and a panel.
-constexpr QSize kFirstRunSize(1180, 640);
 // Rows of the log that a window at its minimum height still shows.
 constexpr int kMinimumLogHeight = 80;
 
@@ -64,6 +61,9 @@ void CVantrolixDlg::SetUpWindowChrome()
     }
     resize(width(), height() + top + bottom);
     PlaceChrome();
+    // Made while the window is being shown, after its children were: they show themselves.
+    m_menu->Bar()->show();
+    m_statusBar->show();
 
     ConnectMenu();
     NameControls();
@@ -154,8 +154,7 @@ void CVantrolixDlg::PlaceWindow()
         screens.push_back(screen->availableGeometry());
     const StoredGeometry stored = ReadWindowGeometry(m_setting.File());
     if (stored.frame.isEmpty()) {
-        const QRect available = screens.isEmpty() ? QRect(QPoint(), kFirstRunSize) : screens.front();
-        resize(kFirstRunSize.boundedTo(available.size()).expandedTo(minimumSize()));
+        resize(FirstRunSize(screens.isEmpty() ? QRect() : screens.front()).expandedTo(minimumSize()));
         return;
     }
     const QRect frame = BringOnScreen(stored.frame, screens);

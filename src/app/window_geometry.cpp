@@ -13,6 +13,9 @@ namespace {
 // Enough of the title bar to take hold of the window.
 constexpr int kGripWidth = 100;
 constexpr int kGripHeight = 20;
+// The first run's window: wide enough for every column of a Device ID answer, within a 1280x800
+// screen with room for its frame and a panel.
+constexpr QSize kFirstRunSize(1180, 640);
 
 qint64 Distance(const QRect& a, const QRect& b)
 {
@@ -49,10 +52,10 @@ QRect BringOnScreen(const QRect& frame, const QList<QRect>& screens)
 {
     if (screens.isEmpty())
         return frame;
-    const QRect grip(frame.topLeft(), QSize(std::min(frame.width(), kGripWidth), kGripHeight));
+    const QRect titleBar(frame.topLeft(), QSize(frame.width(), kGripHeight));
     for (const QRect& screen : screens) {
-        const QRect seen = screen.intersected(grip);
-        if (seen.width() >= std::min(grip.width(), kGripWidth / 2) && seen.height() >= kGripHeight / 2)
+        const QRect seen = screen.intersected(titleBar);
+        if (seen.width() >= std::min(frame.width(), kGripWidth) && seen.height() >= kGripHeight / 2)
             return frame;
     }
     const QRect nearest = *std::min_element(screens.begin(), screens.end(), [&](const QRect& a, const QRect& b) {
@@ -61,4 +64,9 @@ QRect BringOnScreen(const QRect& frame, const QList<QRect>& screens)
     QRect placed(QPoint(), frame.size().boundedTo(nearest.size()));
     placed.moveCenter(nearest.center());
     return placed;
+}
+
+QSize FirstRunSize(const QRect& available)
+{
+    return available.isEmpty() ? kFirstRunSize : kFirstRunSize.boundedTo(available.size());
 }

@@ -21,3 +21,5 @@ bool WriteWindowGeometry(const QString& settingsFile, const QWidget& window);
 // window whose title bar does not show on any screen goes to the middle of the nearest one, made no
 // larger than that screen's free area.
 QRect BringOnScreen(const QRect& frame, const QList<QRect>& screens);
+// The window's size on its first run, on a screen with this free area.
+QSize FirstRunSize(const QRect& available);
