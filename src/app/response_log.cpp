@@ -1,5 +1,6 @@
 #include "app/response_log.h"
 
+#include "app/hex_byte_text.h"
 #include "grid/grid_ctrl.h"
 
 #include <algorithm>
@@ -9,6 +10,20 @@ namespace {
 constexpr const char* kSentMark = "Sent: ";
 constexpr COLORREF kSentText = RGB(0x1F, 0x4E, 0xA8);
 constexpr COLORREF kNoteText = RGB(0xB0, 0x20, 0x20);
+constexpr int kEncodedColumn = 1;
+constexpr int kDataColumn = 2;
+
+std::uint8_t ColumnBit(int column)
+{
+    return static_cast<std::uint8_t>(1u << column);
+}
+
+// A checksum error or broken frame has its verdict in Data; a line error has no Data at all.
+bool IsErrorRow(const SessionRow& row)
+{
+    return row.direction == RowDirection::Received
+        && (row.data.empty() || row.data == "Checksum Error!" || row.data == "Invalid Packet!");
+}
 
 } // namespace
 
@@ -36,7 +51,8 @@ void CResponseLog::SetDisplay(const LogDisplay& display)
     const LogDisplay before = m_display;
     m_display = display;
     m_display.scrollback = std::max(1, m_display.scrollback);
-    if (before.showSent != m_display.showSent || before.showMilliseconds != m_display.showMilliseconds)
+    if (before.showSent != m_display.showSent || before.showMilliseconds != m_display.showMilliseconds
+        || before.hexBytes != m_display.hexBytes || before.sincePrevious != m_display.sincePrevious)
         Redraw(before.showSent);
     else
         Trim();
@@ -70,10 +86,12 @@ int CResponseLog::NextGridRow()
 
 void CResponseLog::Add(const SessionRow& row)
 {
-    Entry entry{row.time, row.direction, false, nullptr};
+    Entry entry{row.time, row.direction, false, 0, nullptr};
     if (row.direction != RowDirection::Received)
         entry.kept = std::make_shared<const SessionRow>(row);
     m_entries.push_back(std::move(entry));
+    if (IsErrorRow(row))
+        ++m_errors;
     if (IsShown(m_entries.back(), m_display.showSent))
         Show(m_entries.back(), row);
 }
@@ -82,7 +100,7 @@ void CResponseLog::AddNote(const std::string& text)
 {
     const RowTime time = m_entries.empty() ? RowTime{} : m_entries.back().time;
     auto note = std::make_shared<const SessionRow>(SessionRow{time, RowDirection::Port, text, {}, {}});
-    m_entries.push_back({time, RowDirection::Port, true, note});
+    m_entries.push_back({time, RowDirection::Port, true, 0, note});
     Show(m_entries.back(), *note);
 }
 
@@ -93,7 +111,7 @@ bool CResponseLog::SetLeadingNote(const std::string& text)
         AddNote(text);
     } else if (m_entries.front().note) {
         m_entries.front().kept = std::make_shared<const SessionRow>(SessionRow{{}, RowDirection::Port, text, {}, {}});
-        m_grid.SetItemText(m_grid.GetFixedRowCount(), 1, text);
+        m_grid.SetItemText(m_grid.GetFixedRowCount(), kEncodedColumn, text);
         ++m_added;
     }
     EndBatch();
@@ -108,23 +126,52 @@ void CResponseLog::RemoveLeadingNote()
     m_grid.DeleteRows(m_grid.GetFixedRowCount(), 1);
     m_grid.AutoSizeColumns(0);
     m_grid.InvalidateAll();
+    Changed();
 }
 
-void CResponseLog::Show(const Entry& entry, const SessionRow& row)
+void CResponseLog::Show(Entry& entry, const SessionRow& row)
 {
     const int n = NextGridRow();
-    m_grid.SetItemText(n, 0, entry.note ? std::string() : FormatClockTime(row.time, m_display.showMilliseconds));
-    if (entry.direction == RowDirection::Sent)
-        m_grid.SetItemText(n, 1, kSentMark + row.encoded);
-    else
-        m_grid.SetItemText(n, 1, row.encoded);
-    m_grid.SetItemText(n, 2, row.data);
+    m_grid.SetItemText(n, 0, TimeText(entry));
+    entry.hexColumns = 0;
+    SetBytesText(entry, n, kEncodedColumn, entry.direction == RowDirection::Sent ? kSentMark : "", row.encoded);
+    SetBytesText(entry, n, kDataColumn, {}, row.data);
     m_grid.SetItemText(n, 3, row.description);
     if (entry.note || entry.direction == RowDirection::Sent) {
         for (int c = 0; c < 4; ++c)
             m_grid.SetItemTextColour(n, c, entry.note ? kNoteText : kSentText);
     }
     ++m_added;
+}
+
+std::string CResponseLog::TimeText(const Entry& entry)
+{
+    if (entry.note)
+        return {};
+    std::string text = FormatClockTime(entry.time, m_display.showMilliseconds);
+    if (m_display.sincePrevious && m_previousShownMs)
+        text += " +" + std::to_string(entry.time.utcMs - *m_previousShownMs) + " ms";
+    m_previousShownMs = entry.time.utcMs;
+    return text;
+}
+
+void CResponseLog::SetBytesText(Entry& entry, int gridRow, int column, const std::string& prefix,
+                                const std::string& text)
+{
+    if (m_display.hexBytes && !entry.note) {
+        if (const auto hex = DecimalBytesToHex(text)) {
+            entry.hexColumns |= ColumnBit(column);
+            m_grid.SetItemText(gridRow, column, prefix + *hex);
+            return;
+        }
+    }
+    m_grid.SetItemText(gridRow, column, prefix + text);
+}
+
+void CResponseLog::Changed() const
+{
+    if (m_changed)
+        m_changed();
 }
 
 void CResponseLog::EndBatch()
@@ -139,6 +186,7 @@ void CResponseLog::EndBatch()
     if (m_followEnd)
         m_grid.EnsureVisible(m_grid.GetRowCount() - 1, m_grid.GetTopLeftScrolledCell().col);
     m_grid.InvalidateAll();
+    Changed();
 }
 
 // Rows leave a hundredth of the scrollback at a time, so a full log does not renumber its grid
@@ -153,6 +201,7 @@ void CResponseLog::Trim()
     for (std::size_t i = 0; i < leaving; ++i)
         shown += IsShown(m_entries[i], m_display.showSent) ? 1 : 0;
     m_entries.erase(m_entries.begin(), m_entries.begin() + static_cast<std::ptrdiff_t>(leaving));
+    m_dropped += leaving;
     m_grid.DeleteRows(m_grid.GetFixedRowCount(), shown);
 }
 
@@ -160,8 +209,13 @@ SessionRow CResponseLog::RowOf(const Entry& entry, int gridRow) const
 {
     if (entry.kept)
         return *entry.kept;
-    return {entry.time, entry.direction, m_grid.GetItemText(gridRow, 1), m_grid.GetItemText(gridRow, 2),
-            m_grid.GetItemText(gridRow, 3)};
+    const auto text = [&](int column) {
+        std::string shown = m_grid.GetItemText(gridRow, column);
+        if (entry.hexColumns & ColumnBit(column))
+            return HexBytesToDecimal(shown).value_or(shown);
+        return shown;
+    };
+    return {entry.time, entry.direction, text(kEncodedColumn), text(kDataColumn), m_grid.GetItemText(gridRow, 3)};
 }
 
 std::vector<SessionRow> CResponseLog::ShownRows() const
@@ -192,6 +246,7 @@ void CResponseLog::Redraw(bool shownBefore)
     }
 
     BeginBatch(rows.size());
+    m_previousShownMs.reset();
     m_grid.SetRowCount(m_grid.GetFixedRowCount());
     m_nextRow = m_grid.GetFixedRowCount();
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -206,7 +261,11 @@ void CResponseLog::Redraw(bool shownBefore)
 void CResponseLog::Clear()
 {
     m_entries.clear();
+    m_previousShownMs.reset();
+    m_dropped = 0;
+    m_errors = 0;
     // The columns keep their widths until the next row sizes them.
     m_grid.SetRowCount(m_grid.GetFixedRowCount());
     m_grid.InvalidateAll();
+    Changed();
 }

@@ -3,7 +3,9 @@
 #include "log/session_row.h"
 
 #include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,8 @@ struct LogDisplay {
     bool showSent = false;         // sent commands as rows of their own, marked "Sent: "
     bool showMilliseconds = false; // HH:MM:SS.mmm in the time column
     int scrollback = 1'000'000;    // rows kept; older ones leave the log (never the session file)
+    bool hexBytes = false;         // Encoded and Data as "01 14 14 02 D7" rather than "1, 20, 20, 2, 215"
+    bool sincePrevious = false;    // the time column adds "+12 ms": the time since the previous shown row
 };
 
 // The response log in its grid: a header row "Time", "Encoded", "Data", "Description" and one row
@@ -53,6 +57,13 @@ public:
 
     // Rows kept, shown or not.
     std::size_t KeptRows() const { return m_entries.size(); }
+    // Rows the scrollback has dropped since the last Clear.
+    std::size_t DroppedRows() const { return m_dropped; }
+    // Received rows since the last Clear that tell of a fault: a checksum error, a broken frame, a
+    // line error. Counted as they come, so rows the scrollback dropped still count.
+    std::size_t ErrorRows() const { return m_errors; }
+    // Called after every batch that changed the rows, and after Clear.
+    void OnChange(std::function<void()> changed) { m_changed = std::move(changed); }
     // The rows the log shows now, as they were recorded; notes are no rows and are left out.
     std::vector<SessionRow> ShownRows() const;
 
@@ -63,11 +74,16 @@ private:
         RowTime time;
         RowDirection direction;
         bool note;
+        // Which of the grid's Encoded and Data texts are shown in hexadecimal, to be read back.
+        std::uint8_t hexColumns = 0;
         std::shared_ptr<const SessionRow> kept;
     };
 
     static bool IsShown(const Entry& entry, bool showSent);
-    void Show(const Entry& entry, const SessionRow& row);
+    void Show(Entry& entry, const SessionRow& row);
+    std::string TimeText(const Entry& entry);
+    void SetBytesText(Entry& entry, int gridRow, int column, const std::string& prefix, const std::string& text);
+    void Changed() const;
     SessionRow RowOf(const Entry& entry, int gridRow) const;
     void Trim();
     void Redraw(bool shownBefore);
@@ -91,4 +107,8 @@ private:
     bool m_inBatch = false;
     int m_nextRow = 0;
     int m_growth = 1;
+    std::optional<std::int64_t> m_previousShownMs; // the time of the last row shown, for sincePrevious
+    std::size_t m_dropped = 0;
+    std::size_t m_errors = 0;
+    std::function<void()> m_changed;
 };

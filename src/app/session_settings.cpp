@@ -41,14 +41,18 @@ SessionSettings ReadSessionSettings(const QString& file)
     result.scrollback = Positive<int>(*settings, "Log/Scrollback", result.scrollback);
     result.showSent = Flag(*settings, "Log/ShowSentCommands", false);
     result.showMilliseconds = Flag(*settings, "Log/ShowMilliseconds", false);
+    result.hexBytes = Flag(*settings, "Log/BytesInHex", false);
+    result.sincePrevious = Flag(*settings, "Log/TimeSincePreviousRow", false);
     return result;
 }
 
-bool WriteLogDisplaySettings(const QString& file, bool showSent, bool showMilliseconds)
+bool WriteLogDisplaySettings(const QString& file, const SessionSettings& display)
 {
     const auto settings = OpenSettings(file);
-    settings->setValue("Log/ShowSentCommands", showSent);
-    settings->setValue("Log/ShowMilliseconds", showMilliseconds);
+    settings->setValue("Log/ShowSentCommands", display.showSent);
+    settings->setValue("Log/ShowMilliseconds", display.showMilliseconds);
+    settings->setValue("Log/BytesInHex", display.hexBytes);
+    settings->setValue("Log/TimeSincePreviousRow", display.sincePrevious);
     settings->sync();
     return settings->status() == QSettings::NoError;
 }

@@ -3,6 +3,7 @@
 #include "app/about_dlg.h"
 #include "app/power_notices.h"
 #include "app/setup_dlg.h"
+#include "app/status_bar.h"
 #include "app/vantrolix_dlg_ids.h"
 #include "builder/build_command_dlg.h"
 #include "catalogue/describer.h"
@@ -59,7 +60,8 @@ void AddResizeRules(CResizeRules& rules)
 } // namespace
 
 CVantrolixDlg::CVantrolixDlg(CPortSetting setting, std::optional<std::string> portOverride, QWidget* parent)
-    : QDialog(parent), m_setting(std::move(setting)), m_portOverride(std::move(portOverride))
+    : QDialog(parent), m_setting(std::move(setting)), m_portOverride(std::move(portOverride)),
+      m_history(m_setting.File())
 {
     BuildDialog(*this, IDD_VANTROLIX_DIALOG, m_controls,
                 [](const DialogItemTemplate&, QWidget* owner) -> QWidget* { return new CGridCtrl(0, 0, 0, 0, owner); });
@@ -103,8 +105,13 @@ void CVantrolixDlg::showEvent(QShowEvent* event)
         OnInitDialog();
     }
     QDialog::showEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        const bool first = !m_resizeRules.IsRecorded();
         m_resizeRules.Record(size(), [this](int id) { return m_controls.Item(id)->geometry(); });
+        // The stored place and size, from the rectangles just recorded.
+        if (first)
+            PlaceWindow();
+    }
 }
 
 void CVantrolixDlg::OnInitDialog()
@@ -125,6 +132,7 @@ void CVantrolixDlg::OnInitDialog()
     m_log = std::make_unique<CResponseLog>(*Grid());
     m_log->SetUp();
     SetUpSessionActions();
+    SetUpWindowChrome();
 
     m_builder = new CBuildCommandDlg(this, {[this](const QString& text) { SetCommandData(text); },
                                             [this] { m_controls.Get<QPushButton>(IDC_SEND)->click(); }});
@@ -136,6 +144,7 @@ void CVantrolixDlg::OnInitDialog()
     }
     m_portName = m_portOverride ? *m_portOverride : m_setting.Read().toStdString();
     StartRecording();
+    UpdateSessionStatus();
     m_worker = std::make_unique<ReceiveWorker>(m_port, static_cast<IRowSink&>(*this));
     m_worker->Start();
 
@@ -150,7 +159,7 @@ void CVantrolixDlg::OnInitDialog()
 void CVantrolixDlg::OpenPort()
 {
     ClosePort();
-    ShowPortState(" (opening port)");
+    ShowPortState(PortState::Opening);
     m_opener.Open(m_portName);
 }
 
@@ -182,26 +191,38 @@ void CVantrolixDlg::OnOpenOutcome(const CPortOpener::Outcome& outcome)
         m_openRetry.Stop();
         m_openRecorded = true;
         RecordPort(PortEventKind::Opened);
-        ShowPortState(" (port open)");
+        ShowPortState(PortState::Open);
         if (query)
             SendDeviceIdQuery();
         return;
     }
-    // A retry fails quietly; the first attempt says why.
-    if (outcome.retry)
+    // A retry fails quietly, unless the reason changed (the port came and went, another program
+    // took it); the first attempt says why.
+    const QString reason = QString::fromStdString(outcome.error);
+    if (outcome.retry) {
+        if (reason != m_openError)
+            ShowPortState(PortState::CouldNotOpen, reason);
         return;
+    }
     RecordPort(PortEventKind::CouldNotOpen, outcome.error);
-    ShowPortState(" (could not open port)", QString::fromStdString(outcome.error));
+    ShowPortState(PortState::CouldNotOpen, reason);
     m_openRetry.Start();
 }
 
-void CVantrolixDlg::ShowPortState(const QString& state, const QString& reason)
+void CVantrolixDlg::ShowPortState(PortState state, const QString& reason)
 {
+    static const char* const kFieldText[] = {" (opening port)", " (port open)", " (could not open port)", " (device gone)"};
     auto* field = m_controls.Get<QLineEdit>(IDC_PORT);
-    field->setText(QString::fromStdString(m_portName) + state);
+    field->setText(QString::fromStdString(m_portName) + kFieldText[static_cast<int>(state)]);
     field->setCursorPosition(0);
     const QString session = SessionToolTip();
     field->setToolTip(reason.isEmpty() || session.isEmpty() ? reason + session : reason + "\n" + session);
+
+    m_openError = state == PortState::CouldNotOpen ? reason : QString();
+    const QString words[] = {tr("opening"), tr("open"), tr("could not open: %1, trying again").arg(reason),
+                             tr("device gone, retrying")};
+    if (m_statusBar)
+        m_statusBar->SetPortState(QString::fromStdString(m_portName), words[static_cast<int>(state)]);
 }
 
 void CVantrolixDlg::SetCommandData(const QString& text)
@@ -246,6 +267,7 @@ void CVantrolixDlg::Transmit()
         QApplication::beep();
         return;
     }
+    RememberCommand();
     TransmitPacket(m_commandPacket, true);
 }
 
@@ -368,9 +390,11 @@ void CVantrolixDlg::OnPowerBroadcast(unsigned event)
 void CVantrolixDlg::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
+    PlaceChrome();
     if (!isVisible())
         return;
-    // No minimum size: a window made smaller than its controls squeezes them to nothing.
+    // The minimum size keeps every control usable; below it (a window manager that ignores it)
+    // controls squeeze to nothing rather than overlap.
     m_resizeRules.Apply(size(), [this](int id, const QRect& rect) {
         m_controls.Item(id)->setGeometry(rect.x(), rect.y(), std::max(0, rect.width()), std::max(0, rect.height()));
     });
@@ -379,6 +403,7 @@ void CVantrolixDlg::resizeEvent(QResizeEvent* event)
 
 void CVantrolixDlg::reject()
 {
+    StoreWindowPlace();
     StopReceiving();
     QDialog::reject();
 }
@@ -496,10 +521,10 @@ void CVantrolixDlg::ApplyEntry(const ReceivedEntry& entry)
             m_builder->SelectDeviceByName(*entry.deviceName);
         break;
     case ReceivedEntry::Kind::DeviceGone:
-        ShowPortState(" (device gone)", tr("The device has gone away; the port opens again when it returns."));
+        ShowPortState(PortState::DeviceGone, tr("The device has gone away; the port opens again when it returns."));
         break;
     case ReceivedEntry::Kind::Reopened:
-        ShowPortState(" (port open)");
+        ShowPortState(PortState::Open);
         break;
     }
 }

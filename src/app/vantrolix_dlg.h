@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/command_history.h"
 #include "app/open_retry.h"
 #include "app/port_opener.h"
 #include "app/port_setting.h"
@@ -27,6 +28,8 @@
 #include <string>
 
 class CBuildCommandDlg;
+class CMainMenu;
+class CWindowStatusBar;
 class CGridCtrl;
 struct CGridNotify;
 class CPowerNotices;
@@ -83,6 +86,18 @@ public:
     // The file this run records to; empty when it records nothing.
     std::string SessionFile() const;
     QAction* SaveAction() const { return m_saveAction; }
+    void SetBytesInHex(bool hex);
+    void SetTimeSincePrevious(bool show);
+
+    // The window's menu bar and status bar (vantrolix_dlg_window.cpp), made when it is first shown.
+    CMainMenu* Menu() const { return m_menu; }
+    CWindowStatusBar* StatusBar() const { return m_statusBar; }
+    const CCommandHistory& History() const { return m_history; }
+    // The actions of the Edit menu's find entries and of the View menu's details pane.
+    QList<QAction*> FindActions();
+    QList<QAction*> DetailsActions();
+    // Shows a saved session in a window of its own, read-only.
+    void OpenSession(const QString& path);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -106,12 +121,31 @@ private:
     // userSend: the user's Send, which is told when there is no port to send on; the window's own
     // Device ID query stays quiet then.
     void TransmitPacket(const CCommandPacket& packet, bool userSend);
-    void ShowPortState(const QString& state, const QString& reason = {});
+    enum class PortState { Opening, Open, CouldNotOpen, DeviceGone };
+    // The port field and the status bar; the reason goes into both.
+    void ShowPortState(PortState state, const QString& reason = {});
     void ClosePort();
     // One quiet attempt for the open retry: true when the port is open now.
     bool RetryOpen();
     void OnOpenOutcome(const CPortOpener::Outcome& outcome);
     void StopReceiving();
+
+    // The menu bar, status bar, history and place of the window (vantrolix_dlg_window.cpp).
+    void SetUpWindowChrome();
+    void ConnectMenu();
+    void NameControls();
+    void PlaceWindow();
+    void PlaceChrome();
+    void StoreWindowPlace();
+    void OnOpenSession();
+    void UpdateRecentFiles();
+    void RememberRecent(const QString& path);
+    void OnEditCopy();
+    void OnEditSelectAll();
+    void UpdateCounts();
+    void UpdateSessionStatus();
+    void ShowReviewState(const QString& name, const QString& state);
+    void RememberCommand();
 
     // The session record (vantrolix_dlg_session.cpp).
     void SetUpSessionActions();
@@ -169,6 +203,12 @@ private:
     std::size_t m_reviewRowLimit = CSessionReview::kRowLimit;
     std::unique_ptr<CSessionReview> m_review; // adds to m_log, so goes before it
     QAction* m_saveAction = nullptr;
+
+    CMainMenu* m_menu = nullptr;
+    CWindowStatusBar* m_statusBar = nullptr;
+    CCommandHistory m_history;
+    CCommandRecall* m_recall = nullptr;
+    QString m_openError; // the reason the last open failed, shown until another
 
     CRowQueue m_rows;
     std::deque<ReceivedEntry> m_pending; // taken from the queue, not yet in the log

@@ -3,6 +3,8 @@
 #include "app/vantrolix_dlg.h"
 
 #include "app/filter_extension.h"
+#include "app/hex_byte_text.h"
+#include "app/main_menu.h"
 #include "app/vantrolix_dlg_ids.h"
 
 #include "grid/grid_ctrl.h"
@@ -31,7 +33,8 @@ QString FromUtf8(const std::string& text)
 void CVantrolixDlg::SetUpSessionActions()
 {
     m_sessionSettings = ReadSessionSettings(m_setting.File());
-    m_log->SetDisplay({m_sessionSettings.showSent, m_sessionSettings.showMilliseconds, m_sessionSettings.scrollback});
+    m_log->SetDisplay({m_sessionSettings.showSent, m_sessionSettings.showMilliseconds, m_sessionSettings.scrollback,
+                       m_sessionSettings.hexBytes, m_sessionSettings.sincePrevious});
     m_saveAction = new QAction(tr("Save Log As..."), this);
     m_saveAction->setShortcut(QKeySequence::Save);
     addAction(m_saveAction);
@@ -74,6 +77,7 @@ void CVantrolixDlg::OnRecordingFailed(const QString& error)
     m_recordingProblem = error;
     auto* field = m_controls.Get<QLineEdit>(IDC_PORT);
     field->setToolTip(field->toolTip() + "\n" + SessionToolTip());
+    UpdateSessionStatus();
     AfxMessageBox("This session is not being recorded: " + error.toStdString()
                   + "\nThe log goes on showing every row.");
 }
@@ -107,9 +111,11 @@ void CVantrolixDlg::LoadReviewFile()
     display.scrollback = std::numeric_limits<int>::max();
     m_log->SetDisplay(display);
 
+    RememberRecent(name);
     const auto status = [this, port, name](const QString& state) {
         port->setText(name + (state.isEmpty() ? tr(" (read-only, no port)") : " (read-only, " + state + ")"));
         port->setCursorPosition(0);
+        ShowReviewState(name, state);
         // The log's first row tells how far the loading is; emptied now, it would fall out of step.
         m_controls.Item(IDC_CLEAR)->setEnabled(state.isEmpty());
     };
@@ -124,7 +130,14 @@ bool CVantrolixDlg::IsLoading() const
 
 bool CVantrolixDlg::SaveLogAs(const QString& path)
 {
-    const std::vector<SessionRow> rows = m_log->ShownRows();
+    std::vector<SessionRow> rows = m_log->ShownRows();
+    // Written as the log shows the bytes.
+    if (m_log->Display().hexBytes) {
+        for (SessionRow& row : rows) {
+            row.encoded = DecimalBytesToHex(row.encoded).value_or(row.encoded);
+            row.data = DecimalBytesToHex(row.data).value_or(row.data);
+        }
+    }
     std::vector<const SessionRow*> pointers;
     pointers.reserve(rows.size());
     for (const SessionRow& row : rows)
@@ -153,39 +166,71 @@ void CVantrolixDlg::OnSaveLogAs()
     SaveLogAs(path);
 }
 
+namespace {
+
+template <class Change>
+LogDisplay Changed(const LogDisplay& display, Change change)
+{
+    LogDisplay changed = display;
+    change(changed);
+    return changed;
+}
+
+} // namespace
+
 void CVantrolixDlg::SetShowSentCommands(bool show)
 {
-    LogDisplay display = m_log->Display();
-    display.showSent = show;
-    m_log->SetDisplay(display);
+    m_log->SetDisplay(Changed(m_log->Display(), [show](LogDisplay& d) { d.showSent = show; }));
     StoreDisplay();
 }
 
 void CVantrolixDlg::SetShowMilliseconds(bool show)
 {
-    LogDisplay display = m_log->Display();
-    display.showMilliseconds = show;
-    m_log->SetDisplay(display);
+    m_log->SetDisplay(Changed(m_log->Display(), [show](LogDisplay& d) { d.showMilliseconds = show; }));
+    StoreDisplay();
+}
+
+void CVantrolixDlg::SetBytesInHex(bool hex)
+{
+    m_log->SetDisplay(Changed(m_log->Display(), [hex](LogDisplay& d) { d.hexBytes = hex; }));
+    StoreDisplay();
+}
+
+void CVantrolixDlg::SetTimeSincePrevious(bool show)
+{
+    m_log->SetDisplay(Changed(m_log->Display(), [show](LogDisplay& d) { d.sincePrevious = show; }));
     StoreDisplay();
 }
 
 void CVantrolixDlg::StoreDisplay()
 {
     const LogDisplay& display = m_log->Display();
-    if (!WriteLogDisplaySettings(m_setting.File(), display.showSent, display.showMilliseconds))
+    m_sessionSettings.showSent = display.showSent;
+    m_sessionSettings.showMilliseconds = display.showMilliseconds;
+    m_sessionSettings.hexBytes = display.hexBytes;
+    m_sessionSettings.sincePrevious = display.sincePrevious;
+    if (!WriteLogDisplaySettings(m_setting.File(), m_sessionSettings))
         std::fprintf(stderr, "vantrolix: the log's display options could not be stored\n");
+    // The View menu follows, whichever way the choice was made.
+    if (m_menu) {
+        const std::pair<QAction*, bool> checks[] = {{m_menu->showSent, display.showSent},
+                                                    {m_menu->showMilliseconds, display.showMilliseconds},
+                                                    {m_menu->hexBytes, display.hexBytes},
+                                                    {m_menu->sincePrevious, display.sincePrevious}};
+        for (const auto& [action, on] : checks) {
+            const QSignalBlocker quiet(action);
+            action->setChecked(on);
+        }
+    }
 }
 
+// The View menu's choices, where the log is.
 void CVantrolixDlg::AddLogMenuItems(QMenu& menu)
 {
     menu.addSeparator();
     menu.addAction(m_saveAction);
-    QAction* sent = menu.addAction(tr("Show Sent Commands"));
-    sent->setCheckable(true);
-    sent->setChecked(m_log->Display().showSent);
-    connect(sent, &QAction::toggled, this, [this](bool on) { SetShowSentCommands(on); });
-    QAction* milliseconds = menu.addAction(tr("Show Milliseconds"));
-    milliseconds->setCheckable(true);
-    milliseconds->setChecked(m_log->Display().showMilliseconds);
-    connect(milliseconds, &QAction::toggled, this, [this](bool on) { SetShowMilliseconds(on); });
+    if (!m_menu)
+        return;
+    for (QAction* action : {m_menu->showSent, m_menu->showMilliseconds, m_menu->hexBytes, m_menu->sincePrevious})
+        menu.addAction(action);
 }

@@ -61,8 +61,10 @@ TEST_F(LogContextMenu, OffersCopyOnlyWithASelectionAndSelectAllAlways)
                                                       {"Select All", true},
                                                       {"", true},
                                                       {"Save Log As...", true},
-                                                      {"Show Sent Commands", true},
-                                                      {"Show Milliseconds", true}}));
+                                                      {"Show &Sent Commands", true},
+                                                      {"Show &Milliseconds", true},
+                                                      {"Bytes in &Hex", true},
+                                                      {"&Time Since Previous Row", true}}));
     EXPECT_EQ(Grid().GetFocusCell(), CGridCellId(2, 1));
 
     RightClick(2, 1, "Select All");

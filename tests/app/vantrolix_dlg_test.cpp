@@ -208,10 +208,16 @@ TEST_F(MainWindowTest, WideningMovesAndWidensExactlyTheListedControls)
     EXPECT_EQ(dlg->Control(1001)->geometry(), before[1001]);
     EXPECT_EQ(dlg->Control(1002)->geometry(), before[1002]);
 
-    // Squeezed to almost nothing and back to the old size, everything is where it was.
+    // Squeezed as far as it goes, every control keeps at least the size it was laid out with and
+    // the log a few rows; back to the old size, everything is where it was.
     const QSize original(dlg->width() - 100, dlg->height() - 40);
     dlg->resize(20, 20);
-    EXPECT_EQ(dlg->Control(1003)->width(), 0);
+    EXPECT_EQ(dlg->size(), dlg->minimumSize());
+    for (int id : ids) {
+        const QRect r = dlg->Control(id)->geometry();
+        EXPECT_TRUE(dlg->rect().contains(r) && r.width() >= 15 && r.height() >= 12) << id;
+    }
+    EXPECT_GE(dlg->Control(1003)->height(), 3 * Grid().GetRowHeight(0));
     dlg->resize(original);
     for (int id : ids)
         EXPECT_EQ(dlg->Control(id)->geometry(), before[id]) << id;
