@@ -103,8 +103,11 @@ void CVantrolixDlg::showEvent(QShowEvent* event)
         OnInitDialog();
     }
     QDialog::showEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         m_resizeRules.Record(size(), [this](int id) { return m_controls.Item(id)->geometry(); });
+        m_logArea = Grid()->geometry();
+        LayOutLogArea();
+    }
 }
 
 void CVantrolixDlg::OnInitDialog()
@@ -125,6 +128,7 @@ void CVantrolixDlg::OnInitDialog()
     m_log = std::make_unique<CResponseLog>(*Grid());
     m_log->SetUp();
     SetUpSessionActions();
+    SetUpFindActions();
 
     m_builder = new CBuildCommandDlg(this, {[this](const QString& text) { SetCommandData(text); },
                                             [this] { m_controls.Get<QPushButton>(IDC_SEND)->click(); }});
@@ -326,6 +330,9 @@ void CVantrolixDlg::OnGridNotify(const CGridNotify& notify)
     selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
     grid->OnUpdateEditSelectAll(selectAll);
     AddLogMenuItems(menu);
+    menu.addSeparator();
+    menu.addActions(m_findActions);
+    menu.addActions(m_detailsActions);
     const QAction* chosen = menu.exec(QCursor::pos());
     if (chosen == copy)
         grid->OnCommand(ID_EDIT_COPY);
@@ -374,6 +381,8 @@ void CVantrolixDlg::resizeEvent(QResizeEvent* event)
     m_resizeRules.Apply(size(), [this](int id, const QRect& rect) {
         m_controls.Item(id)->setGeometry(rect.x(), rect.y(), std::max(0, rect.width()), std::max(0, rect.height()));
     });
+    m_logArea = Grid()->geometry();
+    LayOutLogArea();
     update();
 }
 

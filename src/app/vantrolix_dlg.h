@@ -27,6 +27,8 @@
 #include <string>
 
 class CBuildCommandDlg;
+class CDetailsPane;
+class CFindBar;
 class CGridCtrl;
 struct CGridNotify;
 class CPowerNotices;
@@ -84,10 +86,24 @@ public:
     std::string SessionFile() const;
     QAction* SaveAction() const { return m_saveAction; }
 
+    // Finding and filtering rows, and the focused row's details (vantrolix_dlg_find.cpp).
+    // Find... (Ctrl+F), Find Next (F3), Find Previous (Shift+F3), Filter... (Ctrl+L) and Copy Row
+    // Details (Ctrl+Shift+C), in that order; their keys work anywhere in the window.
+    QList<QAction*> FindActions() const { return m_findActions; }
+    // Details Pane (F6), checked while the pane shows; remembered in the configuration file.
+    QList<QAction*> DetailsActions() const { return m_detailsActions; }
+    // "N of M rows": the rows the log shows of those it lists.
+    QString RowCountText() const;
+    CFindBar* FindBar() const { return m_findBar; }
+    CDetailsPane* DetailsPane() const { return m_detailsPane; }
+    // The details of the focused row; empty when no row is focused.
+    QString FocusedRowDetails() const;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 public slots:
     // Escape and the close box: the port is closed and the receive thread ends before the window.
@@ -124,6 +140,13 @@ private:
     void OnSaveLogAs();
     void AddLogMenuItems(QMenu& menu);
     void StoreDisplay();
+
+    // Find, filter and details (vantrolix_dlg_find.cpp).
+    void SetUpFindActions();
+    // The log's place in the window, shared by the log, the find bar and the details pane.
+    void LayOutLogArea();
+    void ShowDetailsPane(bool show);
+    void UpdateDetails();
     QString SessionToolTip() const;
 
     // IRowSink, on the receive thread.
@@ -167,6 +190,12 @@ private:
     std::size_t m_reviewRowLimit = CSessionReview::kRowLimit;
     std::unique_ptr<CSessionReview> m_review; // adds to m_log, so goes before it
     QAction* m_saveAction = nullptr;
+
+    CFindBar* m_findBar = nullptr;
+    CDetailsPane* m_detailsPane = nullptr;
+    QList<QAction*> m_findActions;
+    QList<QAction*> m_detailsActions;
+    QRect m_logArea; // where the window's layout puts the log, before the bar and pane take their part
 
     CRowQueue m_rows;
     std::deque<ReceivedEntry> m_pending; // taken from the queue, not yet in the log
