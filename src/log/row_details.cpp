@@ -14,7 +14,8 @@ namespace {
 std::string ByteColumns(std::size_t offset, std::uint8_t b)
 {
     char text[64];
-    std::snprintf(text, sizeof text, "%4zu  0x%02X  %3u  ", offset, b, static_cast<unsigned>(b));
+    std::snprintf(text, sizeof text, "%4lu  0x%02X  %3u  ", static_cast<unsigned long>(offset), static_cast<unsigned>(b),
+                  static_cast<unsigned>(b));
     return text;
 }
 
