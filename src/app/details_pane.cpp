@@ -8,7 +8,7 @@
 namespace {
 
 constexpr int kGrip = 6;
-constexpr int kDefaultHeight = 180;
+constexpr int kDefaultHeight = 150;
 constexpr int kLeastHeight = 40;
 const char* const kVisibleKey = "Log/DetailsPane";
 const char* const kHeightKey = "Log/DetailsPaneHeight";

@@ -73,6 +73,8 @@ CFindBar::CFindBar(CGridCtrl& grid, CResponseLog& log, QWidget* parent)
     auto* filterLabel = new QLabel(tr("Fil&ter:"), this);
     filterLabel->setBuddy(m_filter);
 
+    // The fields take what room is left; the notes and the count have a line of their own, so a
+    // narrow window still shows them whole.
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 2, 0, 2);
     layout->addWidget(findLabel, 0, 0);
@@ -81,16 +83,17 @@ CFindBar::CFindBar(CGridCtrl& grid, CResponseLog& log, QWidget* parent)
     layout->addWidget(previous, 0, 3);
     layout->addWidget(m_regex, 0, 4);
     layout->addWidget(m_case, 0, 5);
-    layout->addWidget(m_findNote, 0, 6);
     layout->addWidget(filterLabel, 1, 0);
     layout->addWidget(m_filter, 1, 1);
     layout->addWidget(m_errors, 1, 2);
     layout->addWidget(m_sent, 1, 3);
-    layout->addWidget(m_received, 1, 4);
-    layout->addWidget(m_filterNote, 1, 5);
-    layout->addWidget(m_count, 1, 6);
-    layout->setColumnStretch(1, 2);
-    layout->setColumnStretch(6, 1);
+    layout->addWidget(m_received, 1, 4, 1, 2);
+    layout->addWidget(m_findNote, 2, 1);
+    layout->addWidget(m_filterNote, 2, 2, 1, 3);
+    layout->addWidget(m_count, 2, 5, Qt::AlignRight);
+    layout->setColumnStretch(1, 1);
+    m_find->setMinimumWidth(120);
+    m_filter->setMinimumWidth(120);
 
     connect(next, &QPushButton::clicked, this, [this] { FindNext(); });
     connect(previous, &QPushButton::clicked, this, [this] { FindPrevious(); });

@@ -104,6 +104,9 @@ void CVantrolixDlg::showEvent(QShowEvent* event)
     }
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
+        // The rules record the log's whole place, the find bar's and details pane's parts included.
+        if (!m_logArea.isNull())
+            Grid()->setGeometry(m_logArea);
         m_resizeRules.Record(size(), [this](int id) { return m_controls.Item(id)->geometry(); });
         m_logArea = Grid()->geometry();
         LayOutLogArea();

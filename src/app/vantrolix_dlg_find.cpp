@@ -60,8 +60,8 @@ void CVantrolixDlg::LayOutLogArea()
         return;
     QRect log = m_logArea;
     if (m_detailsPane->isVisible()) {
-        // The log keeps at least a third of its room.
-        const int pane = std::min(m_detailsPane->PaneHeight(), 2 * log.height() / 3);
+        // The log keeps at least half of its room.
+        const int pane = std::min(m_detailsPane->PaneHeight(), log.height() / 2);
         m_detailsPane->setGeometry(log.left(), log.bottom() - pane + 1, log.width(), pane);
         log.setBottom(log.bottom() - pane);
     }
@@ -91,8 +91,11 @@ void CVantrolixDlg::ShowDetailsPane(bool show)
 
 void CVantrolixDlg::UpdateDetails()
 {
-    if (m_detailsPane && m_detailsPane->isVisible())
-        m_detailsPane->SetText(FocusedRowDetails());
+    if (!m_detailsPane || !m_detailsPane->isVisible())
+        return;
+    const QString details = FocusedRowDetails();
+    m_detailsPane->SetText(details.isEmpty() ? tr("Click a row of the log, or move to one with the keys, to see its details.")
+                                             : details);
 }
 
 QString CVantrolixDlg::FocusedRowDetails() const
