@@ -35,7 +35,7 @@ void CVantrolixDlg::SetUpFindActions()
         action(tr("Find &Next"), QKeySequence(Qt::Key_F3), showingBar(&CFindBar::FindNext)),
         action(tr("Find &Previous"), QKeySequence(Qt::SHIFT | Qt::Key_F3), showingBar(&CFindBar::FindPrevious)),
         action(tr("F&ilter..."), QKeySequence(Qt::CTRL | Qt::Key_L), showingBar(&CFindBar::StartFilter)),
-        action(tr("Copy Row &Details"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+        action(tr("Copy &Row Details"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
                [this] { QGuiApplication::clipboard()->setText(FocusedRowDetails()); }),
     };
     QAction* details = action(tr("&Details Pane"), QKeySequence(Qt::Key_F6), [this](bool on) { ShowDetailsPane(on); });

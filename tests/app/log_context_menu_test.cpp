@@ -62,7 +62,14 @@ TEST_F(LogContextMenu, OffersCopyOnlyWithASelectionAndSelectAllAlways)
                                                       {"", true},
                                                       {"Save Log As...", true},
                                                       {"Show Sent Commands", true},
-                                                      {"Show Milliseconds", true}}));
+                                                      {"Show Milliseconds", true},
+                                                      {"", true},
+                                                      {"&Find...", true},
+                                                      {"Find &Next", true},
+                                                      {"Find &Previous", true},
+                                                      {"F&ilter...", true},
+                                                      {"Copy &Row Details", true},
+                                                      {"&Details Pane", true}}));
     EXPECT_EQ(Grid().GetFocusCell(), CGridCellId(2, 1));
 
     RightClick(2, 1, "Select All");
