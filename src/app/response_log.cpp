@@ -1,5 +1,7 @@
 #include "app/response_log.h"
 
+#include "log/error_row.h"
+
 #include "app/hex_byte_text.h"
 #include "grid/grid_ctrl.h"
 
@@ -16,13 +18,6 @@ constexpr int kDataColumn = 2;
 std::uint8_t ColumnBit(int column)
 {
     return static_cast<std::uint8_t>(1u << column);
-}
-
-// A checksum error or broken frame has its verdict in Data; a line error has no Data at all.
-bool IsErrorRow(const SessionRow& row)
-{
-    return row.direction == RowDirection::Received
-        && (row.data.empty() || row.data == "Checksum Error!" || row.data == "Invalid Packet!");
 }
 
 } // namespace
@@ -65,8 +60,10 @@ bool CResponseLog::IsShown(const Entry& entry, bool showSent)
 
 void CResponseLog::BeginBatch(std::size_t expectedRows)
 {
-    // Only the row counts: scrolled right to read a long description, the log still follows.
-    m_followEnd = m_follow && m_grid.IsCellVisible(m_grid.GetRowCount() - 1, m_grid.GetTopLeftScrolledCell().col);
+    // Only the row counts: scrolled right to read a long description, the log still follows. The
+    // last row shown is the one that counts: with a filter, the log's last rows may be hidden.
+    m_followEnd = m_follow && (m_lastPassed < m_grid.GetFixedRowCount()
+                               || m_grid.IsCellVisible(m_lastPassed, m_grid.GetTopLeftScrolledCell().col));
     m_added = 0;
     m_inBatch = true;
     m_nextRow = m_grid.GetRowCount();
@@ -90,7 +87,7 @@ void CResponseLog::Add(const SessionRow& row)
     if (row.direction != RowDirection::Received)
         entry.kept = std::make_shared<const SessionRow>(row);
     m_entries.push_back(std::move(entry));
-    if (IsErrorRow(row))
+    if (IsErrorRow(row.direction, row.encoded, row.data))
         ++m_errors;
     if (IsShown(m_entries.back(), m_display.showSent))
         Show(m_entries.back(), row);
@@ -101,6 +98,7 @@ void CResponseLog::AddNote(const std::string& text)
     const RowTime time = m_entries.empty() ? RowTime{} : m_entries.back().time;
     auto note = std::make_shared<const SessionRow>(SessionRow{time, RowDirection::Port, text, {}, {}});
     m_entries.push_back({time, RowDirection::Port, true, 0, note});
+    ++m_noteRows;
     Show(m_entries.back(), *note);
 }
 
@@ -123,6 +121,8 @@ void CResponseLog::RemoveLeadingNote()
     if (m_entries.empty() || !m_entries.front().note)
         return;
     m_entries.pop_front();
+    --m_noteRows;
+    m_lastPassed = std::max(m_grid.GetFixedRowCount() - 1, m_lastPassed - 1);
     m_grid.DeleteRows(m_grid.GetFixedRowCount(), 1);
     m_grid.AutoSizeColumns(0);
     m_grid.InvalidateAll();
@@ -141,6 +141,10 @@ void CResponseLog::Show(Entry& entry, const SessionRow& row)
         for (int c = 0; c < 4; ++c)
             m_grid.SetItemTextColour(n, c, entry.note ? kNoteText : kSentText);
     }
+    if (Passes(entry, n))
+        m_lastPassed = n;
+    else if (m_grid.SetRowHeight(n, FilteredHeight(false)))
+        ++m_filteredOut;
     ++m_added;
 }
 
@@ -174,6 +178,48 @@ void CResponseLog::Changed() const
         m_changed();
 }
 
+bool CResponseLog::Passes(const Entry& entry, int gridRow) const
+{
+    if (entry.note || m_filter.IsEmpty())
+        return true;
+    if (entry.kept)
+        return m_filter.Matches({entry.direction, entry.kept->encoded, entry.kept->data, entry.kept->description});
+    return m_filter.Matches({entry.direction, m_grid.GetItemTextView(gridRow, 1), m_grid.GetItemTextView(gridRow, 2),
+                             m_grid.GetItemTextView(gridRow, 3)});
+}
+
+int CResponseLog::FilteredHeight(bool passes) const
+{
+    return passes ? m_grid.GetDefaultCell(false, false)->GetHeight() : 0;
+}
+
+void CResponseLog::SetFilter(RowFilter filter)
+{
+    m_filter = std::move(filter);
+    m_filteredOut = 0;
+    m_lastPassed = m_grid.GetFixedRowCount() - 1;
+    // The grid asks row by row, in order: the entries are walked alongside, once.
+    auto entry = m_entries.begin();
+    m_grid.SetScrolledRowHeights([&](int gridRow) {
+        while (entry != m_entries.end() && !IsShown(*entry, m_display.showSent))
+            ++entry;
+        if (entry == m_entries.end())
+            return -1;
+        const bool passes = Passes(*entry++, gridRow);
+        if (passes)
+            m_lastPassed = gridRow;
+        else
+            ++m_filteredOut;
+        return FilteredHeight(passes);
+    });
+    Changed();
+}
+
+std::size_t CResponseLog::ListedRows() const
+{
+    return static_cast<std::size_t>(m_grid.GetRowCount() - m_grid.GetFixedRowCount()) - m_noteRows;
+}
+
 void CResponseLog::EndBatch()
 {
     m_inBatch = false;
@@ -183,8 +229,8 @@ void CResponseLog::EndBatch()
         return;
     Trim();
     m_grid.AutoSizeColumns(0);
-    if (m_followEnd)
-        m_grid.EnsureVisible(m_grid.GetRowCount() - 1, m_grid.GetTopLeftScrolledCell().col);
+    if (m_followEnd && m_lastPassed >= m_grid.GetFixedRowCount())
+        m_grid.EnsureVisible(m_lastPassed, m_grid.GetTopLeftScrolledCell().col);
     m_grid.InvalidateAll();
     Changed();
 }
@@ -198,11 +244,17 @@ void CResponseLog::Trim()
         return;
     const std::size_t leaving = m_entries.size() - limit + limit / 100;
     int shown = 0;
-    for (std::size_t i = 0; i < leaving; ++i)
-        shown += IsShown(m_entries[i], m_display.showSent) ? 1 : 0;
+    for (std::size_t i = 0; i < leaving; ++i) {
+        if (!IsShown(m_entries[i], m_display.showSent))
+            continue;
+        m_noteRows -= m_entries[i].note ? 1 : 0;
+        m_filteredOut -= m_grid.GetRowHeight(m_grid.GetFixedRowCount() + shown) == 0 ? 1 : 0;
+        ++shown;
+    }
     m_entries.erase(m_entries.begin(), m_entries.begin() + static_cast<std::ptrdiff_t>(leaving));
     m_dropped += leaving;
     m_grid.DeleteRows(m_grid.GetFixedRowCount(), shown);
+    m_lastPassed = std::max(m_grid.GetFixedRowCount() - 1, m_lastPassed - shown);
 }
 
 SessionRow CResponseLog::RowOf(const Entry& entry, int gridRow) const
@@ -225,11 +277,34 @@ std::vector<SessionRow> CResponseLog::ShownRows() const
     for (const Entry& entry : m_entries) {
         if (!IsShown(entry, m_display.showSent))
             continue;
-        if (!entry.note)
+        if (!entry.note && m_grid.GetRowHeight(gridRow) > 0)
             rows.push_back(RowOf(entry, gridRow));
         ++gridRow;
     }
     return rows;
+}
+
+std::optional<SessionRow> CResponseLog::RowAt(int gridRow) const
+{
+    const int first = m_grid.GetFixedRowCount();
+    if (gridRow < first || gridRow >= m_grid.GetRowCount())
+        return std::nullopt;
+    // Every entry has its grid row while sent commands show: no walk is needed then.
+    if (m_display.showSent) {
+        const auto index = static_cast<std::size_t>(gridRow - first);
+        if (index >= m_entries.size() || m_entries[index].note)
+            return std::nullopt;
+        return RowOf(m_entries[index], gridRow);
+    }
+    int row = first;
+    for (const Entry& entry : m_entries) {
+        if (!IsShown(entry, false))
+            continue;
+        if (row == gridRow)
+            return entry.note ? std::nullopt : std::optional(RowOf(entry, row));
+        ++row;
+    }
+    return std::nullopt;
 }
 
 // Every kept row again, as the display now asks for it. Received rows take their texts from the
@@ -249,6 +324,8 @@ void CResponseLog::Redraw(bool shownBefore)
     m_previousShownMs.reset();
     m_grid.SetRowCount(m_grid.GetFixedRowCount());
     m_nextRow = m_grid.GetFixedRowCount();
+    m_filteredOut = 0;
+    m_lastPassed = m_grid.GetFixedRowCount() - 1;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (IsShown(m_entries[i], m_display.showSent))
             Show(m_entries[i], rows[i]);
@@ -264,6 +341,9 @@ void CResponseLog::Clear()
     m_previousShownMs.reset();
     m_dropped = 0;
     m_errors = 0;
+    m_filteredOut = 0;
+    m_noteRows = 0;
+    m_lastPassed = m_grid.GetFixedRowCount() - 1;
     // The columns keep their widths until the next row sizes them.
     m_grid.SetRowCount(m_grid.GetFixedRowCount());
     m_grid.InvalidateAll();

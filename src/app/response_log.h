@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/row_filter.h"
 #include "log/session_row.h"
 
 #include <deque>
@@ -66,6 +67,18 @@ public:
     void OnChange(std::function<void()> changed) { m_changed = std::move(changed); }
     // The rows the log shows now, as they were recorded; notes are no rows and are left out.
     std::vector<SessionRow> ShownRows() const;
+    // The recorded row on this grid row; nothing for a note, the header or no row.
+    std::optional<SessionRow> RowAt(int gridRow) const;
+
+    // Shows only the rows the filter passes (notes always show). The others stay in the log and
+    // in the grid, at zero height, and come back when the filter passes them again; rows added
+    // later are judged as they come. One pass over the rows, outside a batch.
+    void SetFilter(RowFilter filter);
+    const RowFilter& Filter() const { return m_filter; }
+    // The rows the display lists (sent commands only when shown; notes never count), and how
+    // many of them the filter passes.
+    std::size_t ListedRows() const;
+    std::size_t PassedRows() const { return ListedRows() - m_filteredOut; }
 
 private:
     // Received rows keep their texts in the grid alone; the others keep them here, since they
@@ -84,6 +97,10 @@ private:
     std::string TimeText(const Entry& entry);
     void SetBytesText(Entry& entry, int gridRow, int column, const std::string& prefix, const std::string& text);
     void Changed() const;
+    // Whether the filter passes the entry on this grid row.
+    bool Passes(const Entry& entry, int gridRow) const;
+    // The grid row's height for the filter's verdict on it.
+    int FilteredHeight(bool passes) const;
     SessionRow RowOf(const Entry& entry, int gridRow) const;
     void Trim();
     void Redraw(bool shownBefore);
@@ -111,4 +128,13 @@ private:
     std::size_t m_dropped = 0;
     std::size_t m_errors = 0;
     std::function<void()> m_changed;
+
+    // Filtering hides rows at zero height in the grid: the grid stays general-purpose, draws,
+    // scrolls, walks by key and copies past them through its running sums at no cost per hidden
+    // row, and the log keeps no per-row state for it. Received rows keep their texts in the grid
+    // alone, so hiding, not removing, is what lets them come back.
+    RowFilter m_filter;
+    std::size_t m_filteredOut = 0; // grid rows the filter hides
+    std::size_t m_noteRows = 0;    // grid rows that are notes
+    int m_lastPassed = 0;          // the last grid row the filter passes (below the header: none)
 };

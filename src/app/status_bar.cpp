@@ -33,7 +33,7 @@ CWindowStatusBar::CWindowStatusBar(QWidget* parent)
 {
     setSizeGripEnabled(true);
     setAccessibleName(tr("Status"));
-    SetCounts(0, 0, 0);
+    SetCounts(0, 0, 0, std::nullopt);
 }
 
 void CWindowStatusBar::SetPortState(const QString& port, const QString& state)
@@ -43,9 +43,10 @@ void CWindowStatusBar::SetPortState(const QString& port, const QString& state)
     m_port->setToolTip(text);
 }
 
-void CWindowStatusBar::SetCounts(std::size_t rows, std::size_t dropped, std::size_t errors)
+void CWindowStatusBar::SetCounts(std::size_t rows, std::size_t dropped, std::size_t errors, std::optional<std::size_t> passed)
 {
-    QString text = rows == 1 ? tr("1 row") : tr("%1 rows").arg(Count(rows));
+    QString text = passed ? tr("%1 of %2 rows").arg(Count(*passed), Count(rows))
+                   : rows == 1 ? tr("1 row") : tr("%1 rows").arg(Count(rows));
     if (dropped > 0)
         text += tr(" (%1 dropped)").arg(Count(dropped));
     m_rows->setText(text);

@@ -3,6 +3,7 @@
 #include <QStatusBar>
 
 #include <cstddef>
+#include <optional>
 
 class QLabel;
 
@@ -16,7 +17,8 @@ public:
 
     // "COM1: could not open: no such port"; the whole text is also the tool tip, for a narrow window.
     void SetPortState(const QString& port, const QString& state);
-    void SetCounts(std::size_t rows, std::size_t dropped, std::size_t errors);
+    // `passed`: while a filter hides rows, how many of `rows` it shows.
+    void SetCounts(std::size_t rows, std::size_t dropped, std::size_t errors, std::optional<std::size_t> passed);
     // The file name shows, its full path is the tool tip; an empty path says nothing is recorded
     // and `why` tells why.
     void SetSessionFile(const QString& path, const QString& why = {});

@@ -107,7 +107,12 @@ void CVantrolixDlg::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
         const bool first = !m_resizeRules.IsRecorded();
+        // The rules record the log's whole place, the find bar's and details pane's parts included.
+        if (!m_logArea.isNull())
+            Grid()->setGeometry(m_logArea);
         m_resizeRules.Record(size(), [this](int id) { return m_controls.Item(id)->geometry(); });
+        m_logArea = Grid()->geometry();
+        LayOutLogArea();
         // The stored place and size, from the rectangles just recorded.
         if (first)
             PlaceWindow();
@@ -132,6 +137,7 @@ void CVantrolixDlg::OnInitDialog()
     m_log = std::make_unique<CResponseLog>(*Grid());
     m_log->SetUp();
     SetUpSessionActions();
+    SetUpFindActions();
     SetUpWindowChrome();
 
     m_builder = new CBuildCommandDlg(this, {[this](const QString& text) { SetCommandData(text); },
@@ -348,6 +354,9 @@ void CVantrolixDlg::OnGridNotify(const CGridNotify& notify)
     selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
     grid->OnUpdateEditSelectAll(selectAll);
     AddLogMenuItems(menu);
+    menu.addSeparator();
+    menu.addActions(m_findActions);
+    menu.addActions(m_detailsActions);
     const QAction* chosen = menu.exec(QCursor::pos());
     if (chosen == copy)
         grid->OnCommand(ID_EDIT_COPY);
@@ -398,6 +407,8 @@ void CVantrolixDlg::resizeEvent(QResizeEvent* event)
     m_resizeRules.Apply(size(), [this](int id, const QRect& rect) {
         m_controls.Item(id)->setGeometry(rect.x(), rect.y(), std::max(0, rect.width()), std::max(0, rect.height()));
     });
+    m_logArea = Grid()->geometry();
+    LayOutLogArea();
     update();
 }
 

@@ -30,6 +30,8 @@
 class CBuildCommandDlg;
 class CMainMenu;
 class CWindowStatusBar;
+class CDetailsPane;
+class CFindBar;
 class CGridCtrl;
 struct CGridNotify;
 class CPowerNotices;
@@ -93,16 +95,27 @@ public:
     CMainMenu* Menu() const { return m_menu; }
     CWindowStatusBar* StatusBar() const { return m_statusBar; }
     const CCommandHistory& History() const { return m_history; }
-    // The actions of the Edit menu's find entries and of the View menu's details pane.
-    QList<QAction*> FindActions();
-    QList<QAction*> DetailsActions();
     // Shows a saved session in a window of its own, read-only.
     void OpenSession(const QString& path);
+
+    // Finding and filtering rows, and the focused row's details (vantrolix_dlg_find.cpp).
+    // Find... (Ctrl+F), Find Next (F3), Find Previous (Shift+F3), Filter... (Ctrl+L) and Copy Row
+    // Details (Ctrl+Shift+C), in that order; their keys work anywhere in the window.
+    QList<QAction*> FindActions() const { return m_findActions; }
+    // Details Pane (F6), checked while the pane shows; remembered in the configuration file.
+    QList<QAction*> DetailsActions() const { return m_detailsActions; }
+    // "N of M rows": the rows the log shows of those it lists.
+    QString RowCountText() const;
+    CFindBar* FindBar() const { return m_findBar; }
+    CDetailsPane* DetailsPane() const { return m_detailsPane; }
+    // The details of the focused row; empty when no row is focused.
+    QString FocusedRowDetails() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 public slots:
     // Escape and the close box: the port is closed and the receive thread ends before the window.
@@ -158,6 +171,13 @@ private:
     void OnSaveLogAs();
     void AddLogMenuItems(QMenu& menu);
     void StoreDisplay();
+
+    // Find, filter and details (vantrolix_dlg_find.cpp).
+    void SetUpFindActions();
+    // The log's place in the window, shared by the log, the find bar and the details pane.
+    void LayOutLogArea();
+    void ShowDetailsPane(bool show);
+    void UpdateDetails();
     QString SessionToolTip() const;
 
     // IRowSink, on the receive thread.
@@ -209,6 +229,11 @@ private:
     CCommandHistory m_history;
     CCommandRecall* m_recall = nullptr;
     QString m_openError; // the reason the last open failed, shown until another
+    CFindBar* m_findBar = nullptr;
+    CDetailsPane* m_detailsPane = nullptr;
+    QList<QAction*> m_findActions;
+    QList<QAction*> m_detailsActions;
+    QRect m_logArea; // where the window's layout puts the log, before the bar and pane take their part
 
     CRowQueue m_rows;
     std::deque<ReceivedEntry> m_pending; // taken from the queue, not yet in the log

@@ -37,16 +37,6 @@ void Warn(const char* what)
 
 } // namespace
 
-QList<QAction*> CVantrolixDlg::FindActions()
-{
-    return {};
-}
-
-QList<QAction*> CVantrolixDlg::DetailsActions()
-{
-    return {};
-}
-
 void CVantrolixDlg::SetUpWindowChrome()
 {
     m_menu = new CMainMenu(*this, {m_saveAction, m_aboutAction, FindActions(), DetailsActions()});
@@ -249,8 +239,8 @@ void CVantrolixDlg::UpdateCounts()
 {
     if (!m_statusBar)
         return;
-    const int rows = Grid()->GetRowCount() - Grid()->GetFixedRowCount();
-    m_statusBar->SetCounts(static_cast<std::size_t>(std::max(0, rows)), m_log->DroppedRows(), m_log->ErrorRows());
+    const std::optional<std::size_t> passed = m_log->Filter().IsEmpty() ? std::nullopt : std::optional(m_log->PassedRows());
+    m_statusBar->SetCounts(m_log->ListedRows(), m_log->DroppedRows(), m_log->ErrorRows(), passed);
 }
 
 void CVantrolixDlg::UpdateSessionStatus()

@@ -532,11 +532,16 @@ bool CGridCtrl::SetItemText(int row, int column, const char* text)
 
 std::string CGridCtrl::GetItemText(int row, int column) const
 {
+    return std::string(GetItemTextView(row, column));
+}
+
+std::string_view CGridCtrl::GetItemTextView(int row, int column) const
+{
     if (!IsValid(row, column))
-        return std::string();
+        return {};
     const CGridCellBase* cell = CellObject(row, column);
     const char* text = cell != nullptr ? cell->GetText() : PlainText(row, column);
-    return text != nullptr ? std::string(text) : std::string();
+    return text != nullptr ? std::string_view(text) : std::string_view();
 }
 
 bool CGridCtrl::SetItemState(int row, int column, unsigned state)

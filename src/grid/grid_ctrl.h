@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CDC;
@@ -139,6 +140,9 @@ public:
     bool SetItemText(int row, int column, const char* text);
     bool SetItemText(int row, int column, const std::string& text) { return SetItemText(row, column, text.c_str()); }
     std::string GetItemText(int row, int column) const;
+    // The same text without a copy, for reading every row of a long grid; good until the cell
+    // changes or goes.
+    std::string_view GetItemTextView(int row, int column) const;
     bool SetItemState(int row, int column, unsigned state);
     unsigned GetItemState(int row, int column) const;
     unsigned GetItemFormat(int row, int column) const;
@@ -173,6 +177,10 @@ public:
     int GetColumnWidth(int column) const;
     bool SetRowHeight(int row, int height);
     bool SetColumnWidth(int column, int width);
+    // Gives every scrolled row the height `height(row)` answers, in one pass over the rows: a
+    // height of 0 hides a row (it is neither drawn, reached by keys nor copied), which is how an
+    // owner shows a subset of a long grid without moving its cells. Negative answers keep the row's height.
+    void SetScrolledRowHeights(const std::function<int(int row)>& height);
     int GetFixedRowHeight() const;
     int GetFixedColumnWidth() const;
     int GetTotalHeight() const;

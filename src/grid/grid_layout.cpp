@@ -63,6 +63,23 @@ bool CGridCtrl::SetRowHeight(int row, int height)
     return true;
 }
 
+// The running sums are built again from all the heights at once: row by row, each change would
+// cost a walk of the sums, which at a million rows is most of the time a filter may take.
+void CGridCtrl::SetScrolledRowHeights(const std::function<int(int row)>& height)
+{
+    std::vector<unsigned> heights(m_rowHeights.begin(), m_rowHeights.end());
+    for (int r = m_fixedRowCount; r < m_rowCount; ++r) {
+        if (const int h = height(r); h >= 0)
+            heights[Index(r)] = static_cast<unsigned>(h);
+    }
+    std::copy(heights.begin(), heights.end(), m_rowHeights.begin());
+    m_rowSums.Assign(heights);
+    ForgetTopLeft();
+    HideTitleTip();
+    UpdateScrollBars();
+    InvalidateAll();
+}
+
 bool CGridCtrl::SetColumnWidth(int column, int width)
 {
     if (column < 0 || column >= m_columnCount || width < 0)

@@ -6,13 +6,15 @@ CompiledPattern::CompiledPattern(std::unique_ptr<re2::RE2> regex) : m_regex(std:
 
 CompiledPattern::~CompiledPattern() = default;
 
-std::shared_ptr<const CompiledPattern> CompiledPattern::Compile(std::string_view pattern, std::string& error)
+std::shared_ptr<const CompiledPattern> CompiledPattern::Compile(std::string_view pattern, std::string& error,
+                                                                bool caseSensitive)
 {
     re2::RE2::Options options;
     // Device text is bytes in no stated encoding; a byte is a character, as it always was here.
     options.set_encoding(re2::RE2::Options::EncodingLatin1);
     // The reason goes to the caller, not to standard error.
     options.set_log_errors(false);
+    options.set_case_sensitive(caseSensitive);
     auto regex = std::make_unique<re2::RE2>(re2::StringPiece(pattern.data(), pattern.size()), options);
     if (!regex->ok()) {
         error = regex->error();

@@ -14,8 +14,10 @@ class RE2;
 // back-references or look-arounds. The text is taken byte by byte, as device text comes.
 class CompiledPattern {
 public:
-    // Nothing, with RE2's reason, for a pattern it refuses.
-    static std::shared_ptr<const CompiledPattern> Compile(std::string_view pattern, std::string& error);
+    // Nothing, with RE2's reason, for a pattern it refuses. Without caseSensitive, letters match
+    // either case (ASCII and Latin-1 letters, as RE2 folds them).
+    static std::shared_ptr<const CompiledPattern> Compile(std::string_view pattern, std::string& error,
+                                                          bool caseSensitive = true);
     ~CompiledPattern();
     CompiledPattern(const CompiledPattern&) = delete;
     CompiledPattern& operator=(const CompiledPattern&) = delete;

@@ -64,7 +64,14 @@ TEST_F(LogContextMenu, OffersCopyOnlyWithASelectionAndSelectAllAlways)
                                                       {"Show &Sent Commands", true},
                                                       {"Show &Milliseconds", true},
                                                       {"Bytes in &Hex", true},
-                                                      {"&Time Since Previous Row", true}}));
+                                                      {"&Time Since Previous Row", true},
+                                                      {"", true},
+                                                      {"&Find...", true},
+                                                      {"Find &Next", true},
+                                                      {"Find &Previous", true},
+                                                      {"F&ilter...", true},
+                                                      {"Copy &Row Details", true},
+                                                      {"&Details Pane", true}}));
     EXPECT_EQ(Grid().GetFocusCell(), CGridCellId(2, 1));
 
     RightClick(2, 1, "Select All");

@@ -74,3 +74,64 @@ TEST_F(ResponseLog, RedrawAndScrollbackKeepWholeRows)
     EXPECT_EQ(grid.GetItemText(grid.GetRowCount() - 1, 3), "Row 1500");
     EXPECT_EQ(grid.CheckIndexConsistency(), "");
 }
+
+namespace {
+
+RowFilter TextFilter(const char* text)
+{
+    std::string error;
+    return {*CTextRule::Make(text, false, false, error), false, false, false};
+}
+
+int ShownHeight(const CGridCtrl& grid)
+{
+    int height = 0;
+    for (int r = grid.GetFixedRowCount(); r < grid.GetRowCount(); ++r)
+        height += grid.GetRowHeight(r);
+    return height;
+}
+
+} // namespace
+
+// The filter's counts and hidden rows stay right through everything else the log does: rows that
+// leave the scrollback, sent rows shown and hidden again, notes, and rows asked for by grid row.
+TEST_F(ResponseLog, FilterKeepsItsCountsThroughTrimRedrawAndNotes)
+{
+    log.SetDisplay({false, false, 100});
+    log.SetFilter(TextFilter("row 1"));
+    log.BeginBatch();
+    for (int n = 1; n <= 150; ++n)
+        log.Add(Row(n, n % 10 == 0 ? RowDirection::Sent : RowDirection::Received));
+    log.EndBatch();
+    // 100 rows were kept, less a hundredth; the display hides the ten sent among them.
+    ASSERT_EQ(log.KeptRows(), 99u);
+    const std::size_t listed = log.ListedRows();
+    EXPECT_EQ(listed, 99u - 10u);
+    // Kept are rows 52 to 150: "Row 1" is in 100 to 150, less the sent 100, 110, 120, 130, 140, 150.
+    EXPECT_EQ(log.PassedRows(), 45u);
+    EXPECT_EQ(ShownHeight(grid), 45 * grid.GetDefaultCell(false, false)->GetHeight());
+    EXPECT_EQ(grid.CheckIndexConsistency(), "");
+
+    log.SetDisplay({true, false, 100});
+    EXPECT_EQ(log.ListedRows(), 99u);
+    EXPECT_EQ(log.PassedRows(), 51u);
+    const std::optional<SessionRow> row = log.RowAt(grid.GetRowCount() - 1);
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->description, "Row 150");
+    EXPECT_EQ(row->direction, RowDirection::Sent);
+
+    log.SetDisplay({false, false, 100});
+    log.AddNote("a note");
+    EXPECT_EQ(log.ListedRows(), 89u);
+    EXPECT_EQ(log.PassedRows(), 45u);
+    EXPECT_GT(grid.GetRowHeight(grid.GetRowCount() - 1), 0);
+    EXPECT_FALSE(log.RowAt(grid.GetRowCount() - 1));
+    EXPECT_EQ(log.RowAt(grid.GetRowCount() - 2)->description, "Row 149");
+
+    log.SetFilter({});
+    EXPECT_EQ(log.PassedRows(), 89u);
+    EXPECT_EQ(log.ShownRows().size(), 89u);
+    log.Clear();
+    EXPECT_EQ(log.ListedRows(), 0u);
+    EXPECT_EQ(log.PassedRows(), 0u);
+}

@@ -35,7 +35,7 @@ protected:
     // Three rows as a device sends them.
     void FillLog()
     {
-        for (std::uint8_t n : {1, 2, 3})
+        for (const std::uint8_t n : {std::uint8_t{1}, std::uint8_t{2}, std::uint8_t{3}})
             DeviceSends(Packet({20, 21, n}));
         ASSERT_TRUE(QTest::qWaitFor([&] {
             dlg->ProcessReceivedRows();
@@ -64,8 +64,11 @@ TEST_F(WindowMenu, EveryEntryWithItsShortcutAboveTheControlsWhichKeepTheirOrder)
     Start();
     EXPECT_EQ(Entries(), QStringList({"File/Open Session...\tCtrl+O", "File/Open Recent\t", "File/Save Log As...\tCtrl+S",
                                       "File/Quit\tCtrl+Q", "Edit/Copy\tCtrl+C", "Edit/Select All\tCtrl+A",
+                                      "Edit/Find...\tCtrl+F", "Edit/Find Next\tF3", "Edit/Find Previous\tShift+F3",
+                                      "Edit/Filter...\tCtrl+L", "Edit/Copy Row Details\tCtrl+Shift+C",
                                       "Edit/Clear Log\t", "View/Show Sent Commands\t", "View/Show Milliseconds\t",
-                                      "View/Bytes in Hex\tCtrl+H", "View/Time Since Previous Row\t", "Port/Setup...\t",
+                                      "View/Bytes in Hex\tCtrl+H", "View/Time Since Previous Row\t",
+                                      "View/Details Pane\tF6", "Port/Setup...\t",
                                       "Port/Reconnect\t", "Help/About Vantrolix...\tF1"}));
     // The menu bar above the first control, the status bar under the last.
     EXPECT_LE(Menu().Bar()->geometry().bottom(), dlg->Control(1021)->geometry().top());
