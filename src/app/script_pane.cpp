@@ -256,11 +256,11 @@ void CScriptPane::OnDoubleClick(QTreeWidgetItem* item)
         return;
     const std::chrono::system_clock::time_point at{std::chrono::milliseconds(item->data(kResult, kAtRole).toLongLong())};
     if (item->data(kResult, kPassedRole).toBool()) {
-        m_host.showInLog(at, at);
+        m_host.showInLog(at, at, item->text(kArrived));
         return;
     }
     // A failed step: the rows that came while it waited.
-    m_host.showInLog(at - std::chrono::milliseconds(item->data(kResult, kElapsedRole).toLongLong()), at);
+    m_host.showInLog(at - std::chrono::milliseconds(item->data(kResult, kElapsedRole).toLongLong()), at, {});
 }
 
 bool CScriptPane::SaveReport(const QString& path, QString& error) const

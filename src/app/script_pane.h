@@ -32,8 +32,11 @@ public:
         // The run's rows come from here while it goes on (set, and cleared once it has ended).
         std::function<void(IRowSink*)> tapRows;
         std::function<void(bool running)> runningChanged;
-        // The log rows of a step: from..to, in the receiving clock.
-        std::function<void(std::chrono::system_clock::time_point from, std::chrono::system_clock::time_point to)> showInLog;
+        // The log rows of a step: from..to, in the receiving clock; for a passed step, the row
+        // whose description its arrived text begins with.
+        std::function<void(std::chrono::system_clock::time_point from, std::chrono::system_clock::time_point to,
+                           const QString& matched)>
+            showInLog;
         std::function<void(const CScriptSession::Finished&)> finished;
     };
 

@@ -154,7 +154,10 @@ private:
     void EndScript();
     void OnScriptFinished(const CScriptSession::Finished& finished);
     void LayOutScriptPane();
-    void ShowInLog(std::chrono::system_clock::time_point from, std::chrono::system_clock::time_point to);
+    // Selects the log rows of the time from..to; of them only the one whose description `matched`
+    // begins with, when it is given and there is one.
+    void ShowInLog(std::chrono::system_clock::time_point from, std::chrono::system_clock::time_point to,
+                   const QString& matched);
     void LoadReviewFile();
     void OnSaveLogAs();
     void AddLogMenuItems(QMenu& menu);

@@ -48,7 +48,7 @@ void CVantrolixDlg::SetUpScriptActions()
         {[this](const CountedBytes& payload, std::string& error) { return SendForScript(payload, error); },
          [this](IRowSink* sink) { m_scriptRows.SetTarget(sink); },
          [this](bool running) { OnScriptRunning(running); },
-         [this](auto from, auto to) { ShowInLog(from, to); },
+         [this](auto from, auto to, const QString& matched) { ShowInLog(from, to, matched); },
          [this](const CScriptSession::Finished& finished) { OnScriptFinished(finished); }},
         this);
     m_scriptPane->hide();
@@ -82,10 +82,7 @@ void CVantrolixDlg::OnRunScript()
 
 void CVantrolixDlg::RunScriptFile(const QString& path)
 {
-    if (!StartScriptJob({ScriptJob::Kind::Script, path.toStdString(), -1, false}))
-        return;
-    CRecentScripts(m_setting.File()).Add(path);
-    FillRecentScripts();
+    StartScriptJob({ScriptJob::Kind::Script, path.toStdString(), -1, false});
 }
 
 void CVantrolixDlg::OnConformanceSweep()
@@ -117,6 +114,10 @@ bool CVantrolixDlg::StartScriptJob(ScriptJob job)
     if (!m_scriptPane->isVisible()) {
         m_scriptPane->show();
         LayOutScriptPane();
+    }
+    if (job.kind == ScriptJob::Kind::Script) {
+        CRecentScripts(m_setting.File()).Add(QString::fromStdString(job.path));
+        FillRecentScripts();
     }
     m_scriptPane->Start(std::move(job));
     return true;
@@ -199,13 +200,24 @@ void CVantrolixDlg::LayOutScriptPane()
     m_scriptPane->setGeometry(place.x(), place.y() + log + kPaneGap, place.width(), pane);
 }
 
-void CVantrolixDlg::ShowInLog(std::chrono::system_clock::time_point from, std::chrono::system_clock::time_point to)
+void CVantrolixDlg::ShowInLog(std::chrono::system_clock::time_point from, std::chrono::system_clock::time_point to,
+                              const QString& matched)
 {
     ProcessReceivedRows();
-    const auto range = m_log->RowsBetween(RowTime::Local(from), RowTime::Local(to));
+    auto range = m_log->RowsBetween(RowTime::Local(from), RowTime::Local(to));
     if (!range)
         return;
     CGridCtrl* grid = Grid();
+    // A passed step's row is the one it names; its command and the next may share its millisecond.
+    if (!matched.isEmpty()) {
+        for (int row = range->first; row <= range->second; ++row) {
+            const QString description = QString::fromLatin1(grid->GetItemText(row, 3));
+            if (!description.isEmpty() && matched.startsWith(description)) {
+                range = std::pair(row, row);
+                break;
+            }
+        }
+    }
     grid->ClearSelection();
     grid->SetFocusCell(range->first, 0);
     grid->SelectRange(range->first, 0, range->second, grid->GetColumnCount() - 1, false, true);
