@@ -62,7 +62,11 @@ TEST_F(LogContextMenu, OffersCopyOnlyWithASelectionAndSelectAllAlways)
                                                       {"", true},
                                                       {"Save Log As...", true},
                                                       {"Show Sent Commands", true},
-                                                      {"Show Milliseconds", true}}));
+                                                      {"Show Milliseconds", true},
+                                                      {"", true},
+                                                      {"Run Script...", true},
+                                                      {"Run Recent Script", false}, // none run yet
+                                                      {"Conformance Sweep...", true}}));
     EXPECT_EQ(Grid().GetFocusCell(), CGridCellId(2, 1));
 
     RightClick(2, 1, "Select All");
