@@ -130,6 +130,12 @@ void CScriptSession::Run(const ScriptJob& job)
         }
         finished.summary = FormatSummary(m_report);
     }
+    // A stop before the first step (while the file was read, or the device asked its model) ends
+    // the run as a stop at any later moment does.
+    if (m_stop && finished.error.empty()) {
+        finished.status = 1;
+        finished.error = "stopped before the end";
+    }
     if (m_junit.IsOpen()) {
         std::string error;
         if (!m_junit.Finish(error))

@@ -239,6 +239,29 @@ TEST_F(ScriptWindowTest, StopEndsARepeatAfterTheStepUnderWayAndSendsAreOffMeanwh
     EXPECT_TRUE(dlg->Builder()->Control(IDC_SEND)->isEnabled());
 }
 
+TEST_F(ScriptWindowTest, SetupWhileAScriptRunsOffersToStopItAndLeavesThePortAlone)
+{
+    StartOn("Fenlow");
+    const QString script = WriteScript("long.vxs", "wait 60000 ms\n");
+    ASSERT_TRUE(dlg->StartScriptJob({ScriptJob::Kind::Script, script.toStdString(), -1, false}));
+    const QString port = Edit(IDC_PORT)->text();
+    const auto answer = [](QMessageBox::StandardButton button) {
+        OnNextModal([button](QDialog& box) {
+            auto* question = qobject_cast<QMessageBox*>(&box);
+            ASSERT_NE(question, nullptr) << "Setup opened without asking";
+            question->button(button)->click();
+        });
+    };
+    answer(QMessageBox::No);
+    Button(IDC_SETUP)->click();
+    EXPECT_TRUE(dlg->IsScriptRunning());
+    answer(QMessageBox::Yes);
+    Button(IDC_SETUP)->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg->IsScriptRunning(); }, kWaitMs));
+    EXPECT_EQ(Edit(IDC_PORT)->text(), port);
+    EXPECT_TRUE(Pane().Status()->text().startsWith("stopped before the end")) << Pane().Status()->text().toStdString();
+}
+
 TEST_F(ScriptWindowTest, AScriptErrorIsToldAsTheConsoleToolTellsItAndNothingIsSent)
 {
     StartOn("Fenlow");
