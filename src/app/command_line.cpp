@@ -27,6 +27,16 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& args)
             ->excludes(portOption)
             ->excludes(simulateOption);
 
+    std::string runScript;
+    CLI::Option* runOption =
+        app.add_option("--run-script", runScript, "Run this test script (.vxs) on the port as soon as it is open")
+            ->type_name("FILE")
+            ->excludes(openOption);
+    bool exitWhenDone = false;
+    app.add_flag("--exit-when-done", exitWhenDone, "With --run-script: end when the script ends, with its status "
+                                     "(0 passed, 1 failed or the port did not open, 2 script error)")
+        ->needs(runOption);
+
     CommandLineParse result;
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     if (!reversed.empty())
@@ -65,6 +75,12 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& args)
         if (openFile.empty())
             return refuse("--open needs a file name");
         result.options.openFile = openFile;
+    }
+    if (runOption->count() > 0) {
+        if (runScript.empty())
+            return refuse("--run-script needs a script file");
+        result.options.runScript = runScript;
+        result.options.exitWhenDone = exitWhenDone;
     }
     result.run = true;
     return result;

@@ -9,6 +9,8 @@ struct CommandLine {
     std::optional<std::string> port;          // --port NAME: this run only, not stored
     std::optional<std::string> simulateModel; // --simulate [MODEL]
     std::optional<std::string> openFile;      // --open FILE: a saved session, read-only, no port
+    std::optional<std::string> runScript;     // --run-script FILE: run it once the port is open
+    bool exitWhenDone = false;                // --exit-when-done: end with the script's status
 };
 
 struct CommandLineParse {

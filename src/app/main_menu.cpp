@@ -73,6 +73,9 @@ CMainMenu::CMainMenu(QWidget& window, const MainMenuPlaces& places)
     setup = Add(*port, window, tr("&Setup..."));
     reconnect = Add(*port, window, tr("&Reconnect"));
 
+    if (!places.tools.isEmpty())
+        AddPlaced(*m_bar->addMenu(tr("&Tools")), window, places.tools);
+
     QMenu* help = m_bar->addMenu(tr("&Help"));
     if (places.about)
         help->addAction(places.about);

@@ -14,9 +14,10 @@ struct MainMenuPlaces {
     QAction* about = nullptr;
     QList<QAction*> find;    // Edit, after Select All
     QList<QAction*> details; // View, at its end
+    QList<QAction*> tools;   // Tools, between Port and Help
 };
 
-// The main window's menu bar: File, Edit, View, Port and Help. The actions belong to the window
+// The main window's menu bar: File, Edit, View, Port, Tools and Help. The actions belong to the window
 // too, so their shortcuts work wherever the focus is in it (a text field keeps its own editing
 // keys, which it claims before the window's). The window connects each action to what it does.
 class CMainMenu : public QObject {

@@ -349,3 +349,28 @@ void CResponseLog::Clear()
     m_grid.InvalidateAll();
     Changed();
 }
+
+std::optional<std::pair<int, int>> CResponseLog::RowsBetween(RowTime from, RowTime to) const
+{
+    int row = m_grid.GetFixedRowCount();
+    std::optional<std::pair<int, int>> inside;
+    std::optional<int> before;
+    std::optional<int> after;
+    for (const Entry& entry : m_entries) {
+        if (!IsShown(entry, m_display.showSent))
+            continue;
+        const std::int64_t t = entry.time.utcMs;
+        if (t >= from.utcMs && t <= to.utcMs)
+            inside = inside ? std::pair(inside->first, row) : std::pair(row, row);
+        else if (t < from.utcMs)
+            before = row;
+        else if (!after)
+            after = row;
+        ++row;
+    }
+    if (inside)
+        return inside;
+    if (const auto nearest = before ? before : after)
+        return std::pair(*nearest, *nearest);
+    return std::nullopt;
+}

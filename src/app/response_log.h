@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,10 @@ public:
 
     // Every data row goes; the header stays, and the columns keep their widths until the next row.
     void Clear();
+
+    // The grid rows (first, last) shown for the time from..to; when none falls in it, the shown row
+    // nearest before it (or the first after). Nothing when no row is shown.
+    std::optional<std::pair<int, int>> RowsBetween(RowTime from, RowTime to) const;
 
     // Rows kept, shown or not.
     std::size_t KeptRows() const { return m_entries.size(); }

@@ -34,6 +34,8 @@ int CVantrolixApp::InitInstance()
     CVantrolixDlg dlg(CPortSetting(), port);
     if (m_options.openFile)
         dlg.SetReviewFile(*m_options.openFile);
+    if (m_options.runScript)
+        dlg.RunScriptWhenOpen(*m_options.runScript, m_options.exitWhenDone);
     dlg.exec();
-    return 0;
+    return dlg.ExitStatus();
 }

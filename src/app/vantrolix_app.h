@@ -8,7 +8,8 @@ class CVantrolixApp {
 public:
     explicit CVantrolixApp(CommandLine options) : m_options(std::move(options)) {}
 
-    // Returns the process's exit code: 0, or 1 when the simulated device could not be started.
+    // Returns the process's exit code: 0, 1 when the simulated device could not be started, or the
+    // status of the script run with --exit-when-done.
     int InitInstance();
 
 private:

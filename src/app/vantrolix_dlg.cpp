@@ -23,12 +23,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -138,6 +140,7 @@ void CVantrolixDlg::OnInitDialog()
     m_log->SetUp();
     SetUpSessionActions();
     SetUpFindActions();
+    SetUpScriptActions();
     SetUpWindowChrome();
 
     m_builder = new CBuildCommandDlg(this, {[this](const QString& text) { SetCommandData(text); },
@@ -158,7 +161,7 @@ void CVantrolixDlg::OnInitDialog()
     connect(m_powerNotices, &CPowerNotices::PowerBroadcast, this, &CVantrolixDlg::OnPowerBroadcast);
 
     // The device names itself in answer, which picks its model in the builder.
-    m_queryWhenOpen = true;
+    m_queryWhenOpen = !m_scriptWhenOpen;
     OpenPort();
 }
 
@@ -200,6 +203,8 @@ void CVantrolixDlg::OnOpenOutcome(const CPortOpener::Outcome& outcome)
         ShowPortState(PortState::Open);
         if (query)
             SendDeviceIdQuery();
+        if (auto script = std::exchange(m_scriptWhenOpen, std::nullopt))
+            RunScriptFile(QString::fromStdString(*script));
         return;
     }
     // A retry fails quietly, unless the reason changed (the port came and went, another program
@@ -209,6 +214,12 @@ void CVantrolixDlg::OnOpenOutcome(const CPortOpener::Outcome& outcome)
         if (reason != m_openError)
             ShowPortState(PortState::CouldNotOpen, reason);
         return;
+    }
+    if (m_scriptWhenOpen && m_exitWhenDone) {
+        // The rig that asked learns that nothing ran, as from the console tool.
+        std::fprintf(stderr, "vantrolix: %s\n", outcome.error.c_str());
+        m_exitStatus = 1;
+        QMetaObject::invokeMethod(this, &CVantrolixDlg::reject, Qt::QueuedConnection);
     }
     RecordPort(PortEventKind::CouldNotOpen, outcome.error);
     ShowPortState(PortState::CouldNotOpen, reason);
@@ -268,6 +279,11 @@ void CVantrolixDlg::OnChangeCommandData()
 
 void CVantrolixDlg::Transmit()
 {
+    // A script owns the line while it runs: a send of the user's would come between its steps.
+    if (IsScriptRunning()) {
+        QApplication::beep();
+        return;
+    }
     // The warning under "Command Data" already says why; the bytes it would send are not the ones typed.
     if (m_commandProblem) {
         QApplication::beep();
@@ -289,27 +305,38 @@ void CVantrolixDlg::TransmitPacket(const CCommandPacket& packet, bool userSend)
     // A copy: the pump hook runs events while the write waits, and a row handled meanwhile (a
     // Device ID answer, the builder) may set a new command into the packet being written.
     const CountedBytes encoded = packet.GetEncoded();
-    const bool open = m_port.IsOpen();
-    if (encoded.Empty() || (!open && !userSend))
+    if (encoded.Empty() || (!m_port.IsOpen() && !userSend))
         return;
     // A port that never opened fails the user's Send as a failed write does: nothing went out.
     std::size_t written = 0;
-    const bool ok = open && m_port.Write(encoded.Data(), encoded.Count(), &written);
-    // A packet only partly on the line is not a sent command. The row goes through the queue, so
-    // it takes its place after the answers already received.
-    SessionRow sent = MakeSentRow(std::chrono::system_clock::now(), encoded, packet.GetCommand(),
-                                  ok && written == encoded.Count());
+    if (!WriteAndLog(encoded, packet.GetCommand(), written))
+        AfxMessageBox("RS232 Transmit Error");
+}
+
+bool CVantrolixDlg::WriteAndLog(const CountedBytes& encoded, const CountedBytes& command, std::size_t& written)
+{
+    const bool open = m_port.IsOpen();
+    written = 0;
+    // A packet only partly on the line is not a sent command.
+    const bool ok = open && m_port.Write(encoded.Data(), encoded.Count(), &written) && written == encoded.Count();
+    // The row goes through the queue, so it takes its place after the answers already received.
+    SessionRow sent = MakeSentRow(std::chrono::system_clock::now(), encoded, command, ok);
     Record(sent);
     Enqueue({ReceivedEntry::Kind::Row, std::move(sent), {}}, QueueWait::Never);
-    if (!ok || written != encoded.Count()) {
-        if (open)
-            m_port.ClearErrors(nullptr);
-        AfxMessageBox("RS232 Transmit Error");
-    }
+    if (!ok && open)
+        m_port.ClearErrors(nullptr);
+    return ok;
 }
 
 void CVantrolixDlg::OnSetup()
 {
+    if (IsScriptRunning()) {
+        // Another port under a running script would break it in the middle of a step.
+        if (QMessageBox::question(this, windowTitle(), tr("A script is running on this port. Stop it?"))
+            == QMessageBox::Yes)
+            StopScript();
+        return;
+    }
     CSetupDlg dlg(nullptr);
     dlg.SetPortName(QString::fromStdString(m_portName));
     if (dlg.exec() != QDialog::Accepted)
@@ -332,7 +359,9 @@ void CVantrolixDlg::OnBuildCommand()
         m_builder->hide();
         return;
     }
-    SendDeviceIdQuery();
+    // A running script expects the device's answers to its own commands alone.
+    if (!IsScriptRunning())
+        SendDeviceIdQuery();
     m_builder->show();
 }
 
@@ -357,6 +386,8 @@ void CVantrolixDlg::OnGridNotify(const CGridNotify& notify)
     menu.addSeparator();
     menu.addActions(m_findActions);
     menu.addActions(m_detailsActions);
+    menu.addSeparator();
+    menu.addActions(ToolsActions());
     const QAction* chosen = menu.exec(QCursor::pos());
     if (chosen == copy)
         grid->OnCommand(ID_EDIT_COPY);
@@ -409,6 +440,7 @@ void CVantrolixDlg::resizeEvent(QResizeEvent* event)
     });
     m_logArea = Grid()->geometry();
     LayOutLogArea();
+    LayOutScriptPane();
     update();
 }
 
@@ -421,6 +453,7 @@ void CVantrolixDlg::reject()
 
 void CVantrolixDlg::StopReceiving()
 {
+    EndScript(); // before the port closes under it
     m_openRetry.Stop();
     m_opener.Stop();
     const bool wasOpen = m_port.IsOpen();
@@ -447,6 +480,7 @@ void CVantrolixDlg::LogPacket(Clock::time_point when, const CountedBytes& frame,
         entry.deviceName = ReportedDeviceName(*payload);
     Record(entry.row);
     Enqueue(std::move(entry));
+    m_scriptRows.LogPacket(when, frame, payload, checksumError);
 }
 
 void CVantrolixDlg::ReportLineError(Clock::time_point when, std::uint32_t flags)
@@ -454,10 +488,12 @@ void CVantrolixDlg::ReportLineError(Clock::time_point when, std::uint32_t flags)
     ReceivedEntry entry{ReceivedEntry::Kind::Row, ReceivedRow(when, MakeLineErrorRow(when, flags)), {}};
     Record(entry.row);
     Enqueue(std::move(entry));
+    m_scriptRows.ReportLineError(when, flags);
 }
 
-void CVantrolixDlg::OnPortEvent(Clock::time_point, PortEvent event)
+void CVantrolixDlg::OnPortEvent(Clock::time_point when, PortEvent event)
 {
+    m_scriptRows.OnPortEvent(when, event);
     RecordPort(event == PortEvent::DeviceGone ? PortEventKind::DeviceGone : PortEventKind::Reopened);
     ReceivedEntry change;
     change.kind = event == PortEvent::DeviceGone ? ReceivedEntry::Kind::DeviceGone : ReceivedEntry::Kind::Reopened;

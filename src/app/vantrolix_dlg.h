@@ -7,6 +7,8 @@
 #include "app/resize_rules.h"
 #include "app/response_log.h"
 #include "app/row_queue.h"
+#include "app/row_tap.h"
+#include "app/script_session.h"
 #include "app/session_review.h"
 #include "app/session_settings.h"
 #include "log/session_writer.h"
@@ -35,6 +37,7 @@ class CFindBar;
 class CGridCtrl;
 struct CGridNotify;
 class CPowerNotices;
+class CScriptPane;
 class QAction;
 class QLineEdit;
 class QMenu;
@@ -111,6 +114,20 @@ public:
     // The details of the focused row; empty when no row is focused.
     QString FocusedRowDetails() const;
 
+    // Test scripts and the conformance sweep on this window's port (vantrolix_dlg_scripts.cpp).
+    // Run Script..., Run Recent Script and Conformance Sweep..., for a Tools menu.
+    QList<QAction*> ToolsActions() const;
+    // Starts a run on the open port, its results in the pane below the log; false, with the
+    // reason shown, when the port is not open or a run is under way.
+    bool StartScriptJob(ScriptJob job);
+    bool IsScriptRunning() const;
+    CScriptPane* ScriptPane() const { return m_scriptPane; }
+    // Runs the script as soon as the port opens, instead of the start-up Device ID query (a rig's
+    // run sees the script's traffic alone); with exitWhenDone the window closes when it ends and
+    // ExitStatus is the run's, as the console tool's: 0 passed, 1 failed, 2 script error.
+    void RunScriptWhenOpen(std::string path, bool exitWhenDone);
+    int ExitStatus() const { return m_exitStatus; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -167,6 +184,27 @@ private:
     void Record(SessionRow row);
     void RecordPort(PortEventKind event, const std::string& reason = {});
     void OnRecordingFailed(const QString& error);
+
+    // Scripts and the sweep (vantrolix_dlg_scripts.cpp).
+    void SetUpScriptActions();
+    void OnRunScript();
+    void OnConformanceSweep();
+    void FillRecentScripts();
+    void RunScriptFile(const QString& path);
+    // Writes the packet, logs and records it as sent; from any thread. False when it did not all go.
+    bool WriteAndLog(const CountedBytes& encoded, const CountedBytes& command, std::size_t& written);
+    // The running script's sends, on its thread.
+    bool SendForScript(const CountedBytes& payload, std::string& error);
+    void OnScriptRunning(bool running);
+    void StopScript();
+    // Ends a run under way and waits for its thread.
+    void EndScript();
+    void OnScriptFinished(const CScriptSession::Finished& finished);
+    void LayOutScriptPane();
+    // Selects the log rows of the time from..to; of them only the one whose description `matched`
+    // begins with, when it is given and there is one.
+    void ShowInLog(std::chrono::system_clock::time_point from, std::chrono::system_clock::time_point to,
+                   const QString& matched);
     void LoadReviewFile();
     void OnSaveLogAs();
     void AddLogMenuItems(QMenu& menu);
@@ -239,5 +277,14 @@ private:
     std::deque<ReceivedEntry> m_pending; // taken from the queue, not yet in the log
     QElapsedTimer m_sinceDrain;
     bool m_drainScheduled = false;
+    CRowTap m_scriptRows; // the receive thread's rows, for a running script too
+    CScriptPane* m_scriptPane = nullptr;
+    QAction* m_runScriptAction = nullptr;
+    QAction* m_recentScriptsAction = nullptr;
+    QMenu* m_recentScripts = nullptr;
+    QAction* m_sweepAction = nullptr;
+    std::optional<std::string> m_scriptWhenOpen;
+    bool m_exitWhenDone = false;
+    int m_exitStatus = 0;
     std::unique_ptr<ReceiveWorker> m_worker;
 };

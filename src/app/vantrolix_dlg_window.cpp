@@ -39,7 +39,7 @@ void Warn(const char* what)
 
 void CVantrolixDlg::SetUpWindowChrome()
 {
-    m_menu = new CMainMenu(*this, {m_saveAction, m_aboutAction, FindActions(), DetailsActions()});
+    m_menu = new CMainMenu(*this, {m_saveAction, m_aboutAction, FindActions(), DetailsActions(), ToolsActions()});
     m_statusBar = new CWindowStatusBar(this);
 
     // The controls keep their places under the menu bar; the window grows by both bars.

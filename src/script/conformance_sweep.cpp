@@ -3,7 +3,8 @@
 #include "catalogue/catalogue_lookup.h"
 #include "catalogue/catalogue_tables.h"
 #include "catalogue/value_formatters.h"
-#include "script/device_session.h"
+#include "script/test_link.h"
+#include "script/received_rows.h"
 #include "script/row_wait.h"
 #include "script/test_report.h"
 
@@ -19,7 +20,7 @@ constexpr auto kAnswerWithin = 1000ms;
 
 class Sweep {
 public:
-    Sweep(CDeviceSession& session, CTestReport& report, std::string suite)
+    Sweep(ITestLink& session, CTestReport& report, std::string suite)
         : m_session(session), m_report(report), m_suite(std::move(suite))
     {
     }
@@ -31,23 +32,24 @@ public:
         auto start = Clock::now();
         std::string error;
         if (!m_session.Send(command, error)) {
-            Report(subject, "send " + FormatBytes(command), false, error, start);
+            Report(subject, "send " + FormatBytes(command), false, error, start, {});
             return std::nullopt;
         }
         const WaitResult result = WaitForRow(m_session.Rows(), matches, kAnswerWithin, false);
-        Report(subject, step, result.passed, result.arrived, start);
+        Report(subject, step, result.passed, result.arrived, start, result.decidedBy);
         return result.passed ? std::optional(result.payload) : std::nullopt;
     }
 
 private:
     void Report(const std::string& subject, const std::string& step, bool passed, const std::string& arrived,
-                Clock::time_point start)
+                Clock::time_point start, std::chrono::system_clock::time_point decidedBy)
     {
         const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-        m_report.Add({m_suite, 0, {}, step, passed, arrived, elapsed, true, subject});
+        const auto at = decidedBy == std::chrono::system_clock::time_point{} ? std::chrono::system_clock::now() : decidedBy;
+        m_report.Add({m_suite, 0, {}, step, passed, arrived, elapsed, true, subject, false, at});
     }
 
-    CDeviceSession& m_session;
+    ITestLink& m_session;
     CTestReport& m_report;
     std::string m_suite;
 };
@@ -85,7 +87,7 @@ std::string ValueText(const VariableEntry& variable, std::span<const std::uint8_
 
 } // namespace
 
-void RunSweep(CDeviceSession& session, int modelRow, bool setValues, CTestReport& report, const std::atomic<bool>* stop)
+void RunSweep(ITestLink& session, int modelRow, bool setValues, CTestReport& report, const std::atomic<bool>* stop)
 {
     const auto stopped = [stop] { return stop && *stop; };
     const std::string suite = std::string("sweep ") + ModelName(modelRow);
@@ -128,4 +130,20 @@ void RunSweep(CDeviceSession& session, int modelRow, bool setValues, CTestReport
         sweep.Ask(WithValue(setType, id, original), name, "set " + name + " back to " + ValueText(variable, original),
                   PayloadIs(WithValue(valueType, id, original)));
     }
+}
+
+std::size_t SweepSteps(int modelRow, bool setValues)
+{
+    std::size_t steps = OfferedVariables(modelRow, MessageType::kQuery).size();
+    if (!setValues)
+        return steps;
+    // A read, each listed value, and the way back.
+    for (const std::size_t row : OfferedVariables(modelRow, MessageType::kSet)) {
+        const ValueEntry* values = g_VariableTable[row].values;
+        if (!values)
+            continue;
+        for (steps += 2; values->text; ++values)
+            ++steps;
+    }
+    return steps;
 }

@@ -61,19 +61,16 @@ bool CDeviceSession::Open(const std::string& portName, std::string& error, const
 
 bool CDeviceSession::Send(const CountedBytes& payload, std::string& error)
 {
-    CCommandPacket packet;
-    if (!packet.SetCommand(payload)) {
-        error = "the command is longer than " + std::to_string(CCommandPacket::kMaxPayload) + " bytes";
+    const auto packet = TestPacket(payload, error);
+    if (!packet)
         return false;
-    }
-    const CountedBytes& encoded = packet.GetEncoded();
+    const CountedBytes& encoded = packet->GetEncoded();
     const auto when = SystemClock::now();
     std::size_t done = 0;
     const bool sent = m_port.Write(encoded.Data(), encoded.Count(), &done);
     if (!sent) {
         m_port.ClearErrors(nullptr);
-        error = "RS232 Transmit Error: " + std::to_string(done) + " of " + std::to_string(encoded.Count())
-            + " bytes sent";
+        error = TransmitErrorText(done, encoded.Count());
     }
     if (m_recorder)
         m_recorder->Append(SentRow(when, FormatBytes(encoded), sent ? FormatBytes(payload) : error,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "script/received_rows.h"
+#include "script/test_link.h"
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
 
@@ -12,11 +13,11 @@ class SessionWriter;
 // The port a test talks through, opened as the window opens it, with its receive worker feeding
 // the rows a test waits on. It can record the session: the port's opening and closing, every
 // packet sent and every row received.
-class CDeviceSession {
+class CDeviceSession : public ITestLink {
 public:
     CDeviceSession();
     // Stops the worker and closes the port.
-    ~CDeviceSession();
+    ~CDeviceSession() override;
     CDeviceSession(const CDeviceSession&) = delete;
     CDeviceSession& operator=(const CDeviceSession&) = delete;
 
@@ -26,9 +27,9 @@ public:
     // open that takes its time (a gateway that does not answer) short.
     bool Open(const std::string& portName, std::string& error, const std::atomic<bool>* stop = nullptr);
     // Puts the payload's packet on the line; false, with the reason, when it could not all go.
-    bool Send(const CountedBytes& payload, std::string& error);
+    bool Send(const CountedBytes& payload, std::string& error) override;
 
-    CReceivedRows& Rows() { return m_rows; }
+    CReceivedRows& Rows() override { return m_rows; }
 
 private:
     CSerialPort m_port;

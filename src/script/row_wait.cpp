@@ -59,21 +59,21 @@ WaitResult FindRow(CReceivedRows& rows, const RowMatcher& matches, std::chrono::
     std::string last;
     while (const auto row = until.Next()) {
         if (row->kind == ArrivedRow::Kind::Packet && matches(*row)) {
-            WaitResult result{true, row->Summary(), row->payload};
+            WaitResult result{true, row->Summary(), row->payload, row->when};
             if (passedOver > 0)
                 result.arrived += " (after " + Passed(passedOver) + ")";
             return result;
         }
         if (row->IsError() && !allowErrors)
-            return {false, "error: " + row->Summary(), {}};
+            return {false, "error: " + row->Summary(), {}, row->when};
         ++passedOver;
         last = row->Summary();
     }
     if (until.Stopped())
-        return {false, "stopped", {}};
+        return {false, "stopped", {}, {}};
     if (passedOver == 0)
-        return {false, "nothing arrived", {}};
-    return {false, Passed(passedOver) + ", the last: " + last, {}};
+        return {false, "nothing arrived", {}, {}};
+    return {false, Passed(passedOver) + ", the last: " + last, {}, {}};
 }
 
 WaitResult FindSilence(CReceivedRows& rows, std::chrono::milliseconds within, bool allowErrors,
@@ -83,14 +83,14 @@ WaitResult FindSilence(CReceivedRows& rows, std::chrono::milliseconds within, bo
     std::size_t errors = 0;
     while (const auto row = until.Next()) {
         if (!row->IsError())
-            return {false, row->Summary(), row->payload};
+            return {false, row->Summary(), row->payload, row->when};
         if (!allowErrors)
-            return {false, "error: " + row->Summary(), {}};
+            return {false, "error: " + row->Summary(), {}, row->when};
         ++errors;
     }
     if (until.Stopped())
-        return {false, "stopped", {}};
-    return {true, errors == 0 ? "nothing" : "no valid row (" + std::to_string(errors) + (errors == 1 ? " error" : " errors") + " allowed)", {}};
+        return {false, "stopped", {}, {}};
+    return {true, errors == 0 ? "nothing" : "no valid row (" + std::to_string(errors) + (errors == 1 ? " error" : " errors") + " allowed)", {}, {}};
 }
 
 } // namespace

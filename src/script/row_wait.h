@@ -17,6 +17,9 @@ struct WaitResult {
     bool passed = false;
     std::string arrived;  // what came, for the report
     CountedBytes payload; // the matching row's payload
+    // When the row that decided the wait arrived (the match, or the row that failed it); none
+    // when the time ran out.
+    std::chrono::system_clock::time_point decidedBy{};
 };
 
 WaitResult WaitForRow(CReceivedRows& rows, const RowMatcher& matches, std::chrono::milliseconds within,

@@ -3,10 +3,13 @@
 #include "catalogue/catalogue_tables.h"
 #include "catalogue/model_argument.h"
 #include "log/log_row.h"
-#include "script/device_session.h"
+#include "script/test_link.h"
+#include "script/received_rows.h"
 #include "script/row_wait.h"
+#include "script/script_parser.h"
 #include "script/test_report.h"
 
+#include <limits>
 #include <thread>
 
 namespace {
@@ -18,6 +21,21 @@ constexpr std::uint8_t kDeviceIdVariable = 20;
 constexpr auto kIdentifyWithin = 1000ms;
 // Long waits are cut into slices so that a stop is seen soon.
 constexpr auto kWaitSlice = 100ms;
+
+std::size_t PlannedSteps(const std::vector<ScriptStep>& steps)
+{
+    constexpr std::size_t kMost = std::numeric_limits<std::size_t>::max();
+    std::size_t total = 0;
+    for (const ScriptStep& step : steps) {
+        std::size_t count = 1;
+        if (step.kind == ScriptStep::Kind::Repeat) {
+            const std::size_t body = PlannedSteps(step.body);
+            count = body != 0 && step.count > kMost / body ? kMost : body * step.count;
+        }
+        total = count > kMost - total ? kMost : total + count;
+    }
+    return total;
+}
 
 std::chrono::milliseconds Since(Clock::time_point start)
 {
@@ -48,7 +66,7 @@ void CScriptRunner::RunSteps(const Script& script, const std::vector<ScriptStep>
 
 void CScriptRunner::RunStep(const Script& script, const ScriptStep& step, const std::string& iteration)
 {
-    StepOutcome outcome{script.file, step.line, iteration, step.text, true, {}, {}, false, {}};
+    StepOutcome outcome{script.file, step.line, iteration, step.text, true, {}, {}, false, {}, false, {}};
     const auto start = Clock::now();
     switch (step.kind) {
     case ScriptStep::Kind::Send: {
@@ -65,6 +83,7 @@ void CScriptRunner::RunStep(const Script& script, const ScriptStep& step, const 
             : WaitForRow(m_session.Rows(), MatcherFor(expect), expect.within, expect.allowErrors, m_stop);
         outcome.passed = result.passed;
         outcome.arrived = result.arrived;
+        outcome.at = result.decidedBy;
         outcome.testCase = true;
         break;
     }
@@ -80,10 +99,34 @@ void CScriptRunner::RunStep(const Script& script, const ScriptStep& step, const 
         return;
     }
     outcome.elapsed = Since(start);
+    if (outcome.at == std::chrono::system_clock::time_point{})
+        outcome.at = std::chrono::system_clock::now();
     m_report.Add(std::move(outcome));
 }
 
-std::optional<int> IdentifyModel(CDeviceSession& session, std::string& error)
+std::size_t PlannedSteps(const Script& script)
+{
+    return PlannedSteps(script.steps);
+}
+
+ScriptsComposed ComposeScripts(std::vector<Script>& scripts, ITestLink& link)
+{
+    std::optional<int> deviceModel;
+    for (Script& script : scripts) {
+        int model = script.model ? FindModelArgument(*script.model) : -1;
+        if (!script.model && NeedsModel(script)) {
+            std::string error;
+            if (!deviceModel && !(deviceModel = IdentifyModel(link, error)))
+                return {ScriptsComposed::Outcome::NoModel, error + "; name the model with a model line in " + script.file};
+            model = *deviceModel;
+        }
+        if (const auto composeError = ComposeScript(script, model))
+            return {ScriptsComposed::Outcome::ScriptError, composeError->Text()};
+    }
+    return {};
+}
+
+std::optional<int> IdentifyModel(ITestLink& session, std::string& error)
 {
     if (!session.Send(CountedBytes{MessageType::kQuery, kDeviceIdVariable}, error))
         return std::nullopt;

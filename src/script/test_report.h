@@ -18,6 +18,9 @@ struct StepOutcome {
     bool testCase = false;  // an expect, or a send that failed: a test case of its own
     std::string subject;    // what a failure is named by in the summary (a variable), if anything
     bool error = false;     // the run could not go on (no port, no model, stopped): no step of the script
+    // Where to look in a log: when the row that decided an expect arrived, otherwise when the
+    // step ended.
+    std::chrono::system_clock::time_point at{};
 };
 
 // The outcomes of a test run as they come, handed on to its listeners (the step lines, the JUnit

@@ -31,6 +31,12 @@ TEST(CommandLine, PortAndSimulatedModel)
     EXPECT_TRUE(open.run);
     EXPECT_EQ(open.options.openFile, "capture.tsv");
     EXPECT_FALSE(open.options.port);
+
+    const CommandLineParse rig = Parse({"--simulate", "Fenlow", "--run-script", "check.vxs", "--exit-when-done"});
+    EXPECT_TRUE(rig.run);
+    EXPECT_EQ(rig.options.runScript, "check.vxs");
+    EXPECT_TRUE(rig.options.exitWhenDone);
+    EXPECT_FALSE(Parse({"--run-script", "check.vxs"}).options.exitWhenDone);
 }
 
 TEST(CommandLine, BadArgumentsGiveTheUsageAndExitCode2)
@@ -38,7 +44,8 @@ TEST(CommandLine, BadArgumentsGiveTheUsageAndExitCode2)
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"--bogus"}, {"stray"}, {"--port"}, {"--port", ""}, {"--simulate", "A", "B"},
              {"--simulate", "--port", "/dev/ttyUSB1"}, {"--simulate", "Nomodel"}, {"--open"}, {"--open", ""},
-             {"--open", "a.tsv", "--port", "COM1"}, {"--open", "a.tsv", "--simulate"}}) {
+             {"--open", "a.tsv", "--port", "COM1"}, {"--open", "a.tsv", "--simulate"}, {"--run-script"},
+             {"--run-script", ""}, {"--exit-when-done"}, {"--run-script", "a.vxs", "--open", "a.tsv"}}) {
         const CommandLineParse r = Parse(args);
         EXPECT_FALSE(r.run) << args.front();
         EXPECT_EQ(r.exitCode, 2) << args.front();

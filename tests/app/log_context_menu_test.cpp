@@ -71,7 +71,11 @@ TEST_F(LogContextMenu, OffersCopyOnlyWithASelectionAndSelectAllAlways)
                                                       {"Find &Previous", true},
                                                       {"F&ilter...", true},
                                                       {"Copy &Row Details", true},
-                                                      {"&Details Pane", true}}));
+                                                      {"&Details Pane", true},
+                                                      {"", true},
+                                                      {"Run Script...", true},
+                                                      {"Run Recent Script", false}, // none run yet
+                                                      {"Conformance Sweep...", true}}));
     EXPECT_EQ(Grid().GetFocusCell(), CGridCellId(2, 1));
 
     RightClick(2, 1, "Select All");

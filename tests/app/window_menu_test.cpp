@@ -69,7 +69,8 @@ TEST_F(WindowMenu, EveryEntryWithItsShortcutAboveTheControlsWhichKeepTheirOrder)
                                       "Edit/Clear Log\t", "View/Show Sent Commands\t", "View/Show Milliseconds\t",
                                       "View/Bytes in Hex\tCtrl+H", "View/Time Since Previous Row\t",
                                       "View/Details Pane\tF6", "Port/Setup...\t",
-                                      "Port/Reconnect\t", "Help/About Vantrolix...\tF1"}));
+                                      "Port/Reconnect\t", "Tools/Run Script...\tCtrl+R",
+                                      "Tools/Run Recent Script\t", "Tools/Conformance Sweep...\t", "Help/About Vantrolix...\tF1"}));
     // The menu bar above the first control, the status bar under the last.
     EXPECT_LE(Menu().Bar()->geometry().bottom(), dlg->Control(1021)->geometry().top());
     EXPECT_GE(Status().geometry().top(), dlg->Control(1023)->geometry().bottom());
