@@ -5,6 +5,7 @@
 #include "app/setup_dlg.h"
 #include "app/vantrolix_dlg_ids.h"
 #include "builder/build_command_dlg.h"
+#include "catalogue/catalogue_tables.h"
 #include "catalogue/describer.h"
 #include "grid/grid_ctrl.h"
 #include "log/sent_row.h"
@@ -39,7 +40,7 @@ constexpr qint64 kRowBudgetMs = 10;
 // Between two batches the window always gets this long for input and painting.
 constexpr qint64 kBreatheMs = 4;
 
-const CountedBytes kDeviceIdQuery{20, 20};
+const CountedBytes kDeviceIdQuery{MessageType::kQuery, kDeviceIdVariable};
 
 void AddResizeRules(CResizeRules& rules)
 {
@@ -120,7 +121,7 @@ void CVantrolixDlg::OnInitDialog()
     }
     setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
 
-    SetCommandData("20 20");
+    SetCommandData(QString("%1 %2").arg(MessageType::kQuery).arg(kDeviceIdVariable));
 
     m_log = std::make_unique<CResponseLog>(*Grid());
     m_log->SetUp();

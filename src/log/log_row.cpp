@@ -8,12 +8,6 @@
 #include <algorithm>
 #include <ctime>
 
-namespace {
-
-constexpr std::uint8_t kDeviceIdVariable = 20;
-
-} // namespace
-
 std::string FormatLogTime(std::chrono::system_clock::time_point when)
 {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(when);

@@ -14,7 +14,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr std::uint8_t kDeviceIdVariable = 20;
 constexpr auto kIdentifyWithin = 1000ms;
 // Long waits are cut into slices so that a stop is seen soon.
 constexpr auto kWaitSlice = 100ms;
