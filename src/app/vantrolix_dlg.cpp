@@ -420,9 +420,10 @@ void CVantrolixDlg::ReportLineError(Clock::time_point when, std::uint32_t flags)
     Enqueue(std::move(entry));
 }
 
-void CVantrolixDlg::OnPortEvent(Clock::time_point, PortEvent event)
+void CVantrolixDlg::OnPortEvent(Clock::time_point when, PortEvent event, const std::string& port)
 {
-    RecordPort(event == PortEvent::DeviceGone ? PortEventKind::DeviceGone : PortEventKind::Reopened);
+    // Under the name the event came with: the port name the window shows is the UI thread's.
+    Record(PortRow(when, event == PortEvent::DeviceGone ? PortEventKind::DeviceGone : PortEventKind::Reopened, port));
     ReceivedEntry change;
     change.kind = event == PortEvent::DeviceGone ? ReceivedEntry::Kind::DeviceGone : ReceivedEntry::Kind::Reopened;
     Enqueue(std::move(change));

@@ -118,6 +118,8 @@ private:
     void StartRecording();
     // From any thread.
     void Record(SessionRow row);
+    // On the UI thread, under the port name the window holds; the receive thread's port events
+    // come with their own name.
     void RecordPort(PortEventKind event, const std::string& reason = {});
     void OnRecordingFailed(const QString& error);
     void LoadReviewFile();
@@ -130,7 +132,7 @@ private:
     void LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
                    bool checksumError) override;
     void ReportLineError(Clock::time_point when, std::uint32_t flags) override;
-    void OnPortEvent(Clock::time_point when, PortEvent event) override;
+    void OnPortEvent(Clock::time_point when, PortEvent event, const std::string&) override;
     void Enqueue(ReceivedEntry entry);
 
     // On the UI thread.
