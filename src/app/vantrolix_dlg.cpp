@@ -8,6 +8,7 @@
 #include "catalogue/catalogue_tables.h"
 #include "catalogue/describer.h"
 #include "grid/grid_ctrl.h"
+#include "log/printable_text.h"
 #include "log/sent_row.h"
 #include "platform/message_box.h"
 #include "platform/resource_loader.h"
@@ -223,7 +224,7 @@ void CVantrolixDlg::OnChangeCommandData()
     encoded->setText(QString::fromStdString(m_commandPacket.GetEncodedText()));
     encoded->setCursorPosition(0);
     auto* description = m_controls.Get<QLineEdit>(IDC_DESCRIPTION);
-    description->setText(QString::fromLatin1(DescribeCommand(m_commandPacket.GetCommand())));
+    description->setText(QString::fromStdString(DeviceText(DescribeCommand(m_commandPacket.GetCommand()))));
     description->setCursorPosition(0);
 
     // The fields above preview what the parser makes of any text; the warning says when that is

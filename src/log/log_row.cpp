@@ -33,7 +33,7 @@ LogRow MakePacketRow(std::chrono::system_clock::time_point when, const CountedBy
     LogRow row{FormatLogTime(when), FormatBytes(frame), {}, {}};
     if (payload && !checksumError) {
         row.data = FormatBytes(*payload);
-        row.description = PrintableText(DescribeResponse(*payload));
+        row.description = DeviceText(DescribeResponse(*payload));
     } else {
         row.data = FrameVerdict(checksumError);
     }
@@ -48,7 +48,7 @@ void AppendPacketColumns(std::string& out, const CountedBytes& frame, const Coun
     if (payload && !checksumError) {
         AppendBytesText(out, payload->Bytes());
         out += '\t';
-        AppendPrintableText(out, DescribeResponse(*payload));
+        AppendDeviceText(out, DescribeResponse(*payload));
     } else {
         out += FrameVerdict(checksumError);
         out += '\t';

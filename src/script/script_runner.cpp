@@ -3,6 +3,7 @@
 #include "catalogue/catalogue_tables.h"
 #include "catalogue/model_argument.h"
 #include "log/log_row.h"
+#include "log/printable_text.h"
 #include "script/device_session.h"
 #include "script/row_wait.h"
 #include "script/test_report.h"
@@ -94,7 +95,9 @@ std::optional<int> IdentifyModel(CDeviceSession& session, std::string& error)
     }
     const std::string name = *ReportedDeviceName(answer.payload);
     const int model = FindModelArgument(name);
-    if (model < 0)
-        error = "the device names itself \"" + name + "\": " + UnknownModelText(name);
+    if (model < 0) {
+        const std::string shown = DeviceText(name);
+        error = "the device names itself \"" + shown + "\": " + UnknownModelText(shown);
+    }
     return model < 0 ? std::nullopt : std::optional<int>(model);
 }
