@@ -43,7 +43,7 @@ public:
         std::lock_guard lock(m_mutex);
         ++m_invalid;
     }
-    void OnPortEvent(Clock::time_point, PortEvent) override {}
+    void OnPortEvent(Clock::time_point, PortEvent, const std::string&) override {}
 
     // The answer to the query and the whole flood, or false after a minute.
     bool WaitForAll()

@@ -28,11 +28,11 @@ public:
         if (m_target)
             m_target->ReportLineError(when, flags);
     }
-    void OnPortEvent(Clock::time_point when, PortEvent event) override
+    void OnPortEvent(Clock::time_point when, PortEvent event, const std::string& port) override
     {
         const std::lock_guard lock(m_mutex);
         if (m_target)
-            m_target->OnPortEvent(when, event);
+            m_target->OnPortEvent(when, event, port);
     }
 
 private:

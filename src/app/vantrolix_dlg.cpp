@@ -6,8 +6,10 @@
 #include "app/status_bar.h"
 #include "app/vantrolix_dlg_ids.h"
 #include "builder/build_command_dlg.h"
+#include "catalogue/catalogue_tables.h"
 #include "catalogue/describer.h"
 #include "grid/grid_ctrl.h"
+#include "log/printable_text.h"
 #include "log/sent_row.h"
 #include "platform/message_box.h"
 #include "platform/resource_loader.h"
@@ -42,7 +44,7 @@ constexpr qint64 kRowBudgetMs = 10;
 // Between two batches the window always gets this long for input and painting.
 constexpr qint64 kBreatheMs = 4;
 
-const CountedBytes kDeviceIdQuery{20, 20};
+const CountedBytes kDeviceIdQuery{MessageType::kQuery, kDeviceIdVariable};
 
 void AddResizeRules(CResizeRules& rules)
 {
@@ -134,7 +136,7 @@ void CVantrolixDlg::OnInitDialog()
     }
     setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
 
-    SetCommandData("20 20");
+    SetCommandData(QString("%1 %2").arg(MessageType::kQuery).arg(kDeviceIdVariable));
 
     m_log = std::make_unique<CResponseLog>(*Grid());
     m_log->SetUp();
@@ -260,7 +262,7 @@ void CVantrolixDlg::OnChangeCommandData()
     encoded->setText(QString::fromStdString(m_commandPacket.GetEncodedText()));
     encoded->setCursorPosition(0);
     auto* description = m_controls.Get<QLineEdit>(IDC_DESCRIPTION);
-    description->setText(QString::fromLatin1(DescribeCommand(m_commandPacket.GetCommand())));
+    description->setText(QString::fromStdString(DeviceText(DescribeCommand(m_commandPacket.GetCommand()))));
     description->setCursorPosition(0);
 
     // The fields above preview what the parser makes of any text; the warning says when that is
@@ -491,10 +493,11 @@ void CVantrolixDlg::ReportLineError(Clock::time_point when, std::uint32_t flags)
     m_scriptRows.ReportLineError(when, flags);
 }
 
-void CVantrolixDlg::OnPortEvent(Clock::time_point when, PortEvent event)
+void CVantrolixDlg::OnPortEvent(Clock::time_point when, PortEvent event, const std::string& port)
 {
-    m_scriptRows.OnPortEvent(when, event);
-    RecordPort(event == PortEvent::DeviceGone ? PortEventKind::DeviceGone : PortEventKind::Reopened);
+    m_scriptRows.OnPortEvent(when, event, port);
+    // Under the name the event came with: the port name the window shows is the UI thread's.
+    Record(PortRow(when, event == PortEvent::DeviceGone ? PortEventKind::DeviceGone : PortEventKind::Reopened, port));
     ReceivedEntry change;
     change.kind = event == PortEvent::DeviceGone ? ReceivedEntry::Kind::DeviceGone : ReceivedEntry::Kind::Reopened;
     Enqueue(std::move(change));

@@ -182,6 +182,8 @@ private:
     void StartRecording();
     // From any thread.
     void Record(SessionRow row);
+    // On the UI thread, under the port name the window holds; the receive thread's port events
+    // come with their own name.
     void RecordPort(PortEventKind event, const std::string& reason = {});
     void OnRecordingFailed(const QString& error);
 
@@ -222,7 +224,7 @@ private:
     void LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
                    bool checksumError) override;
     void ReportLineError(Clock::time_point when, std::uint32_t flags) override;
-    void OnPortEvent(Clock::time_point when, PortEvent event) override;
+    void OnPortEvent(Clock::time_point when, PortEvent event, const std::string& port) override;
     // The receive thread waits for room in the queue; the UI thread, which empties it, never does.
     enum class QueueWait { ForRoom, Never };
     void Enqueue(ReceivedEntry entry, QueueWait wait = QueueWait::ForRoom);

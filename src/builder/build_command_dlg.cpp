@@ -51,7 +51,7 @@ TypeLayout LayoutFor(int type)
 
 QString Entry(unsigned number, const char* name)
 {
-    return QString("%1 - %2").arg(number).arg(QString::fromLatin1(name));
+    return QString("%1 - %2").arg(number).arg(QString::fromUtf8(name));
 }
 
 } // namespace
@@ -77,7 +77,7 @@ void CBuildCommandDlg::FillDeviceList()
     QComboBox* combo = DeviceCombo();
     combo->clear();
     for (std::size_t row = 0; row < kModelCount; ++row)
-        combo->addItem(QString::fromLatin1(g_ModelTable[row].name));
+        combo->addItem(QString::fromUtf8(g_ModelTable[row].name));
     combo->setCurrentIndex(-1);
 }
 

@@ -50,6 +50,10 @@ inline constexpr int kRdsPs = 27;        // response
 inline constexpr int kRdsRt = 28;        // response
 } // namespace MessageType
 
+// The variable whose value is the model's name: the window and the test runner ask for it to
+// know the device, and the log reads the name from its answer.
+inline constexpr std::uint8_t kDeviceIdVariable = 20;
+
 // Entries 0 to 6 name command types 20 to 26, entries 7 to 15 response types 20 to 28; a null
 // entry has no name.
 inline constexpr std::size_t kMessageTypeNameCount = 16;

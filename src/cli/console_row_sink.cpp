@@ -28,7 +28,7 @@ void ConsoleRowSink::ReportLineError(Clock::time_point when, std::uint32_t flags
         m_record->Received(when, row);
 }
 
-void ConsoleRowSink::OnPortEvent(Clock::time_point, PortEvent event)
+void ConsoleRowSink::OnPortEvent(Clock::time_point, PortEvent event, const std::string&)
 {
     if (m_record)
         m_record->Port(event == PortEvent::DeviceGone ? PortEventKind::DeviceGone : PortEventKind::Reopened);

@@ -21,7 +21,7 @@ public:
     void LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
                    bool checksumError) override;
     void ReportLineError(Clock::time_point when, std::uint32_t flags) override;
-    void OnPortEvent(Clock::time_point when, PortEvent event) override;
+    void OnPortEvent(Clock::time_point when, PortEvent event, const std::string&) override;
 
     // Every row and port event also goes to this session record.
     void RecordTo(MonitorRecord* record) { m_record = record; }

@@ -43,7 +43,7 @@ void AddEncodeCommand(CLI::App& app, CliResult& result)
         ConsoleOut& out = StandardOut();
         // The preview is printed whatever the text; a text that would not go out as written says so.
         out.Write("Command: " + FormatBytes(packet.GetCommand()) + '\n' + "Encoded: " + packet.GetEncodedText()
-                  + '\n' + "Description: " + PrintableText(DescribeCommand(packet.GetCommand())) + '\n');
+                  + '\n' + "Description: " + DeviceText(DescribeCommand(packet.GetCommand())) + '\n');
         result.exitCode = out.Finish();
         if (const auto problem = CheckCommandText(text)) {
             PrintError("not a command as written: " + problem->Text());

@@ -8,12 +8,6 @@
 #include <algorithm>
 #include <ctime>
 
-namespace {
-
-constexpr std::uint8_t kDeviceIdVariable = 20;
-
-} // namespace
-
 std::string FormatLogTime(std::chrono::system_clock::time_point when)
 {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
@@ -39,7 +33,7 @@ LogRow MakePacketRow(std::chrono::system_clock::time_point when, const CountedBy
     LogRow row{FormatLogTime(when), FormatBytes(frame), {}, {}};
     if (payload && !checksumError) {
         row.data = FormatBytes(*payload);
-        row.description = PrintableText(DescribeResponse(*payload));
+        row.description = DeviceText(DescribeResponse(*payload));
     } else {
         row.data = FrameVerdict(checksumError);
     }
@@ -54,7 +48,7 @@ void AppendPacketColumns(std::string& out, const CountedBytes& frame, const Coun
     if (payload && !checksumError) {
         AppendBytesText(out, payload->Bytes());
         out += '\t';
-        AppendPrintableText(out, DescribeResponse(*payload));
+        AppendDeviceText(out, DescribeResponse(*payload));
     } else {
         out += FrameVerdict(checksumError);
         out += '\t';

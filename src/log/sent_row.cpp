@@ -7,5 +7,5 @@ SessionRow MakeSentRow(std::chrono::system_clock::time_point when, const Counted
                        const CountedBytes& payload, bool written)
 {
     return SentRow(when, FormatBytes(packet), written ? FormatBytes(payload) : "RS232 Transmit Error",
-                   PrintableText(DescribeCommand(payload)));
+                   DeviceText(DescribeCommand(payload)));
 }

@@ -6,22 +6,36 @@
 
 namespace {
 
-void AppendField(std::string& out, std::string_view text)
+// Whether a field may hold something to escape: a control byte, or a byte of a non-ASCII
+// character, which is checked to be valid UTF-8.
+bool MayNeedEscapes(std::string_view text)
 {
-    // The common case has nothing to escape and is copied as it is.
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            out += PrintableText(text);
-            return;
-        }
+        if (byte < 0x20 || byte >= 0x7F)
+            return true;
     }
-    out += text;
+    return false;
 }
 
+// The common case, plain ASCII, is copied as it is.
+void AppendField(std::string& out, std::string_view text)
+{
+    if (MayNeedEscapes(text))
+        AppendPrintableText(out, text);
+    else
+        out += text;
+}
+
+// Escaped as in the session format first, so a CSV file is valid UTF-8 too; then quoted.
 void AppendCsvField(std::string& out, std::string_view text)
 {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    std::string printable;
+    if (MayNeedEscapes(text)) {
+        printable = PrintableText(text);
+        text = printable;
+    }
+    if (text.find_first_of(",\"") == std::string_view::npos) {
         out += text;
         return;
     }
@@ -79,7 +93,11 @@ std::variant<SessionRow, std::string> ParseSessionLine(std::string_view line)
     const auto direction = ParseDirection(fields[1]);
     if (!direction)
         return "the direction \"" + PrintableText(fields[1]) + "\" is not received, sent or port";
-    // A file edited by hand may hold control bytes; they are shown as the writer would show them.
+    // A file edited by hand may hold control bytes, and one written before every file here was
+    // UTF-8 holds device bytes 0x80-0xFF as they came: both are shown as \xNN, as the writer
+    // shows control characters. Reading such a byte as Latin-1 would be right for old device
+    // text but wrong for a name in another encoding, and a bad byte cannot tell which it is;
+    // escaped, it keeps its value and passes nothing unreadable on to a terminal or a file.
     SessionRow row{*time, *direction, {}, {}, {}};
     AppendField(row.encoded, fields[2]);
     AppendField(row.data, fields[3]);

@@ -7,8 +7,9 @@
 #include <variant>
 
 // A session file is UTF-8 text, one row a line of five tab-separated fields, under a line of
-// column titles. Every field has its control bytes shown as \xNN, so no field holds a tab or a
-// line break whatever a device or a port name contains.
+// column titles. Every field has its control characters and any byte that is not valid UTF-8
+// shown as \xNN (see printable_text.h), so no field holds a tab or a line break whatever a device
+// or a port name contains, and the file is valid UTF-8 whatever it was made from.
 inline constexpr std::string_view kSessionTitles = "Time\tDirection\tEncoded\tData\tDescription";
 
 // Appends the row and its line feed.
@@ -18,7 +19,7 @@ void AppendSessionLine(std::string& out, const SessionRow& row);
 // not one.
 std::variant<SessionRow, std::string> ParseSessionLine(std::string_view line);
 
-// The same rows as comma-separated values (RFC 4180): fields quoted where they hold a comma, a
-// quote or a line break, lines ended by CR LF.
+// The same rows as comma-separated values (RFC 4180), escaped as above: fields quoted where they
+// hold a comma or a quote, lines ended by CR LF.
 inline constexpr std::string_view kCsvTitles = "Time,Direction,Encoded,Data,Description\r\n";
 void AppendCsvLine(std::string& out, const SessionRow& row);

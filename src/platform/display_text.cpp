@@ -2,7 +2,7 @@
 
 QString DisplayText(const char* text)
 {
-    QString s = QString::fromLatin1(text != nullptr ? text : "");
+    QString s = QString::fromUtf8(text != nullptr ? text : "");
     for (QChar& c : s) {
         if (c == u'\t' || c == u'\r' || c == u'\n')
             c = u' ';

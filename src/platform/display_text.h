@@ -2,5 +2,6 @@
 
 #include <QString>
 
-// Cell text is bytes: one Latin-1 character per byte, and no line breaks or tab stops.
+// Cell text is UTF-8 (device bytes were made Latin-1 characters when their row was made), with
+// no line breaks or tab stops.
 QString DisplayText(const char* text);

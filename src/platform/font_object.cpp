@@ -14,7 +14,8 @@ bool CFont::CreateFontIndirect(const LOGFONT* font)
 void CFont::CreateFromQFont(const QFont& font)
 {
     m_font = font;
-    // Text here is Latin-1 bytes, which needs no shaping; left out, measuring costs a fraction.
+    // Text here is the log's: Latin letters, digits and signs, which need no shaping; left out,
+    // measuring costs a fraction.
     m_font.setStyleStrategy(static_cast<QFont::StyleStrategy>(m_font.styleStrategy() | QFont::PreferNoShaping));
     m_font.setKerning(false);
     m_metrics.reset();

@@ -28,7 +28,7 @@ QFont ToQFont(const LOGFONT& lf)
     QFont font;
     const auto faceLength = static_cast<qsizetype>(strnlen(lf.lfFaceName, sizeof lf.lfFaceName));
     if (faceLength > 0)
-        font.setFamily(QString::fromLatin1(lf.lfFaceName, faceLength));
+        font.setFamily(QString::fromUtf8(lf.lfFaceName, faceLength));
     const int height = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
     font.setPixelSize(height > 0 ? height : DefaultPixelSize());
     if (lf.lfWeight > 0)
@@ -47,9 +47,13 @@ LOGFONT FromQFont(const QFont& font)
     lf.lfItalic = font.italic() ? 1 : 0;
     lf.lfUnderline = font.underline() ? 1 : 0;
     lf.lfStrikeOut = font.strikeOut() ? 1 : 0;
-    const QByteArray face = font.family().toLatin1();
-    std::memcpy(lf.lfFaceName, face.constData(),
-                std::min(static_cast<std::size_t>(face.size()), sizeof lf.lfFaceName - 1));
+    // Names are UTF-8 here, as all text is; a name too long for the field is cut before a
+    // whole character, never inside one.
+    const QByteArray face = font.family().toUtf8();
+    std::size_t length = std::min(static_cast<std::size_t>(face.size()), sizeof lf.lfFaceName - 1);
+    while (length > 0 && length < static_cast<std::size_t>(face.size()) && (face[length] & 0xC0) == 0x80)
+        --length;
+    std::memcpy(lf.lfFaceName, face.constData(), length);
     return lf;
 }
 

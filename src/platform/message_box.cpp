@@ -20,7 +20,7 @@ void AfxMessageBox(const std::string& text)
         return;
     }
     QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationName(),
-                         QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+                         QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)

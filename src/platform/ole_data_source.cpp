@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -23,8 +22,8 @@ public:
     bool hasFormat(const QString& mimeType) const override { return mimeType == kPlainText; }
 
 protected:
-    // The text is the block's bytes read one character per byte, as the grid shows them. Asked
-    // for as bytes (another program pasting), it goes as UTF-8: the block itself when it is ASCII.
+    // The block is UTF-8, as the grid's text is: asked for as bytes (another program pasting), it
+    // goes as it is.
     QVariant retrieveData(const QString& mimeType, QMetaType type) const override
     {
         if (mimeType != kPlainText)
@@ -32,9 +31,8 @@ protected:
         const char* bytes = m_block->c_str();
         const auto size = static_cast<qsizetype>(std::strlen(bytes));
         if (type.id() == QMetaType::QString)
-            return QString::fromLatin1(bytes, size);
-        const bool ascii = std::all_of(bytes, bytes + size, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-        return ascii ? QByteArray(bytes, size) : QString::fromLatin1(bytes, size).toUtf8();
+            return QString::fromUtf8(bytes, size);
+        return QByteArray(bytes, size);
     }
 
 private:

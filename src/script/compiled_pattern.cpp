@@ -10,8 +10,9 @@ std::shared_ptr<const CompiledPattern> CompiledPattern::Compile(std::string_view
                                                                 bool caseSensitive)
 {
     re2::RE2::Options options;
-    // Device text is bytes in no stated encoding; a byte is a character, as it always was here.
-    options.set_encoding(re2::RE2::Options::EncodingLatin1);
+    // Rows are UTF-8 text, device bytes in them Latin-1 characters: "." is one character, and
+    // \xE9 in a pattern is "é", the character a device's byte 0xE9 became.
+    options.set_encoding(re2::RE2::Options::EncodingUTF8);
     // The reason goes to the caller, not to standard error.
     options.set_log_errors(false);
     options.set_case_sensitive(caseSensitive);

@@ -74,6 +74,6 @@ bool CDeviceSession::Send(const CountedBytes& payload, std::string& error)
     }
     if (m_recorder)
         m_recorder->Append(SentRow(when, FormatBytes(encoded), sent ? FormatBytes(payload) : error,
-                                   PrintableText(DescribeCommand(payload))));
+                                   DeviceText(DescribeCommand(payload))));
     return sent;
 }

@@ -1,5 +1,6 @@
 #include "script/junit_report.h"
 
+#include "log/printable_text.h"
 #include "log/session_files.h"
 
 #include <cerrno>
@@ -8,27 +9,20 @@
 
 namespace {
 
-// Text inside XML: markup characters as entities; control and non-ASCII bytes as \xNN, since
-// device text carries no encoding that an XML reader could be told of.
+// Text inside XML, which is UTF-8 as every file we write: markup characters as entities, control
+// characters and bytes that are not UTF-8 as \xNN, which XML 1.0 could not hold or a reader
+// would refuse.
 std::string XmlText(const std::string& text)
 {
     std::string out;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
+    for (const char c : PrintableText(text)) {
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
         case '\'': out += "&apos;"; break;
-        default:
-            if (byte < 0x20 || byte >= 0x7F) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-                out += escaped;
-            } else {
-                out += c;
-            }
+        default: out += c;
         }
     }
     return out;

@@ -71,7 +71,7 @@ void CReceivedRows::ReportLineError(Clock::time_point when, std::uint32_t flags)
 }
 
 // A vanished device has already shown as an I/O error row; its return changes no expectation.
-void CReceivedRows::OnPortEvent(Clock::time_point when, PortEvent event)
+void CReceivedRows::OnPortEvent(Clock::time_point when, PortEvent event, const std::string&)
 {
     if (m_portObserver)
         m_portObserver(when, event);

@@ -3,8 +3,9 @@
 #include "catalogue/catalogue_tables.h"
 #include "catalogue/model_argument.h"
 #include "log/log_row.h"
-#include "script/test_link.h"
+#include "log/printable_text.h"
 #include "script/received_rows.h"
+#include "script/test_link.h"
 #include "script/row_wait.h"
 #include "script/script_parser.h"
 #include "script/test_report.h"
@@ -17,7 +18,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr std::uint8_t kDeviceIdVariable = 20;
 constexpr auto kIdentifyWithin = 1000ms;
 // Long waits are cut into slices so that a stop is seen soon.
 constexpr auto kWaitSlice = 100ms;
@@ -138,7 +138,9 @@ std::optional<int> IdentifyModel(ITestLink& session, std::string& error)
     }
     const std::string name = *ReportedDeviceName(answer.payload);
     const int model = FindModelArgument(name);
-    if (model < 0)
-        error = "the device names itself \"" + name + "\": " + UnknownModelText(name);
+    if (model < 0) {
+        const std::string shown = DeviceText(name);
+        error = "the device names itself \"" + shown + "\": " + UnknownModelText(shown);
+    }
     return model < 0 ? std::nullopt : std::optional<int>(model);
 }

@@ -56,7 +56,7 @@ void ReceiveWorker::Run()
         if (m_port.IsDeviceGone()) {
             // Reported once when it went; from here on only a quiet look every half second.
             if (Pause(kReopenPoll) && m_port.TryReopen())
-                m_sink.OnPortEvent(IRowSink::Clock::now(), IRowSink::PortEvent::Reopened);
+                m_sink.OnPortEvent(IRowSink::Clock::now(), IRowSink::PortEvent::Reopened, m_port.GetName());
             continue;
         }
         std::uint8_t byte = 0;
@@ -76,7 +76,7 @@ void ReceiveWorker::Run()
                 continue;
             m_sink.ReportLineError(seen, flags);
             if (m_port.IsDeviceGone())
-                m_sink.OnPortEvent(seen, IRowSink::PortEvent::DeviceGone);
+                m_sink.OnPortEvent(seen, IRowSink::PortEvent::DeviceGone, m_port.GetName());
             continue;
         }
         if (done == 1)

@@ -34,7 +34,7 @@ std::vector<std::uint8_t> StartingValue(const VariableEntry& variable, int model
 {
     const auto id = static_cast<std::uint8_t>(variable.id);
     switch (id) {
-    case 20: return TextBytes(ModelName(modelRow)); // Device ID
+    case kDeviceIdVariable: return TextBytes(ModelName(modelRow));
     case 21: return {1};                              // Power Mode: On
     case 22: return {5};                              // Brightness
     case 23: return Level(-30, id, modelRow);         // Volume

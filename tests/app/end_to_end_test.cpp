@@ -21,7 +21,7 @@ namespace {
 
 QString Cell(CGridCtrl& grid, int row, int column)
 {
-    return QString::fromLatin1(grid.GetItemText(row, column));
+    return QString::fromUtf8(grid.GetItemText(row, column));
 }
 
 // The row whose "Data" column holds these payload bytes, or -1.

@@ -111,7 +111,7 @@ protected:
         return QTest::qWaitFor([&] { return Grid().GetRowCount() >= rows; }, ms);
     }
 
-    QString Cell(int row, int column) const { return QString::fromLatin1(Grid().GetItemText(row, column)); }
+    QString Cell(int row, int column) const { return QString::fromUtf8(Grid().GetItemText(row, column)); }
 
     QTemporaryDir settings;
     CPseudoTerminal device;

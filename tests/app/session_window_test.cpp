@@ -4,7 +4,9 @@
 
 #include "log/session_format.h"
 #include "log/session_reader.h"
+#include "support/utf8_check.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -182,6 +184,41 @@ TEST_F(SessionWindow, EveryRowTheLogShowsIsRecordedWithSentCommandsAndPortEvents
     EXPECT_EQ(back.rows.back().encoded, "Port closed: " + device.SlavePath());
     // The sent query comes before the answers it caused.
     EXPECT_EQ(back.rows[1].direction, RowDirection::Sent);
+}
+
+// Device bytes are Latin-1 letters in the log and in every file, and a port event is recorded
+// under the name it came with from the receive thread.
+TEST_F(SessionWindow, DeviceLettersAndNonAsciiNamesAreUtf8InTheLogAndEveryFile)
+{
+    Start();
+    Received();
+    DeviceSends(Packet({20, 20, 'C', 'a', 'f', 0xE9, ' ', 0xFF, 0x9B}));
+    ASSERT_TRUE(WaitForRows(2));
+    EXPECT_EQ(Cell(1, 3), QStringLiteral(u"Value Device ID = Caf\u00E9 \u00FF\\x9b"));
+    // As its receive worker calls it: the window is that worker's sink through a private base,
+    // which only a C-style cast reaches from here.
+    auto& sink = (IRowSink&)*dlg;
+    sink.OnPortEvent(std::chrono::system_clock::now(), IRowSink::PortEvent::DeviceGone, "COM\xC5\x82");
+    dlg->ProcessReceivedRows();
+
+    const QString folder = settings.filePath(QStringLiteral(u"Pomiary \u20AC"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString csv = folder + QStringLiteral(u"/log \u0142.csv");
+    ASSERT_TRUE(dlg->SaveLogAs(csv));
+    QFile saved(csv);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray savedText = saved.readAll();
+    EXPECT_TRUE(IsValidUtf8(savedText.toStdString()));
+    EXPECT_TRUE(savedText.contains("Value Device ID = Caf\xC3\xA9 \xC3\xBF\\x9b")) << savedText.toStdString();
+
+    const std::string recorded = Finish();
+    std::ifstream in(recorded, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_TRUE(IsValidUtf8(text));
+    const ReadBack back = ReadFile(recorded);
+    const auto port = Only(back.rows, RowDirection::Port);
+    ASSERT_GE(port.size(), 2u);
+    EXPECT_EQ(port[1].encoded, "Device gone: COM\xC5\x82");
 }
 
 // A Send that could not go out because the port never opened is recorded as a failed write is.

@@ -122,7 +122,7 @@ TEST(CliDecode, LongCapturesReadInBlocksGiveEveryRow)
 {
     std::vector<CountedBytes> payloads;
     for (int i = 0; i < 12'000; ++i)
-        payloads.push_back(i % 3 == 0 ? CountedBytes{20, 20, 'A', 0x9B, 'B'} : CountedBytes{20, 24, static_cast<std::uint8_t>(i % 2)});
+        payloads.push_back(i % 3 == 0 ? CountedBytes{20, 20, 'A', 0x9B, 'B', 0xE9} : CountedBytes{20, 24, static_cast<std::uint8_t>(i % 2)});
     const std::string raw = WriteCapture("long.bin", payloads);
     const std::string text = ::testing::TempDir() + "long.txt";
     {
@@ -140,6 +140,7 @@ TEST(CliDecode, LongCapturesReadInBlocksGiveEveryRow)
     EXPECT_EQ(fromText.out, fromRaw.out);
     const auto rows = Lines(fromRaw.out);
     ASSERT_EQ(rows.size(), payloads.size());
-    EXPECT_TRUE(rows[0].ends_with("\tValue Device ID = A\\x9bB")) << rows[0];
+    // The letter a device's 0xE9 stands for, in UTF-8, as the window's log shows it.
+    EXPECT_TRUE(rows[0].ends_with("\tValue Device ID = A\\x9bB\xC3\xA9")) << rows[0];
     EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](const std::string& row) { return row.ends_with("Mute = On"); }), 4000);
 }

@@ -57,6 +57,23 @@ TEST_F(CliSession, PrintsReceivedRowsOrEverythingWithTheChosenTime)
     EXPECT_EQ(RunCli("session < " + file).out, RunCli("session " + file).out);
 }
 
+TEST_F(CliSession, HandEditedOrOldBytesReachTheTerminalAsEscapesAndLettersStayWhole)
+{
+    // A C1 control written as UTF-8 (CSI, U+009B) and as a raw byte, a Latin-1 byte of an older
+    // recording, and a port name with "ł": only the letter may reach the terminal as it is.
+    const std::string file = Write(std::string(kSessionTitles) + "\n"
+                                   + "2026-12-07T13:04:56.123+01:00\tport\tPort opened: COM\xC5\x82\t\t\n"
+                                   + "2026-12-07T13:04:56.180+01:00\treceived\t1, 2\t20, 20\tA\xC2\x9B" "2J B\x9B" "2J Caf\xE9\n");
+    const CliRun run = RunCli("session --all " + file);
+    EXPECT_EQ(run.exitCode, 0);
+    const auto lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 2u) << run.out;
+    EXPECT_TRUE(lines[0].ends_with("\tPort opened: COM\xC5\x82\t\t")) << lines[0];
+    EXPECT_TRUE(lines[1].ends_with("\tA\\x9b2J B\\x9b2J Caf\\xe9")) << lines[1];
+    EXPECT_EQ(run.out.find('\x9B'), std::string::npos);
+    EXPECT_EQ(run.out.find('\xE9'), std::string::npos);
+}
+
 TEST_F(CliSession, BadLinesAreNamedOnStandardErrorAndTheRestIsPrinted)
 {
     std::string text = Recording();

@@ -106,9 +106,9 @@ TEST_F(Clipboard, RowsPastSixtyFiveThousandCopyTheirOwnCells)
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), far);
 }
 
-TEST_F(Clipboard, TheClipboardGetsOneCharacterPerByteWithoutTheNul)
+TEST_F(Clipboard, TheClipboardGetsTheCellsUtf8TextWithoutTheNul)
 {
-    grid.SetItemText(1, 0, "caf\xE9");
+    grid.SetItemText(1, 0, "caf\xC3\xA9");
     grid.SelectRange(1, 0, 1, 0, false, true);
     grid.OnEditCopy();
     EXPECT_EQ(ClipboardText(), QString::fromUtf8("caf\u00E9"));

@@ -52,8 +52,9 @@ TEST(LogRow, DeviceTextControlBytesShownAsEscapes)
     EXPECT_EQ(row.description.find_first_of("\t\n"), std::string::npos) << row.description;
     EXPECT_NE(row.description.find("Tab\\x09here\\x0a"), std::string::npos) << row.description;
 
-    // C1 bytes are controls too (0x9B starts a terminal escape); the letters above them are text.
+    // C1 bytes are controls too (0x9B starts a terminal escape); the letters above them are text,
+    // each byte its Latin-1 character in UTF-8.
     const CountedBytes c1{20, 20, 0x80, 'A', 0x9B, '2', 'J', 0x9F, 0xA0, 0xE9, 0x7F};
     EXPECT_EQ(MakePacketRow(kWhen, CountedBytes{1, 2}, &c1, false).description,
-              "Value Device ID = \\x80A\\x9b2J\\x9f\xA0\xE9\\x7f");
+              "Value Device ID = \\x80A\\x9b2J\\x9f\xC2\xA0\xC3\xA9\\x7f");
 }

@@ -11,22 +11,22 @@
 #include <string>
 
 // The clipboard shares the copied block instead of holding a wide copy of it: the text is there
-// after the data source has gone, reads one character per byte, and another program asking for
-// bytes gets that text as UTF-8.
-TEST(ClipboardData, TheClipboardSharesTheBlockAndReadsItOneCharacterPerByte)
+// after the data source has gone, reads as the UTF-8 it is, and another program asking for bytes
+// gets that UTF-8.
+TEST(ClipboardData, TheClipboardSharesTheBlockAndReadsItAsUtf8)
 {
     ASSERT_TRUE(OleInitialize());
     {
         auto source = std::make_unique<COleDataSource>();
-        source->CacheGlobalData(CF_TEXT, std::string("caf\xE9\t1\n2") + '\0');
+        source->CacheGlobalData(CF_TEXT, std::string("caf\xC3\xA9 \xC5\x82\t1\n2") + '\0');
         ASSERT_TRUE(source->SetClipboard());
     }
     QClipboard* clipboard = QGuiApplication::clipboard();
-    EXPECT_EQ(clipboard->text(), QString::fromUtf8("caf\u00E9\t1\n2"));
+    EXPECT_EQ(clipboard->text(), QStringLiteral(u"caf\u00E9 \u0142\t1\n2"));
     const QMimeData* data = clipboard->mimeData();
     ASSERT_NE(data, nullptr);
     EXPECT_TRUE(data->hasText());
-    EXPECT_EQ(data->data("text/plain"), QByteArray("caf\xC3\xA9\t1\n2"));
+    EXPECT_EQ(data->data("text/plain"), QByteArray("caf\xC3\xA9 \xC5\x82\t1\n2"));
     EXPECT_TRUE(data->data("image/png").isEmpty());
 
     auto ascii = std::make_unique<COleDataSource>();

@@ -141,13 +141,13 @@ TEST(DeviceContext, SaveAndRestoreBringBackEveryAttribute)
     EXPECT_EQ(dc.GetCurrentFont(), initialFont);
 }
 
-TEST(DeviceContext, MeasuresLatin1BytesOnOneLine)
+TEST(DeviceContext, MeasuresUtf8TextOnOneLine)
 {
     CDC dc;
     const QFontMetrics& fm = dc.GetCurrentFont()->Metrics();
     EXPECT_EQ(dc.GetTextExtent("Encoded"), CSize(fm.horizontalAdvance("Encoded"), fm.height()));
-    // One character per byte, whatever its value.
-    EXPECT_EQ(dc.GetTextExtent("caf\xE9").cx, fm.horizontalAdvance(QString::fromLatin1("caf\xE9")));
+    // The two bytes of "é" are one letter, as the console shows them.
+    EXPECT_EQ(dc.GetTextExtent("caf\xC3\xA9").cx, fm.horizontalAdvance(QStringLiteral(u"caf\u00E9")));
     // TAB, CR and LF count as spaces.
     EXPECT_EQ(dc.GetTextExtent("a\tb\r\nc").cx, fm.horizontalAdvance("a b  c"));
     EXPECT_EQ(dc.GetTextExtent(nullptr).cx, 0);

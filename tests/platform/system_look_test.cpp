@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 TEST(Colours, AreBgrValues)
 {
@@ -75,6 +76,13 @@ TEST(Fonts, RecordAndQtFontConvertBothWays)
     longName.setPixelSize(10);
     const LOGFONT cut = FromQFont(longName);
     EXPECT_EQ(std::strlen(cut.lfFaceName), 31u);
+    // Face names are UTF-8 both ways, and one is cut before a letter that no longer fits whole.
+    QFont polish(QString(30, u'F') + QStringLiteral(u"\u0142"));
+    polish.setPixelSize(10);
+    EXPECT_STREQ(FromQFont(polish).lfFaceName, std::string(30, 'F').c_str());
+    std::strcpy(lf.lfFaceName, "Czcionka \xC5\x82");
+    EXPECT_EQ(ToQFont(lf).family(), QStringLiteral(u"Czcionka \u0142"));
+    EXPECT_STREQ(FromQFont(ToQFont(lf)).lfFaceName, "Czcionka \xC5\x82");
 
     const LOGFONT message = GetMessageFont();
     EXPECT_EQ(message.lfHeight, -13);

@@ -16,7 +16,7 @@ TEST(TextWidth, RememberedWidthsAreTheMeasuredOnesAndFollowTheFont)
     QFont small;
     small.setPixelSize(11);
     font.CreateFromQFont(small);
-    const std::string texts[] = {"", "12:34:56", "1, 20, 20, 69, 108, 109", "caf\xE9", "tab\there", "Value Volume = -30 dB"};
+    const std::string texts[] = {"", "12:34:56", "1, 20, 20, 69, 108, 109", "caf\xC3\xA9", "tab\there", "Value Volume = -30 dB"};
     for (int round = 0; round < 2; ++round) {
         for (const std::string& text : texts)
             EXPECT_EQ(font.TextWidth(text.c_str()), font.Metrics().horizontalAdvance(DisplayText(text.c_str()))) << text;

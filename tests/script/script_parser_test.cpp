@@ -207,8 +207,10 @@ TEST(ScriptParser, PatternsMatchInTimeLinearInTheText)
     EXPECT_FALSE(pattern("(a+)+$")->MatchesWhole(std::string(40, 'a') + "b"));
     EXPECT_TRUE(pattern("(a+)+b")->MatchesWhole(std::string(40, 'a') + "b"));
     EXPECT_TRUE(pattern("Value .* = On")->MatchesPart("xx Value Mute = On"));
-    // Device text is bytes: a control or non-ASCII byte is one character.
-    EXPECT_TRUE(pattern("Name = .\\x01.")->MatchesWhole("Name = \xC3\x01\xFF"));
+    // Rows are UTF-8 with a device's bytes as Latin-1 letters: "é" is one character, and \xFF
+    // in a pattern is the letter a device's byte 0xFF became.
+    EXPECT_TRUE(pattern("Name = .\x01\\xFF")->MatchesWhole("Name = \xC3\xA9\x01\xC3\xBF"));
+    EXPECT_FALSE(pattern("Name = .\x01\\xFF")->MatchesWhole("Name = \xC3\xA9\x01\xFF"));
 }
 
 // Nesting is bounded, so neither reading, composing, running nor freeing a script goes as deep

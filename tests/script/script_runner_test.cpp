@@ -4,6 +4,7 @@
 #include "simulated_bench.h"
 
 #include "../serial/pty_helpers.h"
+#include "../support/utf8_check.h"
 
 #include "script/junit_report.h"
 #include "script/row_wait.h"
@@ -160,8 +161,10 @@ TEST(ScriptRunner, JUnitReportReadsBackAsXml)
               "expect Value Power Mode = On\n"
               "expect <nothing & \"this\"> within 30 ms\n",
               kElmora);
+    // A file name with letters beyond ASCII, a control character and a byte that is not UTF-8.
     bench.report.BeginSuite("second\x01.vxs");
-    bench.report.Add({"second\x01.vxs", 4, {}, "expect x", true, "x", std::chrono::milliseconds(1500), true, {}});
+    bench.report.Add({"second\x01.vxs", 4, {}, "expect \xC5\x82\xE2\x82\xAC\xE9", true, "\xC3\xA9\xC3\xBF",
+                      std::chrono::milliseconds(1500), true, {}});
     bench.report.AddError("unused", "stopped before the end");
     EXPECT_FALSE(std::filesystem::exists(path)) << "put in place only when whole";
     ASSERT_TRUE(junit.Finish(error)) << error;
@@ -193,6 +196,9 @@ TEST(ScriptRunner, JUnitReportReadsBackAsXml)
     ASSERT_NE(second, nullptr);
     EXPECT_STREQ(second->Attribute("name"), "second\\x01.vxs");
     EXPECT_STREQ(second->FirstChildElement("testcase")->Attribute("time"), "1.500");
+    EXPECT_TRUE(IsValidUtf8(xml));
+    EXPECT_STREQ(second->FirstChildElement("testcase")->Attribute("name"),
+                 "second\\x01.vxs:4 expect \xC5\x82\xE2\x82\xAC\\xe9");
     EXPECT_EQ(second->IntAttribute("tests"), 2);
     EXPECT_EQ(second->IntAttribute("failures"), 0);
     EXPECT_EQ(second->IntAttribute("errors"), 1);

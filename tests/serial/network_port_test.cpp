@@ -135,14 +135,15 @@ TEST_P(GatewayTest, RestartGivesOneRowThenTheConnectionReturns)
     worker.Start();
 
     gateway->Stop();
-    ASSERT_EQ(sink.WaitFor(2, 10s), (Rows{"line error: I/O Error!!!", "event: gone"}));
+    const std::string gone = "event: gone " + gateway->PortName();
+    ASSERT_EQ(sink.WaitFor(2, 10s), (Rows{"line error: I/O Error!!!", gone}));
     std::string error;
     ASSERT_TRUE(gateway->Start(error)) << error;
     ASSERT_EQ(sink.WaitFor(3, 10s).size(), 3u);
     for (int i = 0; i < 500 && !pty.ClientPresent(); ++i)
         pty.WaitInput(10ms);
     DeviceSends(pty, {1, 20, 20, 2, 215});
-    EXPECT_EQ(sink.WaitFor(4, 10s), (Rows{"line error: I/O Error!!!", "event: gone", "event: reopened",
+    EXPECT_EQ(sink.WaitFor(4, 10s), (Rows{"line error: I/O Error!!!", gone, "event: reopened " + gateway->PortName(),
                                           "valid: 1, 20, 20, 2, 215 / 20, 20"}));
     worker.RequestStop();
     port.Close();
@@ -328,7 +329,7 @@ TEST(NetworkPort, CloseCutsAHangingReconnectShort)
     ASSERT_TRUE(filler.Open(name, kSettings)) << filler.GetOpenError();
     worker.Start();
     close(accepted);
-    ASSERT_EQ(sink.WaitFor(2, 10s), (Rows{"line error: I/O Error!!!", "event: gone"}));
+    ASSERT_EQ(sink.WaitFor(2, 10s), (Rows{"line error: I/O Error!!!", "event: gone " + name}));
 
     // The reconnect is under way once its handshake waits unanswered.
     char pending[40];

@@ -141,7 +141,7 @@ TEST_F(ReceiveWorkerTest, VanishedDeviceGivesOneRowAndComesBack)
 
     pty.Close(); // the adapter is pulled out
     EXPECT_EQ(sink.WaitFor(4), (Rows{"valid: 1, 20, 20, 2, 215 / 20, 20", "broken: 1, 20, 20",
-                                     "line error: I/O Error!!!", "event: gone"}));
+                                     "line error: I/O Error!!!", "event: gone " + link}));
 
     // Away for a while: no more rows, and the worker only looks now and then.
     const double cpuBefore = ProcessCpuMilliseconds();
@@ -154,7 +154,7 @@ TEST_F(ReceiveWorkerTest, VanishedDeviceGivesOneRowAndComesBack)
     CPseudoTerminal again;
     ASSERT_TRUE(again.Create(error)) << error;
     ASSERT_TRUE(again.Link(link, error)) << error;
-    EXPECT_EQ(sink.WaitFor(5, 20s).back(), "event: reopened");
+    EXPECT_EQ(sink.WaitFor(5, 20s).back(), "event: reopened " + link);
     DeviceSends(again, {1, 20, 20, 2, 215});
     EXPECT_EQ(sink.WaitFor(6).back(), "valid: 1, 20, 20, 2, 215 / 20, 20");
 }

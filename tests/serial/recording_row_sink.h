@@ -10,7 +10,7 @@
 #include <vector>
 
 // Keeps every row as a line of text ("valid: frame / payload", "checksum: frame",
-// "broken: frame", "line error: text", "event: gone" or "event: reopened") with its time.
+// "broken: frame", "line error: text", "event: gone PORT" or "event: reopened PORT") with its time.
 class RecordingRowSink : public IRowSink {
 public:
     void LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
@@ -25,9 +25,9 @@ public:
     {
         Add(when, std::string("line error: ") + LineErrorText(flags));
     }
-    void OnPortEvent(Clock::time_point when, PortEvent event) override
+    void OnPortEvent(Clock::time_point when, PortEvent event, const std::string& port) override
     {
-        Add(when, event == PortEvent::DeviceGone ? "event: gone" : "event: reopened");
+        Add(when, std::string(event == PortEvent::DeviceGone ? "event: gone " : "event: reopened ") + port);
     }
 
     // Waits until there are at least count rows or the time is up; returns the rows.

@@ -44,7 +44,7 @@ public:
         std::lock_guard lock(m_mutex);
         ++lineErrors;
     }
-    void OnPortEvent(Clock::time_point, PortEvent) override {}
+    void OnPortEvent(Clock::time_point, PortEvent, const std::string&) override {}
 
     // Waits until at least count valid packets have been logged or the time is up.
     std::size_t WaitForValid(std::size_t count, std::chrono::milliseconds timeout)
