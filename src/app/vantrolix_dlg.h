@@ -8,6 +8,7 @@
 #include "app/row_queue.h"
 #include "app/session_review.h"
 #include "app/session_settings.h"
+#include "catalogue/radio_text.h"
 #include "log/session_writer.h"
 #include "platform/dialog_builder.h"
 #include "protocol/command_packet.h"
@@ -172,5 +173,6 @@ private:
     std::deque<ReceivedEntry> m_pending; // taken from the queue, not yet in the log
     QElapsedTimer m_sinceDrain;
     bool m_drainScheduled = false;
+    CRadioText m_radioText; // the port's, touched on the receive thread only
     std::unique_ptr<ReceiveWorker> m_worker;
 };

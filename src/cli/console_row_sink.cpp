@@ -10,13 +10,13 @@ void ConsoleRowSink::LogPacket(Clock::time_point when, const CountedBytes& frame
 {
     // A packet is described once: describing radio text again would add it twice.
     if (m_record) {
-        const LogRow row = MakePacketRow(when, frame, payload, checksumError);
+        const LogRow row = MakePacketRow(when, frame, payload, checksumError, m_radioText);
         Print(row.time, row.encoded + '\t' + row.data + '\t' + row.description);
         m_record->Received(when, row);
         return;
     }
     std::string columns;
-    AppendPacketColumns(columns, frame, payload, checksumError);
+    AppendPacketColumns(columns, frame, payload, checksumError, m_radioText);
     Print(FormatLogTime(when), columns);
 }
 

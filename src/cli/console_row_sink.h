@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/radio_text.h"
 #include "serial/row_sink.h"
 
 #include <functional>
@@ -33,4 +34,5 @@ private:
     ConsoleOut& m_out;
     std::function<void()> m_onFailed;
     MonitorRecord* m_record = nullptr;
+    CRadioText m_radioText; // this port's
 };

@@ -34,12 +34,12 @@ const char* FrameVerdict(bool checksumError)
 } // namespace
 
 LogRow MakePacketRow(std::chrono::system_clock::time_point when, const CountedBytes& frame,
-                     const CountedBytes* payload, bool checksumError)
+                     const CountedBytes* payload, bool checksumError, CRadioText& radioText)
 {
     LogRow row{FormatLogTime(when), FormatBytes(frame), {}, {}};
     if (payload && !checksumError) {
         row.data = FormatBytes(*payload);
-        row.description = PrintableText(DescribeResponse(*payload));
+        row.description = PrintableText(DescribeResponse(*payload, radioText));
     } else {
         row.data = FrameVerdict(checksumError);
     }
@@ -47,14 +47,14 @@ LogRow MakePacketRow(std::chrono::system_clock::time_point when, const CountedBy
 }
 
 void AppendPacketColumns(std::string& out, const CountedBytes& frame, const CountedBytes* payload,
-                         bool checksumError)
+                         bool checksumError, CRadioText& radioText)
 {
     AppendBytesText(out, frame.Bytes());
     out += '\t';
     if (payload && !checksumError) {
         AppendBytesText(out, payload->Bytes());
         out += '\t';
-        AppendPrintableText(out, DescribeResponse(*payload));
+        AppendPrintableText(out, DescribeResponse(*payload, radioText));
     } else {
         out += FrameVerdict(checksumError);
         out += '\t';

@@ -1,4 +1,5 @@
 #include "main_window_fixture.h"
+#include "catalogue/radio_text.h"
 
 #include "catalogue/describer.h"
 #include "log/printable_text.h"
@@ -44,11 +45,12 @@ protected:
 
 TEST_F(LogView, DeviceTextShowsControlBytesAsTheConsoleToolDoesAndCopiesAsOneRow)
 {
+    CRadioText radioText;
     const CountedBytes answer{20, 20, 'T', 'a', 'b', 0x09, 'h', 'e', 'r', 'e', 0x0A, 0x01, 0x7F, 0x9B, 0x85};
     DeviceSends(Packet(answer));
     ASSERT_TRUE(WaitForRows(2));
     const QString description = Cell(1, 3);
-    EXPECT_EQ(description, QString::fromStdString(PrintableText(DescribeResponse(answer))));
+    EXPECT_EQ(description, QString::fromStdString(PrintableText(DescribeResponse(answer, radioText))));
     EXPECT_TRUE(description.contains("Tab\\x09here\\x0a\\x01\\x7f\\x9b\\x85")) << description.toStdString();
     for (int c = 0; c < 4; ++c) {
         for (const QChar ch : Cell(1, c))
