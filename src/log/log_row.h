@@ -29,6 +29,9 @@ LogRow MakePacketRow(std::chrono::system_clock::time_point when, const CountedBy
 // for printing long captures, without a string per column.
 void AppendPacketColumns(std::string& out, const CountedBytes& frame, const CountedBytes* payload,
                          bool checksumError, CRadioText& radioText);
+// A closed frame that a room controller sent to its device: described as the command it is.
+LogRow MakeCommandRow(std::chrono::system_clock::time_point when, const CountedBytes& frame,
+                      const CountedBytes* payload, bool checksumError);
 LogRow MakeLineErrorRow(std::chrono::system_clock::time_point when, std::uint32_t flags);
 
 // The model name a device reports in its Value response to the Device ID query, if this payload

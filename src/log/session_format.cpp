@@ -78,7 +78,7 @@ std::variant<SessionRow, std::string> ParseSessionLine(std::string_view line)
         return "the time \"" + PrintableText(fields[0]) + "\" is not of the form 2026-12-07T13:04:56.123+01:00";
     const auto direction = ParseDirection(fields[1]);
     if (!direction)
-        return "the direction \"" + PrintableText(fields[1]) + "\" is not received, sent or port";
+        return "the direction \"" + PrintableText(fields[1]) + "\" is not received, sent, port, controller or device";
     // A file edited by hand may hold control bytes; they are shown as the writer would show them.
     SessionRow row{*time, *direction, {}, {}, {}};
     AppendField(row.encoded, fields[2]);
