@@ -35,8 +35,9 @@ void ConsoleRowSink::OnPortEvent(Clock::time_point, PortEvent event)
 {
     if (m_record)
         m_record->Port(m_port, event == PortEvent::DeviceGone ? PortEventKind::DeviceGone : PortEventKind::Reopened);
+    const std::string what = m_side == RowDirection::Controller ? "the controller's port " : "the device on ";
     if (event == PortEvent::DeviceGone)
-        PrintError("the device on " + m_port + " has gone; waiting for it to come back");
+        PrintError(what + m_port + " has gone; waiting for it to come back");
     else
         PrintError(m_port + " is open again");
 }

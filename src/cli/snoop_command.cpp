@@ -56,7 +56,10 @@ bool OpenBoth(CSerialPort& controller, CSerialPort& device, const SnoopOptions& 
         if (!OpenUnlessStopped(*port, *name, notes, deadline, reason)) {
             record.Port(*name, PortEventKind::CouldNotOpen, reason);
             error = "cannot open " + PrintableText(*name) + ": " + reason;
-            controller.Close();
+            if (controller.IsOpen()) {
+                controller.Close();
+                record.Port(options.controller, PortEventKind::Closed);
+            }
             return false;
         }
         record.Port(*name, PortEventKind::Opened);
