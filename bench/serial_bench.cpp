@@ -3,6 +3,7 @@
 // raw and RFC 2217, shows what a network gateway on this machine adds.
 
 #include "serial/line_settings.h"
+#include "catalogue/radio_text.h"
 #include "log/log_row.h"
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
@@ -29,7 +30,7 @@ public:
                    bool checksumError) override
     {
         if (m_makeRows)
-            benchmark::DoNotOptimize(MakePacketRow(when, frame, payload, checksumError));
+            benchmark::DoNotOptimize(MakePacketRow(when, frame, payload, checksumError, m_radioText));
         std::lock_guard lock(m_mutex);
         if (payload)
             ++m_valid;
@@ -55,6 +56,7 @@ public:
 
 private:
     bool m_makeRows;
+    CRadioText m_radioText;
     std::mutex m_mutex;
     std::condition_variable m_done;
     std::size_t m_valid = 0;

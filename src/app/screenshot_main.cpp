@@ -1,5 +1,8 @@
-// Renders the main window with a filled log and the Build Command window beside it to a PNG, on a
-// simulated device, so the picture in the README can be made again at any time.
+// Renders the main window (a filled log, filtered, with the details pane) and the Build Command
+// window beside it to a PNG, on a simulated device, so the picture in the README can be made
+// again at any time.
+#include "app/details_pane.h"
+#include "app/find_bar.h"
 #include "app/port_setting.h"
 #include "app/vantrolix_dlg.h"
 #include "builder/build_command_dlg.h"
@@ -63,11 +66,19 @@ int main(int argc, char* argv[])
 
     CVantrolixDlg dlg(CPortSetting(settings.filePath("vantrolix.conf")), device.PortName());
     dlg.show();
-    dlg.resize(dlg.width() * 8 / 5, dlg.height());
     Wait(300);
     for (const char* command : {"20 21", "20 22", "21 22 7", "20 43", "20 45", "20 47", "23", "25 3"})
         Send(dlg, command);
     Wait(1200);
+
+    // Only the tuner's rows, and the details of the last one.
+    dlg.FindActions()[3]->trigger();
+    dlg.FindBar()->FilterField()->setText("Tuner");
+    dlg.FindBar()->ApplyFilter();
+    dlg.FindBar()->FindField()->setText("Tuner Band");
+    dlg.FindActions()[1]->trigger();
+    dlg.DetailsActions()[0]->trigger();
+    Wait(300);
 
     qobject_cast<QPushButton*>(dlg.Control(1004))->click();
     Wait(300);

@@ -477,7 +477,7 @@ void CVantrolixDlg::StopReceiving()
 void CVantrolixDlg::LogPacket(Clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
                               bool checksumError)
 {
-    ReceivedEntry entry{ReceivedEntry::Kind::Row, ReceivedRow(when, MakePacketRow(when, frame, payload, checksumError)), {}};
+    ReceivedEntry entry{ReceivedEntry::Kind::Row, ReceivedRow(when, MakePacketRow(when, frame, payload, checksumError, m_radioText)), {}};
     if (payload && !checksumError)
         entry.deviceName = ReportedDeviceName(*payload);
     Record(entry.row);

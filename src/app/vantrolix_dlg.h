@@ -11,6 +11,7 @@
 #include "app/script_session.h"
 #include "app/session_review.h"
 #include "app/session_settings.h"
+#include "catalogue/radio_text.h"
 #include "log/session_writer.h"
 #include "platform/dialog_builder.h"
 #include "protocol/command_packet.h"
@@ -288,5 +289,6 @@ private:
     std::optional<std::string> m_scriptWhenOpen;
     bool m_exitWhenDone = false;
     int m_exitStatus = 0;
+    CRadioText m_radioText; // the port's, touched on the receive thread only
     std::unique_ptr<ReceiveWorker> m_worker;
 };

@@ -95,7 +95,7 @@ std::string DescribeCommand(const CountedBytes& message)
     return text;
 }
 
-std::string DescribeResponse(const CountedBytes& message)
+std::string DescribeResponse(const CountedBytes& message, CRadioText& radioText)
 {
     const MessageView m(message);
     const char* name = TypeName(m, ResponseTypeName);
@@ -117,7 +117,7 @@ std::string DescribeResponse(const CountedBytes& message)
         text += " - " + DescribeRdsPs(m.From(2), m.Count() - 1);
         break;
     case MessageType::kRdsRt:
-        text += " - " + DescribeRdsRt(m.From(2), m.Count() - 1);
+        text += " - " + DescribeRdsRt(m.From(2), m.Count() - 1, radioText);
         break;
     default:
         // Software Version: the version bytes are not decoded.
@@ -142,7 +142,7 @@ std::string DescribeRdsPs(const std::uint8_t* bytes, int count)
     return '"' + name + '"';
 }
 
-std::string DescribeRdsRt(const std::uint8_t* bytes, int count)
+std::string DescribeRdsRt(const std::uint8_t* bytes, int count, CRadioText& radioText)
 {
-    return g_RadioText.Apply(bytes, count);
+    return radioText.Apply(bytes, count);
 }

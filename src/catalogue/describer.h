@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+class CRadioText;
+
 // One-line English descriptions of messages: byte 1 (index 0) is the message type, byte 2 the
 // variable id or first parameter, the rest value bytes. Only the counted bytes are read. A
 // message that cannot be decoded gives empty text, a shortened description or "<invalid>" in
@@ -13,11 +15,11 @@
 // An outgoing command (types 20 to 26).
 std::string DescribeCommand(const CountedBytes& message);
 
-// A received response (types 20 to 28). RDS radio text accumulates in g_RadioText, so this must
-// only be called from the one thread that logs received packets.
-std::string DescribeResponse(const CountedBytes& message);
+// A received response (types 20 to 28). RDS radio text accumulates in radioText, the one of the
+// stream the response came in on.
+std::string DescribeResponse(const CountedBytes& message, CRadioText& radioText);
 
 // The content of an RDS PS response after its type byte: an 8-character station name.
 std::string DescribeRdsPs(const std::uint8_t* bytes, int count);
-// The content of an RDS RT response after its type byte, applied to g_RadioText.
-std::string DescribeRdsRt(const std::uint8_t* bytes, int count);
+// The content of an RDS RT response after its type byte, applied to radioText.
+std::string DescribeRdsRt(const std::uint8_t* bytes, int count, CRadioText& radioText);

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-CRadioText g_RadioText;
-
 namespace {
 
 constexpr std::string_view kTrailingSpace = " \t\n\v\f\r";

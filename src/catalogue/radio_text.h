@@ -7,8 +7,9 @@
 #include <string_view>
 
 // The RDS radio text as it builds up from segments: 64 characters, each received segment
-// overwriting 2 or 4 of them, until an empty segment clears it. Not locked: one thread only (the
-// one that logs received packets) may touch an instance.
+// overwriting 2 or 4 of them, until an empty segment clears it. Each stream of received packets
+// (a port's log, a decoded capture, one side of a watched line) owns its own, so that two streams
+// never mix their texts. Not locked: only the thread that describes that stream may touch it.
 class CRadioText {
 public:
     static constexpr std::size_t kLength = 64;
@@ -26,6 +27,3 @@ public:
 private:
     std::array<char, kLength + 1> m_text{};
 };
-
-// The one accumulator of the process, fed by DescribeResponse.
-extern CRadioText g_RadioText;

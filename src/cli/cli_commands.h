@@ -18,3 +18,4 @@ void AddMonitorCommand(CLI::App& app, CliResult& result);
 void AddSessionCommand(CLI::App& app, CliResult& result);
 void AddRunCommand(CLI::App& app, CliResult& result);
 void AddSweepCommand(CLI::App& app, CliResult& result);
+void AddSnoopCommand(CLI::App& app, CliResult& result);

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "catalogue/radio_text.h"
+#include "log/session_row.h"
 #include "serial/row_sink.h"
 
 #include <functional>
+#include <mutex>
 #include <string>
 
 class ConsoleOut;
@@ -25,6 +28,11 @@ public:
 
     // Every row and port event also goes to this session record.
     void RecordTo(MonitorRecord* record) { m_record = record; }
+    // The rows of one side of a watched line: printed and recorded with the side's name first;
+    // the controller's packets are described as the commands they are.
+    void ShowSide(RowDirection side) { m_side = side; }
+    // Another sink prints through the same output on another thread: rows take this lock.
+    void ShareOutput(std::mutex* printing) { m_printing = printing; }
 
 private:
     void Print(const std::string& time, const std::string& columns);
@@ -33,4 +41,7 @@ private:
     ConsoleOut& m_out;
     std::function<void()> m_onFailed;
     MonitorRecord* m_record = nullptr;
+    RowDirection m_side = RowDirection::Received;
+    std::mutex* m_printing = nullptr;
+    CRadioText m_radioText; // this port's
 };

@@ -4,7 +4,6 @@
 #include "decode_stream.h"
 #include "frame_row_printer.h"
 
-#include "catalogue/radio_text.h"
 
 #include <CLI/CLI.hpp>
 
@@ -34,8 +33,6 @@ int RunDecode(const DecodeOptions& options)
             return 1;
         }
     }
-    // Radio text accumulates over the rows of this capture only.
-    g_RadioText.Reset();
     ConsoleOut& out = StandardOut();
     FrameRowPrinter printer(out);
     std::string error;

@@ -24,7 +24,7 @@ void FrameRowPrinter::OnFrame(const CountedBytes& frame, const CountedBytes* pay
         buffer += *row;
     } else {
         const std::size_t start = buffer.size();
-        AppendPacketColumns(buffer, frame, payload, checksumError);
+        AppendPacketColumns(buffer, frame, payload, checksumError, m_radioText);
         buffer += '\n';
         if (repeatable)
             m_repeated.Remember(bytes, std::string_view(buffer).substr(start));

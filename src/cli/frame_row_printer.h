@@ -2,6 +2,7 @@
 
 #include "repeated_rows.h"
 
+#include "catalogue/radio_text.h"
 #include "protocol/receive_framer.h"
 
 class ConsoleOut;
@@ -16,4 +17,5 @@ public:
 private:
     ConsoleOut& m_out;
     CRepeatedRows m_repeated;
+    CRadioText m_radioText; // builds up over the rows of this capture only
 };

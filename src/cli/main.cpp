@@ -51,6 +51,7 @@ int main(int argc, char** argv)
     AddSessionCommand(app, result);
     AddRunCommand(app, result);
     AddSweepCommand(app, result);
+    AddSnoopCommand(app, result);
 
     const std::string hint = "run \"vantrolix-cli --help\" for the commands and their options";
     if (argc < 2) {

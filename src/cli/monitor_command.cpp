@@ -4,12 +4,12 @@
 #include "input_lines.h"
 #include "monitor_record.h"
 #include "number_option.h"
+#include "port_opening.h"
 #include "stop_pipe.h"
 
 #include "protocol/command_packet.h"
 #include "protocol/command_text_check.h"
 #include "protocol/command_text_parser.h"
-#include "serial/line_settings.h"
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
 
@@ -31,17 +31,13 @@ using Clock = std::chrono::steady_clock;
 
 // After the last typed command, answers still on their way are shown before the monitor ends.
 constexpr std::chrono::seconds kAnswerGrace{1};
-// A year: long soak runs fit, and the deadline stays far from any clock's limits.
-constexpr NumberRange kSecondsRange{0.001, 365.0 * 24 * 3600};
 // Far more than the 127 byte values a command holds, however they are written; the rest of a
 // longer line is not kept.
 constexpr std::size_t kLongestLine = 16 * 1024;
 
 // Why the monitor's main thread wakes.
-constexpr char kStopAsked = 'S';   // a signal
 constexpr char kInputEnded = 'E';  // standard input has ended
 constexpr char kOutputFailed = 'O'; // standard output cannot take rows any more
-constexpr char kOpenDone = 'P';    // the port has opened, or could not be
 
 struct MonitorOptions {
     std::string port;
@@ -154,36 +150,6 @@ bool CheckSendTexts(const std::vector<std::string>& sends)
     return true;
 }
 
-// Opens the port on a thread of its own, so that Ctrl+C or the deadline ends a slow open (a
-// gateway's name server or handshake that never answers) at once: closing the port cuts it short.
-// False, with the reason, when the port did not open or the run ended first.
-bool OpenUnlessStopped(CSerialPort& port, const std::string& name, const StopPipe& notes,
-                       std::optional<Clock::time_point> deadline, std::string& reason)
-{
-    bool opened = false;
-    std::thread opening([&] {
-        opened = port.Open(name, std::string(kDeviceLineSettings));
-        notes.Note(kOpenDone);
-    });
-    bool done = false;
-    bool stop = false;
-    while (!done && !stop) {
-        const std::string why = notes.Take(deadline);
-        done = why.find(kOpenDone) != std::string::npos;
-        stop = why.empty() || why.find(kStopAsked) != std::string::npos;
-    }
-    if (stop)
-        port.Close(); // cuts the open short, or closes what it opened just now
-    opening.join();
-    if (stop) {
-        reason = "the run ended before the port opened";
-        return false;
-    }
-    if (!opened)
-        reason = port.GetOpenError();
-    return opened;
-}
-
 int RunMonitor(const MonitorOptions& options)
 {
     if (options.port.empty()) {
@@ -193,22 +159,13 @@ int RunMonitor(const MonitorOptions& options)
     if (!CheckSendTexts(options.sends))
         return 2;
     StopPipe notes;
-    if (!notes.IsOpen()) {
-        PrintError("cannot set up the monitor: no pipe for its threads");
+    if (!CatchStopsBeforeOpening(notes, "monitor"))
         return 1;
-    }
-    // Caught before the port opens, so that whatever ends the run gives the port its settings back.
-    notes.CatchStopSignals();
-    std::optional<Clock::time_point> deadline;
-    if (options.seconds)
-        deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(*options.seconds));
-
+    const auto deadline = DeadlineAfter(options.seconds);
     MonitorRecord record;
-    std::string error;
-    if (options.logFile && !record.Open(*options.logFile, options.port, error)) {
-        PrintError(error);
+    if (!OpenRecordIfAsked(record, options.logFile, options.port))
         return 1;
-    }
+    std::string error;
     CSerialPort port;
     if (!OpenUnlessStopped(port, options.port, notes, deadline, error)) {
         record.Port(PortEventKind::CouldNotOpen, error);

@@ -14,9 +14,11 @@ bool MonitorRecord::Open(const std::string& path, std::string port, std::string&
     return m_writer.Open(path, SessionWriter::OpenMode::CreateOrAppend, error);
 }
 
-void MonitorRecord::Received(std::chrono::system_clock::time_point when, const LogRow& row)
+void MonitorRecord::Received(std::chrono::system_clock::time_point when, const LogRow& row, RowDirection side)
 {
-    m_writer.Append(ReceivedRow(when, row));
+    SessionRow recorded = ReceivedRow(when, row);
+    recorded.direction = side;
+    m_writer.Append(std::move(recorded));
 }
 
 void MonitorRecord::Sent(const CountedBytes& packet, const CountedBytes& payload, bool written)
@@ -24,7 +26,7 @@ void MonitorRecord::Sent(const CountedBytes& packet, const CountedBytes& payload
     m_writer.Append(MakeSentRow(std::chrono::system_clock::now(), packet, payload, written));
 }
 
-void MonitorRecord::Port(PortEventKind event, const std::string& reason)
+void MonitorRecord::Port(const std::string& port, PortEventKind event, const std::string& reason)
 {
-    m_writer.Append(PortRow(std::chrono::system_clock::now(), event, m_port, reason));
+    m_writer.Append(PortRow(std::chrono::system_clock::now(), event, port, reason));
 }

@@ -17,9 +17,13 @@ public:
     bool Open(const std::string& path, std::string port, std::string& error);
 
     // From any thread.
-    void Received(std::chrono::system_clock::time_point when, const LogRow& row);
+    // side: Received, or the side of a watched line the row was heard on.
+    void Received(std::chrono::system_clock::time_point when, const LogRow& row,
+                  RowDirection side = RowDirection::Received);
     void Sent(const CountedBytes& packet, const CountedBytes& payload, bool written);
-    void Port(PortEventKind event, const std::string& reason = {});
+    void Port(PortEventKind event, const std::string& reason = {}) { Port(m_port, event, reason); }
+    // An event of another port than the one the record was opened for.
+    void Port(const std::string& port, PortEventKind event, const std::string& reason = {});
 
     // Writes what is queued and closes; false when a row could not be recorded (the record is
     // then incomplete, which ends the monitor with a failure).

@@ -29,9 +29,16 @@ public:
 
     void Print(const SessionRow& row)
     {
-        if (m_failed || (row.direction != RowDirection::Received && !m_options.all))
+        const bool heard = row.direction == RowDirection::Received || IsWatchedSide(row.direction);
+        if (m_failed || (!heard && !m_options.all))
             return;
-        m_line = FormatClockTime(row.time, m_options.milliseconds);
+        m_line.clear();
+        // A watched line's rows say which side they were heard on, as `snoop` prints them.
+        if (IsWatchedSide(row.direction)) {
+            m_line += DirectionName(row.direction);
+            m_line += '\t';
+        }
+        m_line += FormatClockTime(row.time, m_options.milliseconds);
         m_line += '\t';
         if (row.direction == RowDirection::Sent)
             m_line += "Sent: ";

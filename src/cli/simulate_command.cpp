@@ -1,6 +1,7 @@
 #include "cli_commands.h"
 #include "console_output.h"
 #include "number_option.h"
+#include "stop_flag.h"
 
 #include "catalogue/catalogue_lookup.h"
 #include "catalogue/catalogue_tables.h"
@@ -14,20 +15,11 @@
 #include <CLI/CLI.hpp>
 
 #include <atomic>
-#include <csignal>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::atomic<bool> g_stopSimulation{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
-
-extern "C" void StopSimulation(int)
-{
-    g_stopSimulation = true;
-}
 
 // More than a line at any speed delivers in a day; the bound keeps a typo from flooding forever.
 constexpr NumberRange kFloodRange{0, 1e9, true};
@@ -62,16 +54,6 @@ bool ReadMisbehaviour(const std::vector<std::string>& entries, int model, Misbeh
     return true;
 }
 
-// Ctrl+C, kill, and a closed terminal all end the run the same way: the link goes with it.
-void CatchStopSignals()
-{
-    struct sigaction action {};
-    action.sa_handler = StopSimulation;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &action, nullptr);
-}
-
 int RunSimulate(const SimulateOptions& options)
 {
     const int model = FindModelArgument(options.model);
@@ -82,7 +64,8 @@ int RunSimulate(const SimulateOptions& options)
     SimulatorOptions lineOptions;
     if (!ReadMisbehaviour(options.misbehave, model, lineOptions.misbehave))
         return 2;
-    CatchStopSignals();
+    // Ctrl+C, kill, and a closed terminal all end the run the same way: the link goes with it.
+    const std::atomic<bool>& stop = CatchStopRequests();
     CPseudoTerminal line;
     std::string error;
     if (!line.Create(error) || (!options.link.empty() && !line.Link(options.link, error))) {
@@ -103,7 +86,7 @@ int RunSimulate(const SimulateOptions& options)
     lineOptions.badChecksum = options.badChecksum;
     lineOptions.flood = options.flood;
     CSimulatorRunner runner(line, device, lineOptions);
-    runner.Run(g_stopSimulation);
+    runner.Run(stop);
     out.Write("Stopped. Commands received: " + std::to_string(device.CommandsReceived())
               + ", packets sent: " + std::to_string(runner.PacketsSent()) + ".\n");
     return out.Finish();

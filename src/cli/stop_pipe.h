@@ -19,8 +19,9 @@ public:
 
     bool IsOpen() const;
     void Note(char why) const;
-    // Routes Ctrl+C and requests to end the process (SIGINT, SIGTERM, SIGHUP; Ctrl+Break and the
-    // console closing on Windows) to a note 'S' on this pipe while it lives.
+    // Catches requests to end the process as CatchStopRequests does (SIGINT, SIGTERM, SIGHUP;
+    // Ctrl+C, Ctrl+Break and the console closing on Windows) and wakes this pipe with a note 'S'
+    // for each while it lives; one made before is noted at once.
     void CatchStopSignals() const;
     // The notes written so far, waiting for the first until `until` (for ever without one);
     // nothing when the deadline came first.

@@ -1,30 +1,12 @@
 // The stop pipe on POSIX.
 
+#include "stop_flag.h"
+#include "stop_flag_posix.h"
 #include "stop_pipe_posix.h"
-
-#include <atomic>
-#include <cerrno>
-#include <csignal>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
-
-namespace {
-
-std::atomic<int> g_signalFd{-1};
-static_assert(std::atomic<int>::is_always_lock_free, "read in a signal handler");
-
-extern "C" void NoteStopSignal(int)
-{
-    const int fd = g_signalFd;
-    const char why = 'S';
-    if (fd >= 0) {
-        [[maybe_unused]] const ssize_t n = write(fd, &why, 1);
-    }
-}
-
-} // namespace
 
 StopPipe::StopPipe() : m_native(std::make_unique<Native>())
 {
@@ -37,8 +19,7 @@ StopPipe::StopPipe() : m_native(std::make_unique<Native>())
 
 StopPipe::~StopPipe()
 {
-    int expected = m_native->write;
-    g_signalFd.compare_exchange_strong(expected, -1);
+    StopWakingOn(m_native->write);
     if (m_native->read >= 0) {
         close(m_native->read);
         close(m_native->write);
@@ -58,12 +39,8 @@ void StopPipe::Note(char why) const
 
 void StopPipe::CatchStopSignals() const
 {
-    g_signalFd = m_native->write;
-    struct sigaction action {};
-    action.sa_handler = NoteStopSignal;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(signal, &action, nullptr);
+    CatchStopRequests();
+    WakeOnStopRequests(m_native->write);
 }
 
 std::string StopPipe::Take(std::optional<Clock::time_point> until) const

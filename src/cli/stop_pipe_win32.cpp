@@ -1,17 +1,12 @@
-// The stop pipe on Windows: Ctrl+C, Ctrl+Break and the console closing reach a console control
-// handler, which runs on a thread of its own, instead of a signal.
+// The stop pipe on Windows: notes under a mutex, a condition variable to wake the waiters.
 
+#include "stop_flag.h"
+#include "stop_flag_win32.h"
 #include "stop_pipe_win32.h"
 
 #include <utility>
 
-#include <windows.h>
-
 namespace {
-
-// The handler has no argument to carry a pipe: the one that catches stops is kept here.
-std::mutex g_catcherMutex;
-std::shared_ptr<StopSignal> g_catcher;
 
 void AddNote(StopSignal& signal, char why)
 {
@@ -22,32 +17,13 @@ void AddNote(StopSignal& signal, char why)
     signal.changed.notify_all();
 }
 
-BOOL WINAPI OnConsoleControl(DWORD event)
-{
-    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
-        return FALSE;
-    std::shared_ptr<StopSignal> catcher;
-    {
-        std::lock_guard lock(g_catcherMutex);
-        catcher = g_catcher;
-    }
-    if (!catcher)
-        return FALSE;
-    AddNote(*catcher, 'S');
-    return TRUE;
-}
-
 } // namespace
 
 StopPipe::StopPipe() : m_native(std::make_unique<Native>()) {}
 
 StopPipe::~StopPipe()
 {
-    std::lock_guard lock(g_catcherMutex);
-    if (g_catcher == m_native->signal) {
-        SetConsoleCtrlHandler(OnConsoleControl, FALSE);
-        g_catcher.reset();
-    }
+    StopWakingOn(m_native->signal.get());
 }
 
 bool StopPipe::IsOpen() const
@@ -62,10 +38,8 @@ void StopPipe::Note(char why) const
 
 void StopPipe::CatchStopSignals() const
 {
-    std::lock_guard lock(g_catcherMutex);
-    if (!g_catcher)
-        SetConsoleCtrlHandler(OnConsoleControl, TRUE);
-    g_catcher = m_native->signal;
+    CatchStopRequests();
+    WakeOnStopRequests(m_native->signal);
 }
 
 std::string StopPipe::Take(std::optional<Clock::time_point> until) const

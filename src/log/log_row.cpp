@@ -27,28 +27,46 @@ const char* FrameVerdict(bool checksumError)
 
 } // namespace
 
-LogRow MakePacketRow(std::chrono::system_clock::time_point when, const CountedBytes& frame,
-                     const CountedBytes* payload, bool checksumError)
+namespace {
+
+template <class Describe>
+LogRow FrameRow(std::chrono::system_clock::time_point when, const CountedBytes& frame, const CountedBytes* payload,
+                bool checksumError, Describe describe)
 {
     LogRow row{FormatLogTime(when), FormatBytes(frame), {}, {}};
     if (payload && !checksumError) {
         row.data = FormatBytes(*payload);
-        row.description = DeviceText(DescribeResponse(*payload));
+        row.description = DeviceText(describe(*payload));
     } else {
         row.data = FrameVerdict(checksumError);
     }
     return row;
 }
 
+} // namespace
+
+LogRow MakePacketRow(std::chrono::system_clock::time_point when, const CountedBytes& frame,
+                     const CountedBytes* payload, bool checksumError, CRadioText& radioText)
+{
+    return FrameRow(when, frame, payload, checksumError,
+                    [&radioText](const CountedBytes& message) { return DescribeResponse(message, radioText); });
+}
+
+LogRow MakeCommandRow(std::chrono::system_clock::time_point when, const CountedBytes& frame,
+                      const CountedBytes* payload, bool checksumError)
+{
+    return FrameRow(when, frame, payload, checksumError, DescribeCommand);
+}
+
 void AppendPacketColumns(std::string& out, const CountedBytes& frame, const CountedBytes* payload,
-                         bool checksumError)
+                         bool checksumError, CRadioText& radioText)
 {
     AppendBytesText(out, frame.Bytes());
     out += '\t';
     if (payload && !checksumError) {
         AppendBytesText(out, payload->Bytes());
         out += '\t';
-        AppendDeviceText(out, DescribeResponse(*payload));
+        AppendDeviceText(out, DescribeResponse(*payload, radioText));
     } else {
         out += FrameVerdict(checksumError);
         out += '\t';

@@ -92,7 +92,7 @@ std::variant<SessionRow, std::string> ParseSessionLine(std::string_view line)
         return "the time \"" + PrintableText(fields[0]) + "\" is not of the form 2026-12-07T13:04:56.123+01:00";
     const auto direction = ParseDirection(fields[1]);
     if (!direction)
-        return "the direction \"" + PrintableText(fields[1]) + "\" is not received, sent or port";
+        return "the direction \"" + PrintableText(fields[1]) + "\" is not received, sent, port, controller or device";
     // A file edited by hand may hold control bytes, and one written before every file here was
     // UTF-8 holds device bytes 0x80-0xFF as they came: both are shown as \xNN, as the writer
     // shows control characters. Reading such a byte as Latin-1 would be right for old device

@@ -11,7 +11,7 @@ namespace {
 
 using namespace std::chrono;
 
-constexpr std::array<std::string_view, 3> kDirectionNames{"received", "sent", "port"};
+constexpr std::array<std::string_view, 5> kDirectionNames{"received", "sent", "port", "controller", "device"};
 constexpr std::int64_t kMsPerMinute = 60'000;
 
 void AppendNumber(std::string& out, long long value, int width)
@@ -55,6 +55,11 @@ int LocalOffsetMinutes(std::time_t seconds)
 std::string_view DirectionName(RowDirection direction)
 {
     return kDirectionNames[static_cast<std::size_t>(direction)];
+}
+
+bool IsWatchedSide(RowDirection direction)
+{
+    return direction == RowDirection::Controller || direction == RowDirection::Device;
 }
 
 std::optional<RowDirection> ParseDirection(std::string_view name)

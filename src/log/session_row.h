@@ -8,11 +8,15 @@
 #include <string>
 #include <string_view>
 
-// Which way a recorded row went: from the device, to the device, or a change of the port.
-enum class RowDirection { Received, Sent, Port };
+// Which way a recorded row went: from the device, to the device, or a change of the port; on a
+// watched line (the tool listening between a room controller and a device) also what the
+// controller sent and what the device sent.
+enum class RowDirection { Received, Sent, Port, Controller, Device };
 
 std::string_view DirectionName(RowDirection direction);
 std::optional<RowDirection> ParseDirection(std::string_view name);
+// A row heard on one side of a watched line.
+bool IsWatchedSide(RowDirection direction);
 
 // When a row happened, to the millisecond, with the local offset from UTC in force then, so a
 // recording shows the clock of the machine that made it wherever it is read.

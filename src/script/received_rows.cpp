@@ -59,7 +59,7 @@ void CReceivedRows::LogPacket(Clock::time_point when, const CountedBytes& frame,
         : payload           ? ArrivedRow::Kind::Packet
                             : ArrivedRow::Kind::BrokenPacket;
     row.when = when;
-    row.row = MakePacketRow(when, frame, payload, checksumError);
+    row.row = MakePacketRow(when, frame, payload, checksumError, m_radioText);
     if (payload)
         row.payload = *payload;
     Push(std::move(row));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/radio_text.h"
 #include "log/log_row.h"
 #include "protocol/counted_bytes.h"
 #include "serial/row_sink.h"
@@ -67,6 +68,7 @@ private:
     void Push(ArrivedRow row);
 
     Observer m_observer;
+    CRadioText m_radioText; // the receive thread's
     PortObserver m_portObserver;
     std::function<void()> m_idleHook;
     std::mutex m_mutex;

@@ -79,7 +79,10 @@ void ReceiveWorker::Run()
                 m_sink.OnPortEvent(seen, IRowSink::PortEvent::DeviceGone, m_port.GetName());
             continue;
         }
-        if (done == 1)
-            m_framer.PutByte(byte);
+        if (done != 1)
+            continue;
+        if (m_observer)
+            m_observer(byte);
+        m_framer.PutByte(byte);
     }
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -27,6 +28,10 @@ public:
     ~ReceiveWorker();
     ReceiveWorker(const ReceiveWorker&) = delete;
     ReceiveWorker& operator=(const ReceiveWorker&) = delete;
+
+    // Called on the worker thread with each byte read, before it is framed: a pass-through hands
+    // it on from here without waiting for its packet to close. Set before Start.
+    void ObserveBytes(std::function<void(std::uint8_t)> observer) { m_observer = std::move(observer); }
 
     void Start();
     // After this no row is produced. A read that is waiting ends at its time-out, or at once
@@ -57,6 +62,7 @@ private:
     IRowSink& m_sink;
     TimedFrames m_frames;
     CReceiveFramer m_framer;
+    std::function<void(std::uint8_t)> m_observer;
     std::atomic<bool> m_stop{false};
     std::mutex m_pauseMutex;
     std::condition_variable m_wake;

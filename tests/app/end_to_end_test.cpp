@@ -1,5 +1,6 @@
 // The whole road through a pseudo-terminal: the main window on the simulated device.
 #include "app/port_setting.h"
+#include "catalogue/radio_text.h"
 #include "app/vantrolix_dlg.h"
 #include "builder/build_command_dlg.h"
 #include "catalogue/describer.h"
@@ -45,6 +46,7 @@ void Pick(CBuildCommandDlg& builder, int listId, const QString& entry)
 
 TEST(EndToEnd, TheSimulatedDeviceIsRecognisedAndAnswersACommandBuiltInTheBuilder)
 {
+    CRadioText radioText;
     QStringList messages;
     SetMessageBoxHandler([&](const std::string& text) { messages << QString::fromStdString(text); });
     SimulatorOptions options;
@@ -64,7 +66,7 @@ TEST(EndToEnd, TheSimulatedDeviceIsRecognisedAndAnswersACommandBuiltInTheBuilder
     EXPECT_EQ(qobject_cast<QComboBox*>(builder.Control(1030))->currentText(), "Elmora");
     EXPECT_EQ(Cell(grid, 1, 2), "20, 20, 69, 108, 109, 111, 114, 97");
     EXPECT_EQ(Cell(grid, 1, 3).toStdString(),
-              DescribeResponse(CountedBytes{20, 20, 'E', 'l', 'm', 'o', 'r', 'a'}));
+              DescribeResponse(CountedBytes{20, 20, 'E', 'l', 'm', 'o', 'r', 'a'}, radioText));
 
     // Compose a Set in the builder and send it from there.
     qobject_cast<QPushButton*>(dlg.Control(1004))->click();
@@ -79,7 +81,7 @@ TEST(EndToEnd, TheSimulatedDeviceIsRecognisedAndAnswersACommandBuiltInTheBuilder
     // The device takes the new value and reports it; the log shows and describes the answer.
     ASSERT_TRUE(QTest::qWaitFor([&] { return RowWithData(grid, "20, 21, 0") > 0; }, 5000));
     const int row = RowWithData(grid, "20, 21, 0");
-    EXPECT_EQ(Cell(grid, row, 3).toStdString(), DescribeResponse(CountedBytes{20, 21, 0}));
+    EXPECT_EQ(Cell(grid, row, 3).toStdString(), DescribeResponse(CountedBytes{20, 21, 0}, radioText));
     EXPECT_EQ(Cell(grid, row, 3), "Value Power Mode = Off");
     EXPECT_TRUE(messages.isEmpty());
 

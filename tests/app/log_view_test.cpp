@@ -1,4 +1,5 @@
 #include "main_window_fixture.h"
+#include "catalogue/radio_text.h"
 
 #include "catalogue/describer.h"
 #include "log/printable_text.h"
@@ -44,11 +45,12 @@ protected:
 
 TEST_F(LogView, DeviceTextShowsControlBytesAsTheConsoleToolDoesAndCopiesAsOneRow)
 {
+    CRadioText radioText;
     const CountedBytes answer{20, 20, 'T', 'a', 'b', 0x09, 'h', 'e', 'r', 'e', 0x0A, 0x01, 0x7F, 0x9B, 0x85, 0xE9, 0xFF};
     DeviceSends(Packet(answer));
     ASSERT_TRUE(WaitForRows(2));
     const QString description = Cell(1, 3);
-    EXPECT_EQ(description.toStdString(), DeviceText(DescribeResponse(answer)));
+    EXPECT_EQ(description.toStdString(), DeviceText(DescribeResponse(answer, radioText)));
     // Bytes above the controls are the Latin-1 letters the console shows, not two letters each.
     EXPECT_TRUE(description.endsWith(QStringLiteral(u"Tab\\x09here\\x0a\\x01\\x7f\\x9b\\x85\u00E9\u00FF")))
         << description.toStdString();

@@ -1,4 +1,5 @@
 #include "main_window_fixture.h"
+#include "catalogue/radio_text.h"
 
 #include "app/power_notices.h"
 #include "app/setup_dlg.h"
@@ -116,6 +117,7 @@ TEST_F(MainWindowTest, AFailedWriteShowsTheTransmitError)
 
 TEST_F(MainWindowTest, ARowForEveryOutcome)
 {
+    CRadioText radioText;
     Start();
     Received();
     // A valid Value response, a checksum error, a frame broken by a new start byte.
@@ -130,7 +132,7 @@ TEST_F(MainWindowTest, ARowForEveryOutcome)
     const std::vector<std::uint8_t> valid = Packet({20, 21, 1});
     EXPECT_EQ(Cell(1, 1), QString::fromStdString(FormatBytes(std::span<const std::uint8_t>(valid))));
     EXPECT_EQ(Cell(1, 2), "20, 21, 1");
-    EXPECT_EQ(Cell(1, 3), QString::fromStdString(DescribeResponse(CountedBytes{20, 21, 1})));
+    EXPECT_EQ(Cell(1, 3), QString::fromStdString(DescribeResponse(CountedBytes{20, 21, 1}, radioText)));
     EXPECT_EQ(Cell(2, 2), "Checksum Error!");
     EXPECT_TRUE(Cell(2, 3).isEmpty());
     EXPECT_EQ(Cell(3, 1), "1, 20, 21");

@@ -51,6 +51,7 @@ TEST(DescribeCommand, Cases)
 
 TEST(DescribeResponse, Cases)
 {
+    CRadioText radioText;
     const DescribeCase cases[] = {
         {{20, 24, 0}, "Value Mute = Off"},
         {{20, 24, 1, 9}, "Value Mute = On"},
@@ -83,19 +84,20 @@ TEST(DescribeResponse, Cases)
         {{29, 1}, ""},
     };
     for (const DescribeCase& c : cases)
-        EXPECT_EQ(DescribeResponse(c.message), c.expected) << FormatBytes(c.message);
+        EXPECT_EQ(DescribeResponse(c.message, radioText), c.expected) << FormatBytes(c.message);
 }
 
 // Bytes left behind in a buffer past its count must not leak into a description.
 TEST(Describers, NeverReadPastTheCount)
 {
+    CRadioText radioText;
     CountedBytes value{20, 24, 1};
     value.RemoveLast();
-    EXPECT_EQ(DescribeResponse(value), "Value Mute = <invalid>");
+    EXPECT_EQ(DescribeResponse(value, radioText), "Value Mute = <invalid>");
 
     CountedBytes text{20, 20, 'A', 'B', 'C'};
     text.RemoveLast();
-    EXPECT_EQ(DescribeResponse(text), "Value Device ID = AB");
+    EXPECT_EQ(DescribeResponse(text, radioText), "Value Device ID = AB");
 
     CountedBytes query{20, 23, 5};
     query.RemoveLast();
@@ -103,15 +105,16 @@ TEST(Describers, NeverReadPastTheCount)
 
     CountedBytes name{27, 'R', 'a', 'd', 'i', 'o', ' ', ' ', '1'};
     name.RemoveLast();
-    EXPECT_EQ(DescribeResponse(name), "RDS PS - Invalid Data!");
+    EXPECT_EQ(DescribeResponse(name, radioText), "RDS PS - Invalid Data!");
 }
 
 TEST(Describers, LongestMessagesAreDescribed)
 {
+    CRadioText radioText;
     std::vector<std::uint8_t> bytes(CountedBytes::kCapacity, 'x');
     bytes[0] = 20;
     bytes[1] = 150; // "iPod Title", shown as text of any length
     const CountedBytes message(bytes);
-    EXPECT_EQ(DescribeResponse(message), "Value iPod Title = " + std::string(CountedBytes::kCapacity - 2, 'x'));
+    EXPECT_EQ(DescribeResponse(message, radioText), "Value iPod Title = " + std::string(CountedBytes::kCapacity - 2, 'x'));
     EXPECT_EQ(DescribeCommand(message), "Query <invalid>");
 }

@@ -47,9 +47,7 @@ public:
     // Sends the signal and waits for the simulator to end; its wait status.
     int Stop(int signal)
     {
-        kill(m_pid, signal);
-        int status = 0;
-        waitpid(m_pid, &status, 0);
+        const int status = StopSpawned(m_pid, signal);
         m_pid = 0;
         return status;
     }

@@ -50,6 +50,17 @@ inline CliRun RunCli(const std::string& arguments)
     return RunCliAsIs(arguments + " 2>&1");
 }
 
+// The tab-separated columns of a printed row.
+inline std::vector<std::string> Columns(const std::string& row)
+{
+    std::vector<std::string> columns;
+    std::size_t start = 0;
+    for (std::size_t tab; (tab = row.find('\t', start)) != std::string::npos; start = tab + 1)
+        columns.push_back(row.substr(start, tab - start));
+    columns.push_back(row.substr(start));
+    return columns;
+}
+
 inline std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;

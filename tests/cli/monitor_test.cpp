@@ -26,16 +26,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Tab-separated columns of a monitor row.
-std::vector<std::string> Columns(const std::string& row)
-{
-    std::vector<std::string> columns;
-    std::size_t start = 0;
-    for (std::size_t tab; (tab = row.find('\t', start)) != std::string::npos; start = tab + 1)
-        columns.push_back(row.substr(start, tab - start));
-    columns.push_back(row.substr(start));
-    return columns;
-}
 
 } // namespace
 

@@ -64,12 +64,11 @@ TEST(RepeatedRows, RepeatedFramesPrintAsDescribedAfresh)
         {CountedBytes{1, 28, 0, 72, 2, 7}, radioC, true, false},
         {CountedBytes{1, 28, 1, 32, 2, 7}, radioB, true, false},
     };
-    g_RadioText.Reset();
+    CRadioText radioText;
     std::string expected;
     for (const Frame& f : frames) {
-        AppendPacketColumns(expected, f.frame, f.hasPayload ? &f.payload : nullptr, f.checksumError);
+        AppendPacketColumns(expected, f.frame, f.hasPayload ? &f.payload : nullptr, f.checksumError, radioText);
         expected += '\n';
     }
-    g_RadioText.Reset();
     EXPECT_EQ(Printed(frames), expected);
 }

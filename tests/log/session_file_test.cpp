@@ -1,4 +1,5 @@
 #include "log/session_files.h"
+#include "catalogue/radio_text.h"
 #include "log/session_format.h"
 #include "log/session_reader.h"
 #include "log/session_writer.h"
@@ -55,13 +56,14 @@ using SessionFile = TempFolderTest;
 // Every kind of row the window and the monitor record, with device text that needs escaping.
 std::vector<SessionRow> EveryKind()
 {
+    CRadioText radioText;
     const auto when = system_clock::now();
     const CountedBytes frame{1, 20, 24, 94, 65, 2, 230};
     const CountedBytes payload{20, 24, 1};
     std::vector<SessionRow> rows{
-        ReceivedRow(when, MakePacketRow(when, frame, &payload, false)),
-        ReceivedRow(when, MakePacketRow(when, frame, nullptr, true)),
-        ReceivedRow(when, MakePacketRow(when, CountedBytes{65}, nullptr, false)),
+        ReceivedRow(when, MakePacketRow(when, frame, &payload, false, radioText)),
+        ReceivedRow(when, MakePacketRow(when, frame, nullptr, true, radioText)),
+        ReceivedRow(when, MakePacketRow(when, CountedBytes{65}, nullptr, false, radioText)),
         ReceivedRow(when, MakeLineErrorRow(when, CE_FRAME)),
         SentRow(when, "1, 20, 20, 2, 215", "20, 20", "Query Device ID"),
         SentRow(when, "1, 20, 20, 2, 215", "RS232 Transmit Error", "Query Device ID"),

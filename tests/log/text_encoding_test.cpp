@@ -1,3 +1,4 @@
+#include "catalogue/radio_text.h"
 #include "log/log_row.h"
 #include "log/printable_text.h"
 #include "log/session_export.h"
@@ -51,9 +52,10 @@ std::vector<SessionRow> RowsWithEveryByte(const std::string& port)
     const CountedBytes all{std::span<const std::uint8_t>(bytes)};
     const CountedBytes cafe{20, 20, 'C', 'a', 'f', 0xE9, ' ', 0xFF};
     const CountedBytes frame{1, 2};
+    CRadioText radioText;
     return {PortRow(when, PortEventKind::Opened, port),
-            ReceivedRow(when, MakePacketRow(when, frame, &all, false)),
-            ReceivedRow(when, MakePacketRow(when, frame, &cafe, false)),
+            ReceivedRow(when, MakePacketRow(when, frame, &all, false, radioText)),
+            ReceivedRow(when, MakePacketRow(when, frame, &cafe, false, radioText)),
             PortRow(when, PortEventKind::CouldNotOpen, port, "no such port: " + port)};
 }
 

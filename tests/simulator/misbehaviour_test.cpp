@@ -2,6 +2,7 @@
 // every variable of every model: a sweep can only name what the device really does.
 
 #include "simulator/simulated_device.h"
+#include "catalogue/radio_text.h"
 
 #include "catalogue/catalogue_lookup.h"
 #include "catalogue/catalogue_tables.h"
@@ -23,7 +24,8 @@ std::vector<CountedBytes> Ask(CSimulatedDevice& device, const CountedBytes& comm
 // What a reader of the answer learns about the variable: its value text, if the answer is one.
 bool ReadsAsValueOf(const CountedBytes& answer, const VariableEntry& variable)
 {
-    const std::string description = DescribeResponse(answer);
+    CRadioText radioText;
+    const std::string description = DescribeResponse(answer, radioText);
     return answer.Count() >= 2 && answer[1] == variable.id
         && description.starts_with(std::string("Value ") + variable.name)
         && description.find(kInvalidValue) == std::string::npos;
@@ -33,6 +35,7 @@ bool ReadsAsValueOf(const CountedBytes& answer, const VariableEntry& variable)
 
 TEST(Misbehaviour, WrongValuesCannotBeReadForAnyVariable)
 {
+    CRadioText radioText;
     for (int model = 0; model < static_cast<int>(kModelCount); ++model) {
         for (const std::size_t row : OfferedVariables(model, MessageType::kQuery)) {
             const VariableEntry& variable = g_VariableTable[row];
@@ -42,7 +45,7 @@ TEST(Misbehaviour, WrongValuesCannotBeReadForAnyVariable)
             const auto answers = Ask(device, CountedBytes{20, id});
             ASSERT_EQ(answers.size(), 1u) << ModelName(model) << " " << variable.name;
             EXPECT_FALSE(ReadsAsValueOf(answers[0], variable))
-                << ModelName(model) << " " << variable.name << ": " << DescribeResponse(answers[0]);
+                << ModelName(model) << " " << variable.name << ": " << DescribeResponse(answers[0], radioText);
             EXPECT_FALSE(device.SpoilsChecksum(answers[0]));
         }
     }

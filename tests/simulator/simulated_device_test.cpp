@@ -1,4 +1,5 @@
 #include "simulator/simulated_device.h"
+#include "catalogue/radio_text.h"
 
 #include "catalogue/catalogue_tables.h"
 #include "catalogue/describer.h"
@@ -109,13 +110,14 @@ TEST(SimulatedDevice, IgnoresWhatItCannotTrust)
 
 TEST(SimulatedDevice, StartingValuesAllDescribeCleanly)
 {
+    CRadioText radioText;
     for (std::size_t row = 0; row < kModelCount; ++row) {
         CSimulatedDevice device(static_cast<int>(row));
         for (const std::uint8_t id : device.Variables().Ids()) {
             device.Receive(PacketOf({20, id}));
             const auto list = device.TakeAnswers();
             ASSERT_EQ(list.size(), 1u) << "model " << row << " id " << int{id};
-            const std::string description = DescribeResponse(list[0]);
+            const std::string description = DescribeResponse(list[0], radioText);
             EXPECT_EQ(description.find("<invalid>"), std::string::npos)
                 << g_ModelTable[row].name << ": " << description;
         }
