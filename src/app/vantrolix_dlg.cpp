@@ -80,6 +80,8 @@ CVantrolixDlg::CVantrolixDlg(CPortSetting setting, std::optional<std::string> po
     Grid()->SetDlgCtrlID(IDC_GRID);
     connect(Grid(), &CGridCtrl::GridNotify, this, &CVantrolixDlg::OnGridNotify);
 
+    m_sentRows.WriteTo(&m_recorder);
+    m_sentRows.HandOnTo([this](SessionRow row) { Enqueue({ReceivedEntry::Kind::Row, std::move(row), {}}); });
     m_port.SetPumpHook([] {
         // Paint and take rows while a write waits; input waits too, so nothing re-enters Transmit.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -258,26 +260,14 @@ void CVantrolixDlg::SendDeviceIdQuery()
 
 void CVantrolixDlg::TransmitPacket(const CCommandPacket& packet, bool userSend)
 {
-    // A copy: the pump hook runs events while the write waits, and a row handled meanwhile (a
-    // Device ID answer, the builder) may set a new command into the packet being written.
-    const CountedBytes encoded = packet.GetEncoded();
-    const bool open = m_port.IsOpen();
-    if (encoded.Empty() || (!open && !userSend))
+    if (packet.GetEncoded().Empty() || (!m_port.IsOpen() && !userSend))
         return;
-    // A port that never opened fails the user's Send as a failed write does: nothing went out.
-    std::size_t written = 0;
-    const bool ok = open && m_port.Write(encoded.Data(), encoded.Count(), &written);
-    // A packet only partly on the line is not a sent command. The row goes through the queue, so
-    // it takes its place after the answers already received.
-    SessionRow sent = MakeSentRow(std::chrono::system_clock::now(), encoded, packet.GetCommand(),
-                                  ok && written == encoded.Count());
-    Record(sent);
-    Enqueue({ReceivedEntry::Kind::Row, std::move(sent), {}});
-    if (!ok || written != encoded.Count()) {
-        if (open)
-            m_port.ClearErrors(nullptr);
-        AfxMessageBox("RS232 Transmit Error");
-    }
+    // A copy: the pump hook runs events while the write waits, and a row handled meanwhile (a
+    // Device ID answer, the builder) may set a new command into the packet being written. A port
+    // that never opened fails the user's Send as a failed write does: nothing went out.
+    const CountedBytes payload = packet.GetCommand();
+    if (!m_sender.Send(payload).Sent())
+        AfxMessageBox(kTransmitErrorText);
 }
 
 void CVantrolixDlg::OnSetup()

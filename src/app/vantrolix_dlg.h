@@ -8,6 +8,8 @@
 #include "app/row_queue.h"
 #include "app/session_review.h"
 #include "app/session_settings.h"
+#include "log/packet_sender.h"
+#include "log/session_recording.h"
 #include "log/session_writer.h"
 #include "platform/dialog_builder.h"
 #include "protocol/command_packet.h"
@@ -162,6 +164,10 @@ private:
 
     SessionSettings m_sessionSettings;
     SessionWriter m_recorder;
+    // Sent rows go to the session file and then, through the row queue, to the log: they take
+    // their place after the answers already received.
+    SessionRecording m_sentRows;
+    PacketSender m_sender{m_port, m_sentRows};
     QString m_recordingProblem;
     std::optional<std::string> m_reviewFile;
     std::size_t m_reviewRowLimit = CSessionReview::kRowLimit;

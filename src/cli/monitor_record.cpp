@@ -1,8 +1,5 @@
 #include "monitor_record.h"
 
-#include "log/printable_text.h"
-#include "log/sent_row.h"
-
 #include <cstdio>
 
 bool MonitorRecord::Open(const std::string& path, std::string port, std::string& error)
@@ -11,20 +8,16 @@ bool MonitorRecord::Open(const std::string& path, std::string port, std::string&
     m_writer.OnError([](const std::string& text) {
         std::fprintf(stderr, "vantrolix-cli: %s; rows are still printed but no longer recorded\n", text.c_str());
     });
+    m_recording.WriteTo(&m_writer);
     return m_writer.Open(path, SessionWriter::OpenMode::CreateOrAppend, error);
 }
 
 void MonitorRecord::Received(std::chrono::system_clock::time_point when, const LogRow& row)
 {
-    m_writer.Append(ReceivedRow(when, row));
-}
-
-void MonitorRecord::Sent(const CountedBytes& packet, const CountedBytes& payload, bool written)
-{
-    m_writer.Append(MakeSentRow(std::chrono::system_clock::now(), packet, payload, written));
+    m_recording.Record(ReceivedRow(when, row));
 }
 
 void MonitorRecord::Port(PortEventKind event, const std::string& reason)
 {
-    m_writer.Append(PortRow(std::chrono::system_clock::now(), event, m_port, reason));
+    m_recording.Record(PortRow(std::chrono::system_clock::now(), event, m_port, reason));
 }

@@ -44,13 +44,17 @@ struct CSerialPort::Session {
 };
 
 // An operation's hold on the open session: while any lease is held, Close waits and the
-// descriptor stays open. Taking one fails when the port is closed, gone or has errors pending.
+// descriptor stays open. Taking one fails when the port is closed or gone, and for a read also
+// while line errors wait to be cleared: the receive side stops until they are reported. A write
+// goes on meanwhile: an error in what came in is no reason to refuse what goes out, and the
+// sender never has to clear flags that are the receive worker's to report.
 class CSerialPort::Lease {
 public:
-    explicit Lease(CSerialPort& port) : m_port(port)
+    enum class Use { Read, Write };
+    Lease(CSerialPort& port, Use use) : m_port(port)
     {
         std::lock_guard lock(port.m_mutex);
-        if (!port.m_session || port.m_errors != 0)
+        if (!port.m_session || (use == Use::Read && port.m_errors != 0))
             return;
         if (port.m_session->gone || port.m_session->channel->IsReleased()) {
             port.m_errors |= CE_IOE;
@@ -282,7 +286,7 @@ bool CSerialPort::Read(std::uint8_t* buffer, std::size_t count, std::size_t* don
     if (done)
         *done = 0;
     std::lock_guard readLock(m_readMutex);
-    Lease lease(*this);
+    Lease lease(*this, Lease::Use::Read);
     if (!lease)
         return false;
     Session& session = lease.session();
@@ -345,7 +349,7 @@ bool CSerialPort::Write(const std::uint8_t* data, std::size_t count, std::size_t
 
 bool CSerialPort::WriteWhole(const std::uint8_t* data, std::size_t count, std::size_t* done)
 {
-    Lease lease(*this);
+    Lease lease(*this, Lease::Use::Write);
     if (!lease)
         return false;
     const auto deadline = Clock::now() + count * kWriteTimeoutPerByte;

@@ -20,9 +20,11 @@
 // descriptor is closed, so a late read never lands on a file opened afterwards.
 //
 // A line error (a bad byte, a break, an overrun) makes the Read that meets it fail, after the
-// bytes before it have been delivered; from then on every Read and Write fails at once until
-// ClearErrors has returned the flags. A device that vanishes (an adapter pulled out) sets CE_IOE
-// and leaves the port open but gone; TryReopen brings it back when the device returns.
+// bytes before it have been delivered; from then on every Read fails at once until ClearErrors
+// has returned the flags. Writes go on meanwhile, and only the receive worker clears the flags:
+// a sender that cleared them would take line errors the worker is about to report. A device
+// that vanishes (an adapter pulled out) sets CE_IOE and leaves the port open but gone; reads and
+// writes fail then, and TryReopen brings it back when the device returns.
 class CSerialPort {
 public:
     static constexpr std::chrono::milliseconds kReadTimeout{1000};
