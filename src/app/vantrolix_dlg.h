@@ -147,7 +147,7 @@ private:
     std::string m_portName;
     CSerialPort m_port;
     COpenRetry m_openRetry{this, [this] { return RetryOpen(); }};
-    CPortOpener m_opener{this, m_port, std::string(kDeviceLineSettings),
+    CPortOpener m_opener{this, m_port, kDeviceLineSettings,
                          [this](const CPortOpener::Outcome& outcome) { OnOpenOutcome(outcome); }};
     bool m_queryWhenOpen = false; // the start-up's Device ID query waits for the port
     bool m_openRecorded = false;  // the record says the port is open: its close goes in too

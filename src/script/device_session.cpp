@@ -42,7 +42,7 @@ bool CDeviceSession::Open(const std::string& portName, std::string& error, const
     std::function<bool()> stopRequested;
     if (stop)
         stopRequested = [stop] { return stop->load(); };
-    const bool opened = m_port.Open(portName, std::string(kDeviceLineSettings), stopRequested);
+    const bool opened = m_port.Open(portName, kDeviceLineSettings, stopRequested);
     if (opened && stop && *stop)
         m_port.Close(); // the request came as the open succeeded
     if (!m_port.IsOpen()) {
