@@ -60,7 +60,7 @@ bool IsBlank(const std::string& text)
 // far end does not take may block for a while, and the deadline must not wait for it.
 class CommandSender {
 public:
-    CommandSender(CSerialPort& port, const MonitorRecord& record, const StopPipe& notes)
+    CommandSender(CSerialPort& port, MonitorRecord& record, const StopPipe& notes)
         : m_sender(port, record.Recording()), m_notes(notes)
     {
     }

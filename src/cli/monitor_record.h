@@ -18,7 +18,7 @@ public:
     void Received(std::chrono::system_clock::time_point when, const LogRow& row);
     void Port(PortEventKind event, const std::string& reason = {});
     // Where the monitor's sender records the commands it sends.
-    const SessionRecording& Recording() const { return m_recording; }
+    SessionRecording& Recording() { return m_recording; }
 
     // Writes what is queued and closes; false when a row could not be recorded (the record is
     // then incomplete, which ends the monitor with a failure).

@@ -18,10 +18,11 @@ PacketSender::Result PacketSender::Send(const CountedBytes& payload)
     const CountedBytes& encoded = packet.GetEncoded();
     result.packetSize = encoded.Count();
     const auto when = std::chrono::system_clock::now();
+    m_recording.BeginSend();
     const bool written = m_port.Write(encoded.Data(), encoded.Count(), &result.bytesSent)
         && result.bytesSent == encoded.Count();
     result.kind = written ? Result::Kind::Sent : Result::Kind::Failed;
-    m_recording.Record(written ? MakeSentRow(when, encoded, payload)
+    m_recording.EndSend(written ? MakeSentRow(when, encoded, payload)
                                : MakeTransmitFailureRow(when, encoded, payload, result.bytesSent));
     return result;
 }

@@ -22,7 +22,7 @@ public:
         bool Sent() const { return kind == Kind::Sent; }
     };
 
-    PacketSender(CSerialPort& port, const SessionRecording& recording) : m_port(port), m_recording(recording) {}
+    PacketSender(CSerialPort& port, SessionRecording& recording) : m_port(port), m_recording(recording) {}
 
     // A payload longer than a packet holds is refused (TooLong) with nothing written or recorded.
     // A closed port fails the write as any other failure does.
@@ -30,5 +30,5 @@ public:
 
 private:
     CSerialPort& m_port;
-    const SessionRecording& m_recording;
+    SessionRecording& m_recording;
 };

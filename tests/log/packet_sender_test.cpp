@@ -32,3 +32,17 @@ TEST(PacketSender, AClosedPortGivesTheFailureRowAndNothingTooLongIsRecorded)
     EXPECT_EQ(sender.Send(CountedBytes(std::span(tooLong))).kind, PacketSender::Result::Kind::TooLong);
     EXPECT_EQ(handedOn.size(), 1u);
 }
+
+TEST(SessionRecording, RowsArrivingDuringASendFollowTheCommandsRow)
+{
+    SessionRecording recording;
+    std::vector<std::string> order;
+    recording.HandOnTo([&](SessionRow row) { order.push_back(row.encoded); });
+    const auto when = std::chrono::system_clock::now();
+    recording.Record(PortRow(when, PortEventKind::Opened, "ttyS0"));
+    recording.BeginSend();
+    recording.Record(ReceivedRow(when, {"", "answer", "", ""}));
+    recording.EndSend(SentRow(when, "command", "", ""));
+    recording.Record(ReceivedRow(when, {"", "later", "", ""}));
+    EXPECT_EQ(order, (std::vector<std::string>{"Port opened: ttyS0", "command", "answer", "later"}));
+}
