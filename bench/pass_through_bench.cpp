@@ -36,8 +36,8 @@ struct WatchedLine {
     {
         std::string error;
         ready = controllerEnd.Create(error) && deviceEnd.Create(error)
-            && controllerPort.Open(controllerEnd.SlavePath(), std::string(kDeviceLineSettings))
-            && devicePort.Open(deviceEnd.SlavePath(), std::string(kDeviceLineSettings));
+            && controllerPort.Open(controllerEnd.SlavePath(), kDeviceLineSettings)
+            && devicePort.Open(deviceEnd.SlavePath(), kDeviceLineSettings);
         if (ready)
             watch.Start();
     }

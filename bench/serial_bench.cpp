@@ -84,7 +84,7 @@ void FloodThroughPty(benchmark::State& state, bool makeRows, std::optional<Ser2N
             }
         }
         const std::string portName = gateway ? gateway->PortName() : simulator->PortName();
-        if (!simulator->Started() || !port.Open(portName, std::string(kDeviceLineSettings))) {
+        if (!simulator->Started() || !port.Open(portName, kDeviceLineSettings)) {
             state.SkipWithError("cannot set up the simulated device");
             return;
         }

@@ -2,8 +2,8 @@
 
 #include "serial/serial_port.h"
 
-CPortOpener::CPortOpener(QObject* owner, CSerialPort& port, std::string settings, Done done)
-    : m_port(port), m_settings(std::move(settings)), m_done(std::move(done))
+CPortOpener::CPortOpener(QObject* owner, CSerialPort& port, const LineSettings& settings, Done done)
+    : m_port(port), m_settings(settings), m_done(std::move(done))
 {
     moveToThread(owner->thread());
 }

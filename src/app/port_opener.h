@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/line_settings.h"
+
 #include <QObject>
 
 #include <atomic>
@@ -29,7 +31,7 @@ public:
     using Done = std::function<void(const Outcome&)>;
 
     // done runs on the thread that makes the opener (the owner's).
-    CPortOpener(QObject* owner, CSerialPort& port, std::string settings, Done done);
+    CPortOpener(QObject* owner, CSerialPort& port, const LineSettings& settings, Done done);
     ~CPortOpener();
     CPortOpener(const CPortOpener&) = delete;
     CPortOpener& operator=(const CPortOpener&) = delete;
@@ -58,7 +60,7 @@ private:
     bool Superseded(unsigned generation) const { return m_stop || m_generation.load() != generation; }
 
     CSerialPort& m_port;
-    std::string m_settings;
+    LineSettings m_settings;
     Done m_done;
     bool m_busy = false; // on the owner's thread
 

@@ -86,6 +86,9 @@ CVantrolixDlg::CVantrolixDlg(CPortSetting setting, std::optional<std::string> po
     Grid()->SetDlgCtrlID(IDC_GRID);
     connect(Grid(), &CGridCtrl::GridNotify, this, &CVantrolixDlg::OnGridNotify);
 
+    m_sentRows.WriteTo(&m_recorder);
+    // Sent rows come from the UI thread or a script's run, neither of which may wait for room.
+    m_sentRows.HandOnTo([this](SessionRow row) { Enqueue({ReceivedEntry::Kind::Row, std::move(row), {}}, QueueWait::Never); });
     m_port.SetPumpHook([] {
         // Paint and take rows while a write waits; input waits too, so nothing re-enters Transmit.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -304,30 +307,14 @@ void CVantrolixDlg::SendDeviceIdQuery()
 
 void CVantrolixDlg::TransmitPacket(const CCommandPacket& packet, bool userSend)
 {
-    // A copy: the pump hook runs events while the write waits, and a row handled meanwhile (a
-    // Device ID answer, the builder) may set a new command into the packet being written.
-    const CountedBytes encoded = packet.GetEncoded();
-    if (encoded.Empty() || (!m_port.IsOpen() && !userSend))
+    if (packet.GetEncoded().Empty() || (!m_port.IsOpen() && !userSend))
         return;
-    // A port that never opened fails the user's Send as a failed write does: nothing went out.
-    std::size_t written = 0;
-    if (!WriteAndLog(encoded, packet.GetCommand(), written))
-        AfxMessageBox("RS232 Transmit Error");
-}
-
-bool CVantrolixDlg::WriteAndLog(const CountedBytes& encoded, const CountedBytes& command, std::size_t& written)
-{
-    const bool open = m_port.IsOpen();
-    written = 0;
-    // A packet only partly on the line is not a sent command.
-    const bool ok = open && m_port.Write(encoded.Data(), encoded.Count(), &written) && written == encoded.Count();
-    // The row goes through the queue, so it takes its place after the answers already received.
-    SessionRow sent = MakeSentRow(std::chrono::system_clock::now(), encoded, command, ok);
-    Record(sent);
-    Enqueue({ReceivedEntry::Kind::Row, std::move(sent), {}}, QueueWait::Never);
-    if (!ok && open)
-        m_port.ClearErrors(nullptr);
-    return ok;
+    // A copy: the pump hook runs events while the write waits, and a row handled meanwhile (a
+    // Device ID answer, the builder) may set a new command into the packet being written. A port
+    // that never opened fails the user's Send as a failed write does: nothing went out.
+    const CountedBytes payload = packet.GetCommand();
+    if (!m_sender.Send(payload).Sent())
+        AfxMessageBox(kTransmitErrorText);
 }
 
 void CVantrolixDlg::OnSetup()

@@ -12,6 +12,8 @@
 #include "app/session_review.h"
 #include "app/session_settings.h"
 #include "catalogue/radio_text.h"
+#include "log/packet_sender.h"
+#include "log/session_recording.h"
 #include "log/session_writer.h"
 #include "platform/dialog_builder.h"
 #include "protocol/command_packet.h"
@@ -195,7 +197,6 @@ private:
     void FillRecentScripts();
     void RunScriptFile(const QString& path);
     // Writes the packet, logs and records it as sent; from any thread. False when it did not all go.
-    bool WriteAndLog(const CountedBytes& encoded, const CountedBytes& command, std::size_t& written);
     // The running script's sends, on its thread.
     bool SendForScript(const CountedBytes& payload, std::string& error);
     void OnScriptRunning(bool running);
@@ -242,7 +243,7 @@ private:
     std::string m_portName;
     CSerialPort m_port;
     COpenRetry m_openRetry{this, [this] { return RetryOpen(); }};
-    CPortOpener m_opener{this, m_port, std::string(kDeviceLineSettings),
+    CPortOpener m_opener{this, m_port, kDeviceLineSettings,
                          [this](const CPortOpener::Outcome& outcome) { OnOpenOutcome(outcome); }};
     bool m_queryWhenOpen = false; // the start-up's Device ID query waits for the port
     bool m_openRecorded = false;  // the record says the port is open: its close goes in too
@@ -259,6 +260,10 @@ private:
 
     SessionSettings m_sessionSettings;
     SessionWriter m_recorder;
+    // Sent rows go to the session file and then, through the row queue, to the log: they take
+    // their place after the answers already received.
+    SessionRecording m_sentRows;
+    PacketSender m_sender{m_port, m_sentRows};
     QString m_recordingProblem;
     std::optional<std::string> m_reviewFile;
     std::size_t m_reviewRowLimit = CSessionReview::kRowLimit;

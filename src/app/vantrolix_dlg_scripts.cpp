@@ -148,14 +148,13 @@ void CVantrolixDlg::RunScriptWhenOpen(std::string path, bool exitWhenDone)
 
 bool CVantrolixDlg::SendForScript(const CountedBytes& payload, std::string& error)
 {
-    const auto packet = TestPacket(payload, error);
-    if (!packet)
+    if (!TestPacket(payload, error))
         return false;
-    const CountedBytes& encoded = packet->GetEncoded();
-    std::size_t written = 0;
-    if (WriteAndLog(encoded, payload, written))
+    // From the run's thread: the sender and the queue its rows go to take any thread.
+    const PacketSender::Result result = m_sender.Send(payload);
+    if (result.Sent())
         return true;
-    error = TransmitErrorText(written, encoded.Count());
+    error = TransmitErrorText(result.bytesSent, result.packetSize);
     return false;
 }
 

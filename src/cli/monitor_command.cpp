@@ -7,7 +7,8 @@
 #include "port_opening.h"
 #include "stop_pipe.h"
 
-#include "protocol/command_packet.h"
+#include "log/packet_sender.h"
+#include "log/sent_row.h"
 #include "protocol/command_text_check.h"
 #include "protocol/command_text_parser.h"
 #include "serial/receive_worker.h"
@@ -56,7 +57,7 @@ bool IsBlank(const std::string& text)
 class CommandSender {
 public:
     CommandSender(CSerialPort& port, MonitorRecord& record, const StopPipe& notes)
-        : m_port(port), m_record(record), m_notes(notes)
+        : m_sender(port, record.Recording()), m_notes(notes)
     {
     }
 
@@ -89,8 +90,7 @@ public:
 
 private:
     // Sends a command typed like the "Command Data" field; a text that would not go out as written
-    // is refused, a failed write is reported, and the port's error state cleared so that the next
-    // command can go.
+    // is refused, and a failed write is reported.
     void Send(const std::string& text)
     {
         if (IsBlank(text) || m_quitting)
@@ -99,21 +99,12 @@ private:
             PrintError("not sent: " + problem->Text());
             return;
         }
-        CCommandPacket packet;
-        packet.SetCommand(ParseCommandText(text));
-        const CountedBytes& encoded = packet.GetEncoded();
-        std::size_t done = 0;
-        const bool written = m_port.Write(encoded.Data(), encoded.Count(), &done);
-        if (!m_quitting)
-            m_record.Sent(encoded, packet.GetCommand(), written && done == encoded.Count());
-        if (!written && !m_quitting) {
-            m_port.ClearErrors(nullptr);
-            PrintError("RS232 Transmit Error");
-        }
+        // A write cut short by the end of the run is recorded as the failure it is, but not told.
+        if (!m_sender.Send(ParseCommandText(text)).Sent() && !m_quitting)
+            PrintError(kTransmitErrorText);
     }
 
-    CSerialPort& m_port;
-    MonitorRecord& m_record;
+    PacketSender m_sender;
     const StopPipe& m_notes;
     StopPipe m_quit;
     std::atomic<bool> m_quitting{false};

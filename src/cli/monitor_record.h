@@ -1,12 +1,10 @@
 #pragma once
 
+#include "log/session_recording.h"
 #include "log/session_row.h"
+#include "log/session_writer.h"
 
 #include <string>
-
-class CountedBytes;
-
-#include "log/session_writer.h"
 
 // The session file of `monitor --log FILE`: every row the monitor prints, each command it sends
 // and each port event, in the window's session format. Does nothing until opened.
@@ -20,10 +18,11 @@ public:
     // side: Received, or the side of a watched line the row was heard on.
     void Received(std::chrono::system_clock::time_point when, const LogRow& row,
                   RowDirection side = RowDirection::Received);
-    void Sent(const CountedBytes& packet, const CountedBytes& payload, bool written);
     void Port(PortEventKind event, const std::string& reason = {}) { Port(m_port, event, reason); }
     // An event of another port than the one the record was opened for.
     void Port(const std::string& port, PortEventKind event, const std::string& reason = {});
+    // Where the monitor's sender records the commands it sends.
+    SessionRecording& Recording() { return m_recording; }
 
     // Writes what is queued and closes; false when a row could not be recorded (the record is
     // then incomplete, which ends the monitor with a failure).
@@ -35,5 +34,6 @@ public:
 
 private:
     SessionWriter m_writer;
+    SessionRecording m_recording;
     std::string m_port;
 };

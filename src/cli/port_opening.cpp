@@ -41,7 +41,7 @@ bool OpenUnlessStopped(CSerialPort& port, const std::string& name, const StopPip
 {
     bool opened = false;
     std::thread opening([&] {
-        opened = port.Open(name, std::string(kDeviceLineSettings));
+        opened = port.Open(name, kDeviceLineSettings);
         notes.Note(kOpenDone);
     });
     bool done = false;

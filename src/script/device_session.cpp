@@ -1,9 +1,8 @@
 #include "script/device_session.h"
 
-#include "catalogue/describer.h"
-#include "log/printable_text.h"
-#include "log/session_writer.h"
+#include "log/sent_row.h"
 #include "protocol/command_packet.h"
+#include "script/test_link.h"
 #include "serial/line_settings.h"
 
 #include <functional>
@@ -22,18 +21,18 @@ CDeviceSession::~CDeviceSession()
     const bool wasOpen = m_port.IsOpen();
     m_port.Close();
     m_worker.Join();
-    if (m_recorder && wasOpen)
-        m_recorder->Append(PortRow(SystemClock::now(), PortEventKind::Closed, m_portName));
+    if (wasOpen)
+        m_recording.Record(PortRow(SystemClock::now(), PortEventKind::Closed, m_portName));
 }
 
 void CDeviceSession::RecordTo(SessionWriter& writer)
 {
-    m_recorder = &writer;
+    m_recording.WriteTo(&writer);
     m_rows.SetObservers(
-        [&writer](const ArrivedRow& row) { writer.Append(ReceivedRow(row.when, row.row)); },
-        [&writer, this](IRowSink::Clock::time_point when, IRowSink::PortEvent event) {
+        [this](const ArrivedRow& row) { m_recording.Record(ReceivedRow(row.when, row.row)); },
+        [this](IRowSink::Clock::time_point when, IRowSink::PortEvent event) {
             const bool gone = event == IRowSink::PortEvent::DeviceGone;
-            writer.Append(PortRow(when, gone ? PortEventKind::DeviceGone : PortEventKind::Reopened, m_portName));
+            m_recording.Record(PortRow(when, gone ? PortEventKind::DeviceGone : PortEventKind::Reopened, m_portName));
         });
 }
 
@@ -44,36 +43,31 @@ bool CDeviceSession::Open(const std::string& portName, std::string& error, const
     std::function<bool()> stopRequested;
     if (stop)
         stopRequested = [stop] { return stop->load(); };
-    const bool opened = m_port.Open(portName, std::string(kDeviceLineSettings), stopRequested);
+    const bool opened = m_port.Open(portName, kDeviceLineSettings, stopRequested);
     if (opened && stop && *stop)
         m_port.Close(); // the request came as the open succeeded
     if (!m_port.IsOpen()) {
         error = "cannot open " + portName + ": " + m_port.GetOpenError();
-        if (m_recorder)
-            m_recorder->Append(PortRow(SystemClock::now(), PortEventKind::CouldNotOpen, portName, m_port.GetOpenError()));
+        m_recording.Record(PortRow(SystemClock::now(), PortEventKind::CouldNotOpen, portName, m_port.GetOpenError()));
         return false;
     }
-    if (m_recorder)
-        m_recorder->Append(PortRow(SystemClock::now(), PortEventKind::Opened, portName));
+    m_recording.Record(PortRow(SystemClock::now(), PortEventKind::Opened, portName));
     m_worker.Start();
     return true;
 }
 
 bool CDeviceSession::Send(const CountedBytes& payload, std::string& error)
 {
-    const auto packet = TestPacket(payload, error);
-    if (!packet)
+    const PacketSender::Result result = m_sender.Send(payload);
+    switch (result.kind) {
+    case PacketSender::Result::Kind::Sent:
+        return true;
+    case PacketSender::Result::Kind::TooLong:
+        error = "the command is longer than " + std::to_string(CCommandPacket::kMaxPayload) + " bytes";
         return false;
-    const CountedBytes& encoded = packet->GetEncoded();
-    const auto when = SystemClock::now();
-    std::size_t done = 0;
-    const bool sent = m_port.Write(encoded.Data(), encoded.Count(), &done);
-    if (!sent) {
-        m_port.ClearErrors(nullptr);
-        error = TransmitErrorText(done, encoded.Count());
+    case PacketSender::Result::Kind::Failed:
+        break;
     }
-    if (m_recorder)
-        m_recorder->Append(SentRow(when, FormatBytes(encoded), sent ? FormatBytes(payload) : error,
-                                   DeviceText(DescribeCommand(payload))));
-    return sent;
+    error = TransmitErrorText(result.bytesSent, result.packetSize);
+    return false;
 }

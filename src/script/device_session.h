@@ -1,5 +1,7 @@
 #pragma once
 
+#include "log/packet_sender.h"
+#include "log/session_recording.h"
 #include "script/received_rows.h"
 #include "script/test_link.h"
 #include "serial/receive_worker.h"
@@ -36,5 +38,6 @@ private:
     std::string m_portName;
     CReceivedRows m_rows;
     ReceiveWorker m_worker{m_port, m_rows};
-    SessionWriter* m_recorder = nullptr;
+    SessionRecording m_recording;
+    PacketSender m_sender{m_port, m_recording};
 };

@@ -4,13 +4,9 @@
 #include <cctype>
 #include <charconv>
 #include <string>
+#include <utility>
 
 namespace {
-
-constexpr unsigned kBaudRates[] = {50, 75, 110, 134, 150, 200, 300, 600, 1200, 1800, 2400, 4800,
-                                   9600, 19200, 38400, 57600, 115200, 230400, 460800, 500000,
-                                   576000, 921600, 1000000, 1152000, 1500000, 2000000, 2500000,
-                                   3000000, 3500000, 4000000};
 
 std::optional<unsigned> ReadNumber(std::string_view text)
 {
@@ -28,38 +24,59 @@ std::string Lower(std::string_view text)
     return lower;
 }
 
+std::optional<bool> ReadSwitch(std::string_view value)
+{
+    const std::string word = Lower(value);
+    if (word == "on")
+        return true;
+    if (word == "off")
+        return false;
+    return std::nullopt;
+}
+
+enum Key : unsigned { kBaud = 1, kParity = 2, kData = 4, kStop = 8, kDtr = 16, kRts = 32 };
+
 // Stores one "key=value" pair; false when the pair is not understood or repeats a key.
-bool ApplyPair(LineSettings& settings, std::string_view key, std::string_view value)
+bool ApplyPair(LineSettings& settings, unsigned& seen, std::string_view key, std::string_view value)
 {
     const std::string name = Lower(key);
-    if (name == "baud" && !settings.baud) {
+    const auto once = [&seen](Key k) { return (std::exchange(seen, seen | k) & k) == 0; };
+    if (name == "baud" && once(kBaud)) {
         const auto baud = ReadNumber(value);
-        if (!baud || std::ranges::find(kBaudRates, *baud) == std::end(kBaudRates))
+        if (!baud || !IsBaudRate(*baud))
             return false;
-        settings.baud = baud;
+        settings.baud = *baud;
         return true;
     }
-    if (name == "parity" && !settings.parity) {
-        if (value.size() != 1)
+    if (name == "parity" && once(kParity)) {
+        static constexpr std::string_view kLetters = "NEOMS"; // in the order of Parity
+        const std::size_t at = value.size() == 1
+            ? kLetters.find(static_cast<char>(std::toupper(static_cast<unsigned char>(value[0]))))
+            : std::string_view::npos;
+        if (at == std::string_view::npos)
             return false;
-        const char parity = static_cast<char>(std::toupper(static_cast<unsigned char>(value[0])));
-        if (std::string_view("NEOMS").find(parity) == std::string_view::npos)
-            return false;
-        settings.parity = parity;
+        settings.parity = static_cast<Parity>(at);
         return true;
     }
-    if (name == "data" && !settings.dataBits) {
+    if (name == "data" && once(kData)) {
         const auto bits = ReadNumber(value);
         if (!bits || *bits < 5 || *bits > 8)
             return false;
-        settings.dataBits = bits;
+        settings.dataBits = *bits;
         return true;
     }
-    if (name == "stop" && !settings.stopBits) {
+    if (name == "stop" && once(kStop)) {
         const auto bits = ReadNumber(value);
         if (!bits || (*bits != 1 && *bits != 2))
             return false;
-        settings.stopBits = bits;
+        settings.stopBits = *bits;
+        return true;
+    }
+    if ((name == "dtr" && once(kDtr)) || (name == "rts" && once(kRts))) {
+        const auto on = ReadSwitch(value);
+        if (!on)
+            return false;
+        (name == "dtr" ? settings.dtr : settings.rts) = *on;
         return true;
     }
     return false;
@@ -67,9 +84,28 @@ bool ApplyPair(LineSettings& settings, std::string_view key, std::string_view va
 
 } // namespace
 
-std::optional<LineSettings> ParseLineSettings(std::string_view text)
+bool IsBaudRate(unsigned baud)
 {
-    LineSettings settings;
+#define VANTROLIX_BAUD_CASE(rate) case rate:
+    switch (baud) {
+        VANTROLIX_BAUD_RATES(VANTROLIX_BAUD_CASE)
+        return true;
+    default:
+        return false;
+    }
+#undef VANTROLIX_BAUD_CASE
+}
+
+bool IsValid(const LineSettings& settings)
+{
+    return IsBaudRate(settings.baud) && settings.dataBits >= 5 && settings.dataBits <= 8
+        && (settings.stopBits == 1 || settings.stopBits == 2);
+}
+
+std::optional<LineSettings> ParseLineSettings(std::string_view text, const LineSettings& base)
+{
+    LineSettings settings = base;
+    unsigned seen = 0;
     bool any = false;
     std::size_t pos = 0;
     while (pos < text.size()) {
@@ -82,7 +118,7 @@ std::optional<LineSettings> ParseLineSettings(std::string_view text)
             end = text.size();
         const std::string_view pair = text.substr(pos, end - pos);
         const std::size_t equals = pair.find('=');
-        if (equals == std::string_view::npos || !ApplyPair(settings, pair.substr(0, equals), pair.substr(equals + 1)))
+        if (equals == std::string_view::npos || !ApplyPair(settings, seen, pair.substr(0, equals), pair.substr(equals + 1)))
             return std::nullopt;
         any = true;
         pos = end;

@@ -241,15 +241,16 @@ std::vector<std::uint8_t> BigEndian(std::uint32_t value, std::size_t size)
     return bytes;
 }
 
-std::uint32_t ParityCode(char parity)
+std::uint32_t ParityCode(Parity parity)
 {
     switch (parity) {
-    case 'O': return 2;
-    case 'E': return 3;
-    case 'M': return 4;
-    case 'S': return 5;
-    default: return 1;
+    case Parity::Odd: return 2;
+    case Parity::Even: return 3;
+    case Parity::Mark: return 4;
+    case Parity::Space: return 5;
+    case Parity::None: break;
     }
+    return 1;
 }
 
 bool CNetworkChannel::SetUpLine(const std::string& where, const LineSettings& settings,
@@ -309,15 +310,10 @@ bool CNetworkChannel::SetUpLine(const std::string& where, const LineSettings& se
         std::uint32_t value;
         std::size_t size;
     };
-    std::vector<Wanted> wanted;
-    if (settings.baud)
-        wanted.push_back({CTelnetCodec::kSetBaudRate, *settings.baud, 4});
-    if (settings.dataBits)
-        wanted.push_back({CTelnetCodec::kSetDataSize, *settings.dataBits, 1});
-    if (settings.parity)
-        wanted.push_back({CTelnetCodec::kSetParity, ParityCode(*settings.parity), 1});
-    if (settings.stopBits)
-        wanted.push_back({CTelnetCodec::kSetStopSize, *settings.stopBits, 1});
+    const Wanted wanted[] = {{CTelnetCodec::kSetBaudRate, settings.baud, 4},
+                             {CTelnetCodec::kSetDataSize, settings.dataBits, 1},
+                             {CTelnetCodec::kSetParity, ParityCode(settings.parity), 1},
+                             {CTelnetCodec::kSetStopSize, settings.stopBits, 1}};
 
     // DTR and RTS are asked for first. A gateway answers in order, so by the time the last
     // awaited answer is in, any answer to them is too; a gateway whose port has no modem lines (a
@@ -330,8 +326,10 @@ bool CNetworkChannel::SetUpLine(const std::string& where, const LineSettings& se
         const char* words;
         bool awaited;
     };
-    const WantedControl controls[] = {{Control::Dtr, CTelnetCodec::kDtrOn, "DTR on", false},
-                                      {Control::Rts, CTelnetCodec::kRtsOff, "RTS off", false},
+    const WantedControl controls[] = {{Control::Dtr, settings.dtr ? CTelnetCodec::kDtrOn : CTelnetCodec::kDtrOff,
+                                       settings.dtr ? "DTR on" : "DTR off", false},
+                                      {Control::Rts, settings.rts ? CTelnetCodec::kRtsOn : CTelnetCodec::kRtsOff,
+                                       settings.rts ? "RTS on" : "RTS off", false},
                                       {Control::OutboundFlow, CTelnetCodec::kNoFlowControl, "flow control off", true}};
     // Framing, parity, overrun and break: the line states that are errors.
     constexpr std::uint8_t kErrorStates = 0x1E;

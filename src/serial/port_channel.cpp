@@ -4,13 +4,19 @@
 #include "serial/network_channel.h"
 
 std::unique_ptr<CPortChannel> CPortChannel::Open(const std::string& portName, const LineSettings& settings,
-                                                 const Options& options, std::string& reason)
+                                                 const Options& options, PortError& error)
 {
-    if (IsNetworkPortName(portName)) {
+    if (!IsNetworkPortName(portName))
+        return OpenDeviceChannel(portName, settings, options, error);
+    // A gateway's account of a failure (the look-up, the connection, the agreement) is its own.
+    std::string reason;
+    auto channel = [&]() -> std::unique_ptr<CPortChannel> {
         const auto address = ParseNetworkAddress(portName, reason);
         if (!address)
             return nullptr;
         return OpenNetworkChannel(*address, settings, options, reason);
-    }
-    return OpenDeviceChannel(portName, settings, options, reason);
+    }();
+    if (!channel)
+        error = {PortFault::Network, 0, portName, reason};
+    return channel;
 }

@@ -2,6 +2,7 @@
 
 #include "serial/line_counters.h"
 #include "serial/line_settings.h"
+#include "serial/port_error.h"
 #include "serial/received_items.h"
 
 #include <chrono>
@@ -37,9 +38,9 @@ public:
     };
 
     // Opens the port the name stands for, with the channel its name calls for, and applies the
-    // settings. On failure nothing stays open and reason holds the text for the user.
+    // settings. On failure nothing stays open and error tells why.
     static std::unique_ptr<CPortChannel> Open(const std::string& portName, const LineSettings& settings,
-                                              const Options& options, std::string& reason);
+                                              const Options& options, PortError& error);
     virtual ~CPortChannel() = default;
     CPortChannel(const CPortChannel&) = delete;
     CPortChannel& operator=(const CPortChannel&) = delete;

@@ -6,7 +6,7 @@
 #include "serial/line_errors.h"
 #include "serial/marked_input_parser.h"
 #include "serial/port_name.h"
-#include "serial/port_open_errors.h"
+#include "serial/port_error.h"
 
 #include <cerrno>
 #include <cstring>
@@ -27,40 +27,39 @@ namespace {
 
 // Where in the life of a port a system call failed; the same errno means different things.
 enum class Step { OpenNode, Lock, Configure, ApplySettings, ModemLines, Transfer };
-enum class Fault { Retry, Ignore, Gone, PermissionDenied, Busy, Missing, NotSerial, SettingsRefused, Failed };
 
 // The one place that decides what an errno means for a port.
-Fault MapErrno(int err, Step step)
+PortFault MapErrno(int err, Step step)
 {
     switch (err) {
     case EINTR:
-        return Fault::Retry;
+        return PortFault::Retry;
     case EAGAIN: // also EWOULDBLOCK
-        return step == Step::Lock ? Fault::Busy : Fault::Retry;
+        return step == Step::Lock ? PortFault::Busy : PortFault::Retry;
     case EACCES:
     case EPERM:
-        return step == Step::OpenNode ? Fault::PermissionDenied : Fault::Failed;
+        return step == Step::OpenNode ? PortFault::PermissionDenied : PortFault::Failed;
     case EBUSY:
-        return Fault::Busy;
+        return PortFault::Busy;
     case ENOENT:
     case ENOTDIR:
-        return Fault::Missing;
+        return PortFault::Missing;
     case EIO:
     case ENXIO:
     case ENODEV:
         // A node without hardware behind it fails to open with these; an open port that later
         // fails with them has lost its device (an adapter pulled out).
-        return step == Step::OpenNode ? Fault::Missing : Fault::Gone;
+        return step == Step::OpenNode ? PortFault::Missing : PortFault::Gone;
     case ENOTTY:
     case EINVAL:
         // Pseudo-terminals have no modem lines and answer ENOTTY (older kernels EINVAL).
         if (step == Step::ModemLines)
-            return Fault::Ignore;
+            return PortFault::None;
         if (step == Step::ApplySettings && err == EINVAL)
-            return Fault::SettingsRefused;
-        return err == ENOTTY ? Fault::NotSerial : Fault::Failed;
+            return PortFault::SettingsRefused;
+        return err == ENOTTY ? PortFault::NotSerial : PortFault::Failed;
     default:
-        return step == Step::Transfer ? Fault::Gone : Fault::Failed;
+        return step == Step::Transfer ? PortFault::Gone : PortFault::Failed;
     }
 }
 
@@ -77,42 +76,11 @@ std::string GroupOf(const std::string& path)
     return found->gr_name;
 }
 
-std::string ReasonText(Fault fault, int err, const std::string& portName, const std::string& path)
-{
-    const std::string where = PortWhere(portName, path);
-    switch (fault) {
-    case Fault::PermissionDenied: {
-        const std::string group = GroupOf(path);
-        if (group.empty())
-            return "permission denied on " + where;
-        // Joining root's group is no advice to give; someone has to grant access to the node.
-        if (group == "root")
-            return "permission denied on " + where + ": only root may open it; ask an administrator for access";
-        return "permission denied on " + where + ": the port belongs to group " + group
-            + "; join it with \"sudo usermod -aG " + group + " $USER\", then log in again";
-    }
-    case Fault::Busy:
-        return PortOpenFaultText(PortOpenFault::Busy, where);
-    case Fault::Missing:
-        return PortOpenFaultText(PortOpenFault::Missing, where);
-    case Fault::NotSerial:
-        return PortOpenFaultText(PortOpenFault::NotSerial, where);
-    case Fault::SettingsRefused:
-        return PortOpenFaultText(PortOpenFault::SettingsRefused, where);
-    default:
-        return where + ": " + std::strerror(err);
-    }
-}
-
 speed_t SpeedFor(unsigned baud)
 {
-    static constexpr std::pair<unsigned, speed_t> kSpeeds[] = {
-        {50, B50}, {75, B75}, {110, B110}, {134, B134}, {150, B150}, {200, B200}, {300, B300},
-        {600, B600}, {1200, B1200}, {1800, B1800}, {2400, B2400}, {4800, B4800}, {9600, B9600},
-        {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400},
-        {460800, B460800}, {500000, B500000}, {576000, B576000}, {921600, B921600},
-        {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000}, {2000000, B2000000},
-        {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000}};
+#define VANTROLIX_BAUD_SPEED(rate) {rate, B##rate},
+    static constexpr std::pair<unsigned, speed_t> kSpeeds[] = {VANTROLIX_BAUD_RATES(VANTROLIX_BAUD_SPEED)};
+#undef VANTROLIX_BAUD_SPEED
     for (const auto& [rate, speed] : kSpeeds)
         if (rate == baud)
             return speed;
@@ -129,29 +97,21 @@ void ApplySettings(termios& mode, const LineSettings& settings)
     mode.c_iflag |= INPCK | PARMRK;
     mode.c_cc[VMIN] = 1;
     mode.c_cc[VTIME] = 0;
-    if (settings.baud) {
-        cfsetispeed(&mode, SpeedFor(*settings.baud));
-        cfsetospeed(&mode, SpeedFor(*settings.baud));
+    cfsetispeed(&mode, SpeedFor(settings.baud));
+    cfsetospeed(&mode, SpeedFor(settings.baud));
+    mode.c_cflag &= ~(PARENB | PARODD | CMSPAR);
+    switch (settings.parity) {
+    case Parity::Even: mode.c_cflag |= PARENB; break;
+    case Parity::Odd: mode.c_cflag |= PARENB | PARODD; break;
+    case Parity::Mark: mode.c_cflag |= PARENB | CMSPAR | PARODD; break;
+    case Parity::Space: mode.c_cflag |= PARENB | CMSPAR; break;
+    case Parity::None: break;
     }
-    if (settings.parity) {
-        mode.c_cflag &= ~(PARENB | PARODD | CMSPAR);
-        switch (*settings.parity) {
-        case 'E': mode.c_cflag |= PARENB; break;
-        case 'O': mode.c_cflag |= PARENB | PARODD; break;
-        case 'M': mode.c_cflag |= PARENB | CMSPAR | PARODD; break;
-        case 'S': mode.c_cflag |= PARENB | CMSPAR; break;
-        default: break;
-        }
-    }
-    if (settings.dataBits) {
-        static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
-        mode.c_cflag = (mode.c_cflag & ~CSIZE) | kSizes[*settings.dataBits - 5];
-    }
-    if (settings.stopBits) {
-        mode.c_cflag &= ~CSTOPB;
-        if (*settings.stopBits == 2)
-            mode.c_cflag |= CSTOPB;
-    }
+    static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
+    mode.c_cflag = (mode.c_cflag & ~CSIZE) | kSizes[settings.dataBits - 5];
+    mode.c_cflag &= ~CSTOPB;
+    if (settings.stopBits == 2)
+        mode.c_cflag |= CSTOPB;
 }
 
 // tcsetattr succeeds when any part of the change applied, so what counts is what reads back.
@@ -295,7 +255,7 @@ CPortChannel::Transfer CPosixChannel::ReadSome(ReceivedItems& items)
         return result;
     }
     if (n < 0) {
-        if (MapErrno(errno, Step::Transfer) == Fault::Retry)
+        if (MapErrno(errno, Step::Transfer) == PortFault::Retry)
             result.wouldBlock = true;
         else
             result.gone = true;
@@ -329,7 +289,7 @@ CPortChannel::Transfer CPosixChannel::WriteSome(std::span<const std::uint8_t> da
     const ssize_t n = write(m_fd, data.data(), data.size());
     if (n > 0)
         result.count = static_cast<std::size_t>(n);
-    else if (n == 0 || MapErrno(errno, Step::Transfer) == Fault::Retry)
+    else if (n == 0 || MapErrno(errno, Step::Transfer) == PortFault::Retry)
         result.wouldBlock = true;
     else
         result.gone = true;
@@ -339,13 +299,15 @@ CPortChannel::Transfer CPosixChannel::WriteSome(std::span<const std::uint8_t> da
 } // namespace
 
 std::unique_ptr<CPortChannel> OpenDeviceChannel(const std::string& portName, const LineSettings& settings,
-                                                const CPortChannel::Options& options, std::string& reason)
+                                                const CPortChannel::Options& options, PortError& error)
 {
     const std::string path = DevicePathForPort(portName);
     Acquired node;
     auto fail = [&](Step step) {
         const int err = errno;
-        reason = ReasonText(MapErrno(err, step), err, portName, path);
+        error = {MapErrno(err, step), err, PortWhere(portName, path), {}};
+        if (error.fault == PortFault::PermissionDenied)
+            error.detail = GroupOf(path);
         return nullptr;
     };
     node.m_fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -374,12 +336,11 @@ std::unique_ptr<CPortChannel> OpenDeviceChannel(const std::string& portName, con
         return fail(Step::ApplySettings);
     }
 
-    int dtr = TIOCM_DTR;
-    int rts = TIOCM_RTS;
-    if (ioctl(node.m_fd, TIOCMBIS, &dtr) != 0 && MapErrno(errno, Step::ModemLines) != Fault::Ignore)
-        return fail(Step::ModemLines);
-    if (ioctl(node.m_fd, TIOCMBIC, &rts) != 0 && MapErrno(errno, Step::ModemLines) != Fault::Ignore)
-        return fail(Step::ModemLines);
+    for (const auto& [line, on] : {std::pair{TIOCM_DTR, settings.dtr}, std::pair{TIOCM_RTS, settings.rts}}) {
+        int bits = line;
+        if (ioctl(node.m_fd, on ? TIOCMBIS : TIOCMBIC, &bits) != 0 && MapErrno(errno, Step::ModemLines) != PortFault::None)
+            return fail(Step::ModemLines);
+    }
 
     node.m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (node.m_wakeFd < 0)

@@ -5,7 +5,6 @@
 #include "device_channel.h"
 
 #include "serial/port_name.h"
-#include "serial/port_open_errors.h"
 #include "serial/serial_port.h"
 #include "serial/win32_error.h"
 #include "serial/win32_line_setup.h"
@@ -105,7 +104,7 @@ bool CWin32Channel::StartRead() const
         m_readCount = got;
         return true;
     }
-    if (MapWin32Error(GetLastError(), Win32PortStep::Transfer) == Win32PortFault::Pending) {
+    if (MapWin32Error(GetLastError(), Win32PortStep::Transfer) == PortFault::Pending) {
         m_readPending = true;
         return true;
     }
@@ -208,7 +207,7 @@ CPortChannel::Transfer CWin32Channel::WriteSome(std::span<const std::uint8_t> da
     const DWORD size = static_cast<DWORD>(std::min<std::size_t>(data.size(), MAXDWORD));
     DWORD sent = 0;
     bool done = WriteFile(m_port.Get(), data.data(), size, &sent, &overlapped);
-    if (!done && MapWin32Error(GetLastError(), Win32PortStep::Transfer) == Win32PortFault::Pending) {
+    if (!done && MapWin32Error(GetLastError(), Win32PortStep::Transfer) == PortFault::Pending) {
         const HANDLE events[2] = {m_writeDone.Get(), m_wake.Get()};
         // A close during the write cancels it; what went out before still counts.
         if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0)
@@ -254,7 +253,7 @@ void CWin32Channel::Release()
 } // namespace
 
 std::unique_ptr<CPortChannel> OpenDeviceChannel(const std::string& portName, const LineSettings& settings,
-                                                const CPortChannel::Options&, std::string& reason)
+                                                const CPortChannel::Options&, PortError& portError)
 {
     const std::string path = DevicePathForPort(portName);
     const std::string where = PortWhere(portName, path);
@@ -267,7 +266,7 @@ std::unique_ptr<CPortChannel> OpenDeviceChannel(const std::string& portName, con
     COMMTIMEOUTS foundTimeouts {};
     bool changed = false; // from then on a failure gives the port back as it was found
     const auto fail = [&](Win32PortStep step, DWORD error) {
-        reason = Win32PortErrorText(MapWin32Error(error, step), error, where);
+        portError = {MapWin32Error(error, step), static_cast<long>(error), where, {}};
         if (changed) {
             SetCommState(port.Get(), &found);
             SetCommTimeouts(port.Get(), &foundTimeouts);

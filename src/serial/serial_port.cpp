@@ -1,6 +1,5 @@
 #include "serial_port.h"
 
-#include "serial/line_settings.h"
 #include "serial/port_channel.h"
 
 #include <algorithm>
@@ -31,7 +30,7 @@ CPortChannel::Wait WaitWritable(const CPortChannel& channel, Clock::time_point d
 
 struct CSerialPort::Session {
     std::string name;
-    std::string settings;
+    LineSettings settings;
     std::unique_ptr<CPortChannel> channel;
 
     // Guarded by the port's m_mutex.
@@ -44,13 +43,17 @@ struct CSerialPort::Session {
 };
 
 // An operation's hold on the open session: while any lease is held, Close waits and the
-// descriptor stays open. Taking one fails when the port is closed, gone or has errors pending.
+// descriptor stays open. Taking one fails when the port is closed or gone, and for a read also
+// while line errors wait to be cleared: the receive side stops until they are reported. A write
+// goes on meanwhile: an error in what came in is no reason to refuse what goes out, and the
+// sender never has to clear flags that are the receive worker's to report.
 class CSerialPort::Lease {
 public:
-    explicit Lease(CSerialPort& port) : m_port(port)
+    enum class Use { Read, Write };
+    Lease(CSerialPort& port, Use use) : m_port(port)
     {
         std::lock_guard lock(port.m_mutex);
-        if (!port.m_session || port.m_errors != 0)
+        if (!port.m_session || (use == Use::Read && port.m_errors != 0))
             return;
         if (port.m_session->gone || port.m_session->channel->IsReleased()) {
             port.m_errors |= CE_IOE;
@@ -88,13 +91,14 @@ CSerialPort::~CSerialPort()
 }
 
 std::shared_ptr<CSerialPort::Session> CSerialPort::OpenSession(const std::string& name,
-                                                               const std::string& settings,
+                                                               const LineSettings& settings,
                                                                const std::function<bool()>& stopRequested,
-                                                               std::string& reason)
+                                                               PortError& error)
 {
-    const auto parsed = ParseLineSettings(settings);
-    if (!parsed) {
-        reason = "malformed line settings \"" + settings + "\"";
+    if (!IsValid(settings)) {
+        error = {PortFault::BadSettings, 0, name,
+                 "baud " + std::to_string(settings.baud) + ", " + std::to_string(settings.dataBits) + " data bits, "
+                     + std::to_string(settings.stopBits) + " stop bits"};
         return nullptr;
     }
     CPortChannel::Options options;
@@ -105,7 +109,7 @@ std::shared_ptr<CSerialPort::Session> CSerialPort::OpenSession(const std::string
     options.abandoned = [this, &stopRequested] {
         return m_closesWaiting.load() > 0 || (stopRequested && stopRequested());
     };
-    auto channel = CPortChannel::Open(name, *parsed, options, reason);
+    auto channel = CPortChannel::Open(name, settings, options, error);
     if (!channel)
         return nullptr;
     auto session = std::make_shared<Session>();
@@ -117,29 +121,29 @@ std::shared_ptr<CSerialPort::Session> CSerialPort::OpenSession(const std::string
 
 // Opens the device and makes it the port's, in place of a closed or gone session; the caller
 // holds m_openMutex.
-bool CSerialPort::Establish(const std::string& name, const std::string& settings,
+bool CSerialPort::Establish(const std::string& name, const LineSettings& settings,
                             const std::function<bool()>& stopRequested)
 {
-    std::string reason;
-    auto session = OpenSession(name, settings, stopRequested, reason);
+    PortError error;
+    auto session = OpenSession(name, settings, stopRequested, error);
     std::lock_guard lock(m_mutex);
     if (!session) {
-        m_openError = reason;
+        m_openError = std::move(error);
         return false;
     }
     m_session = std::move(session);
     m_errors = 0;
-    m_openError.clear();
+    m_openError = {};
     return true;
 }
 
-bool CSerialPort::Open(const std::string& name, const std::string& settings, std::function<bool()> stopRequested)
+bool CSerialPort::Open(const std::string& name, const LineSettings& settings, std::function<bool()> stopRequested)
 {
     std::lock_guard openLock(m_openMutex);
     {
         std::lock_guard lock(m_mutex);
         if (m_session) {
-            m_openError = "the port is already open";
+            m_openError = {PortFault::AlreadyOpen, 0, name, {}};
             return false;
         }
     }
@@ -184,7 +188,7 @@ bool CSerialPort::IsDeviceGone() const
     return m_session && m_session->gone;
 }
 
-std::string CSerialPort::GetOpenError() const
+PortError CSerialPort::OpenFailure() const
 {
     std::lock_guard lock(m_mutex);
     return m_openError;
@@ -200,7 +204,7 @@ bool CSerialPort::TryReopen()
 {
     std::lock_guard openLock(m_openMutex);
     std::string name;
-    std::string settings;
+    LineSettings settings;
     {
         std::unique_lock lock(m_mutex);
         if (!m_session || !m_session->gone)
@@ -282,7 +286,7 @@ bool CSerialPort::Read(std::uint8_t* buffer, std::size_t count, std::size_t* don
     if (done)
         *done = 0;
     std::lock_guard readLock(m_readMutex);
-    Lease lease(*this);
+    Lease lease(*this, Lease::Use::Read);
     if (!lease)
         return false;
     Session& session = lease.session();
@@ -345,7 +349,7 @@ bool CSerialPort::Write(const std::uint8_t* data, std::size_t count, std::size_t
 
 bool CSerialPort::WriteWhole(const std::uint8_t* data, std::size_t count, std::size_t* done)
 {
-    Lease lease(*this);
+    Lease lease(*this, Lease::Use::Write);
     if (!lease)
         return false;
     const auto deadline = Clock::now() + count * kWriteTimeoutPerByte;

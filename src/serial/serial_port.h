@@ -2,6 +2,8 @@
 
 #include "serial/line_counters.h"
 #include "serial/line_errors.h"
+#include "serial/line_settings.h"
+#include "serial/port_error.h"
 
 #include <atomic>
 #include <chrono>
@@ -20,9 +22,11 @@
 // descriptor is closed, so a late read never lands on a file opened afterwards.
 //
 // A line error (a bad byte, a break, an overrun) makes the Read that meets it fail, after the
-// bytes before it have been delivered; from then on every Read and Write fails at once until
-// ClearErrors has returned the flags. A device that vanishes (an adapter pulled out) sets CE_IOE
-// and leaves the port open but gone; TryReopen brings it back when the device returns.
+// bytes before it have been delivered; from then on every Read fails at once until ClearErrors
+// has returned the flags. Writes go on meanwhile, and only the receive worker clears the flags:
+// a sender that cleared them would take line errors the worker is about to report. A device
+// that vanishes (an adapter pulled out) sets CE_IOE and leaves the port open but gone; reads and
+// writes fail then, and TryReopen brings it back when the device returns.
 class CSerialPort {
 public:
     static constexpr std::chrono::milliseconds kReadTimeout{1000};
@@ -33,11 +37,11 @@ public:
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
 
-    // Fails at once, changing nothing, when the port is already open. On failure GetOpenError
-    // tells why in words for the user. A slow open (a network gateway: look-up, connect,
+    // Fails at once, changing nothing, when the port is already open. On failure OpenFailure
+    // tells why, and GetOpenError in words for the user. A slow open (a network gateway: look-up, connect,
     // negotiation) ends within tens of milliseconds when Close is called from another thread or
     // stopRequested, asked now and then while it waits, turns true.
-    bool Open(const std::string& name, const std::string& settings, std::function<bool()> stopRequested = {});
+    bool Open(const std::string& name, const LineSettings& settings, std::function<bool()> stopRequested = {});
     void Close();
     bool IsOpen() const;
 
@@ -57,7 +61,8 @@ public:
     void PumpMessages();
     void SetPumpHook(std::function<void()> hook);
 
-    std::string GetOpenError() const;
+    PortError OpenFailure() const;
+    std::string GetOpenError() const { return PortErrorText(OpenFailure()); }
     std::string GetName() const;
     bool IsDeviceGone() const;
     // For a gone port: opens the same port again with the same settings. False while the device
@@ -72,10 +77,10 @@ private:
     struct Session;
     class Lease;
 
-    std::shared_ptr<Session> OpenSession(const std::string& name, const std::string& settings,
-                                         const std::function<bool()>& stopRequested, std::string& reason);
+    std::shared_ptr<Session> OpenSession(const std::string& name, const LineSettings& settings,
+                                         const std::function<bool()>& stopRequested, PortError& error);
     bool WriteWhole(const std::uint8_t* data, std::size_t count, std::size_t* done);
-    bool Establish(const std::string& name, const std::string& settings,
+    bool Establish(const std::string& name, const LineSettings& settings,
                    const std::function<bool()>& stopRequested = {});
     void Retire(std::unique_lock<std::mutex>& lock, Session& session);
     bool FillFromDevice(const Lease& lease, std::chrono::steady_clock::time_point deadline,
@@ -86,7 +91,7 @@ private:
     std::condition_variable m_idle;
     std::shared_ptr<Session> m_session;
     std::uint32_t m_errors = 0;
-    std::string m_openError;
+    PortError m_openError;
     std::function<void()> m_pumpHook;
     std::thread::id m_pumpThread;
     std::thread::id m_writer; // the thread inside Write

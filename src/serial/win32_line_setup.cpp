@@ -18,38 +18,31 @@ bool ApplyLineSettings(DCB& dcb, const LineSettings& settings)
     dcb.fBinary = TRUE;
     dcb.fOutxCtsFlow = FALSE;
     dcb.fOutxDsrFlow = FALSE;
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fDtrControl = settings.dtr ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
     dcb.fDsrSensitivity = FALSE;
     dcb.fTXContinueOnXoff = TRUE;
     dcb.fOutX = FALSE;
     dcb.fInX = FALSE;
     dcb.fErrorChar = FALSE;
     dcb.fNull = FALSE;
-    dcb.fRtsControl = RTS_CONTROL_DISABLE;
+    dcb.fRtsControl = settings.rts ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
     // Errors are collected with ClearCommError after each read; aborting would fail the transfers
     // with the same code a pulled adapter gives.
     dcb.fAbortOnError = FALSE;
-    if (settings.baud)
-        dcb.BaudRate = *settings.baud;
-    if (settings.dataBits)
-        dcb.ByteSize = static_cast<BYTE>(*settings.dataBits);
-    if (settings.parity) {
-        switch (*settings.parity) {
-        case 'N': dcb.Parity = NOPARITY; break;
-        case 'E': dcb.Parity = EVENPARITY; break;
-        case 'O': dcb.Parity = ODDPARITY; break;
-        case 'M': dcb.Parity = MARKPARITY; break;
-        case 'S': dcb.Parity = SPACEPARITY; break;
-        default: return false;
-        }
+    dcb.BaudRate = settings.baud;
+    dcb.ByteSize = static_cast<BYTE>(settings.dataBits);
+    switch (settings.parity) {
+    case Parity::None: dcb.Parity = NOPARITY; break;
+    case Parity::Even: dcb.Parity = EVENPARITY; break;
+    case Parity::Odd: dcb.Parity = ODDPARITY; break;
+    case Parity::Mark: dcb.Parity = MARKPARITY; break;
+    case Parity::Space: dcb.Parity = SPACEPARITY; break;
     }
     dcb.fParity = dcb.Parity != NOPARITY;
-    if (settings.stopBits) {
-        switch (*settings.stopBits) {
-        case 1: dcb.StopBits = ONESTOPBIT; break;
-        case 2: dcb.StopBits = TWOSTOPBITS; break;
-        default: return false;
-        }
+    switch (settings.stopBits) {
+    case 1: dcb.StopBits = ONESTOPBIT; break;
+    case 2: dcb.StopBits = TWOSTOPBITS; break;
+    default: return false;
     }
     return true;
 }

@@ -6,11 +6,11 @@
 
 #include <windows.h>
 
-// How the Win32 channel sets a COM port's line: the device control block from the same mode text
+// How the Win32 channel sets a COM port's line: the device control block from the same settings
 // the POSIX channel turns into termios (binary, no flow control, no character replacement,
 // errors not aborting transfers, DTR on, RTS off), and the time-outs of one transfer.
 
-// Sets what the settings name over the block's present values; false when Windows has no value
+// Sets every setting into the block, over what the port had; false when Windows has no value
 // for one of them.
 bool ApplyLineSettings(DCB& dcb, const LineSettings& settings);
 

@@ -108,7 +108,7 @@ TEST_F(PortChoiceTest, APortThatCouldNotOpenIsTriedAgainUntilItOpens)
 TEST_F(PortChoiceTest, ABusyPortIsTriedAgainOnceTheOtherProgramLetsGo)
 {
     CSerialPort other;
-    ASSERT_TRUE(other.Open(device.SlavePath(), std::string(kDeviceLineSettings))) << other.GetOpenError();
+    ASSERT_TRUE(other.Open(device.SlavePath(), kDeviceLineSettings)) << other.GetOpenError();
     Start();
     EXPECT_EQ(Edit(1001)->text(), QString::fromStdString(device.SlavePath()) + " (could not open port)");
     // The retries while it is busy stay quiet: no row, no message.

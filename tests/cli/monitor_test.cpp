@@ -71,7 +71,7 @@ TEST(CliMonitor, CannotOpenThePort)
 
     BackgroundSimulator simulator;
     CSerialPort holder; // another program has the port
-    ASSERT_TRUE(holder.Open(simulator.link, std::string(kDeviceLineSettings))) << holder.GetOpenError();
+    ASSERT_TRUE(holder.Open(simulator.link, kDeviceLineSettings)) << holder.GetOpenError();
     const CliRun busy = RunCli("monitor --port '" + simulator.link + "' --seconds 1");
     EXPECT_EQ(busy.exitCode, 1);
     EXPECT_EQ(busy.out, "vantrolix-cli: cannot open " + simulator.link + ": " + simulator.link

@@ -30,7 +30,7 @@ using Rows = std::vector<std::string>;
 using Bytes = std::vector<std::uint8_t>;
 using namespace std::chrono_literals;
 
-const std::string kSettings(kDeviceLineSettings);
+constexpr LineSettings kSettings = kDeviceLineSettings;
 
 // Valid, broken and checksum-error frames, a payload byte 0xFF (with its checksum 0x00 escaped)
 // and stray 0xFF bytes between frames: everything a Telnet layer could mangle.

@@ -17,7 +17,7 @@ namespace {
 using Rows = std::vector<std::string>;
 using namespace std::chrono_literals;
 
-const std::string kSettings(kDeviceLineSettings);
+constexpr LineSettings kSettings = kDeviceLineSettings;
 
 double ProcessCpuMilliseconds()
 {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <thread>
 
@@ -16,7 +17,7 @@
 
 namespace {
 
-const std::string kSettings(kDeviceLineSettings);
+constexpr LineSettings kSettings = kDeviceLineSettings;
 
 class SerialPortTest : public ::testing::Test {
 protected:
@@ -59,12 +60,13 @@ TEST_F(SerialPortTest, OpensExclusively)
 
     // Open on an open port fails and leaves it open.
     EXPECT_FALSE(port.Open(pty.SlavePath(), kSettings));
+    EXPECT_EQ(port.OpenFailure().fault, PortFault::AlreadyOpen);
     EXPECT_TRUE(port.IsOpen());
 
     CSerialPort second;
     EXPECT_FALSE(second.Open(pty.SlavePath(), kSettings));
     EXPECT_FALSE(second.IsOpen());
-    EXPECT_NE(second.GetOpenError().find("in use by another program"), std::string::npos) << second.GetOpenError();
+    EXPECT_EQ(second.OpenFailure().fault, PortFault::Busy) << second.GetOpenError();
 
     port.Close();
     EXPECT_FALSE(port.IsOpen());
@@ -78,24 +80,46 @@ TEST_F(SerialPortTest, FailedOpensSayWhyAndLeaveNothingOpen)
     CSerialPort other;
     EXPECT_FALSE(other.Open("/dev/vantrolix-no-such-port", kSettings));
     EXPECT_FALSE(other.IsOpen());
-    EXPECT_EQ(other.GetOpenError(), "there is no such port: /dev/vantrolix-no-such-port");
+    EXPECT_EQ(other.OpenFailure().fault, PortFault::Missing);
+    EXPECT_EQ(other.OpenFailure().systemCode, ENOENT);
+    EXPECT_EQ(other.OpenFailure().where, "/dev/vantrolix-no-such-port");
     EXPECT_FALSE(other.Open("ttyVantrolixMissing", kSettings));
-    EXPECT_EQ(other.GetOpenError(), "there is no such port: ttyVantrolixMissing (/dev/ttyVantrolixMissing)");
+    EXPECT_EQ(other.OpenFailure().fault, PortFault::Missing);
+    EXPECT_EQ(other.OpenFailure().where, "ttyVantrolixMissing (/dev/ttyVantrolixMissing)");
 
     EXPECT_FALSE(other.Open("/dev/null", kSettings));
-    EXPECT_EQ(other.GetOpenError(), "/dev/null is not a serial port");
+    EXPECT_EQ(other.OpenFailure().fault, PortFault::NotSerial);
+    EXPECT_EQ(other.OpenFailure().systemCode, ENOTTY);
 
-    EXPECT_FALSE(other.Open(pty.SlavePath(), "baud=9600 parity=Q"));
-    EXPECT_EQ(other.GetOpenError(), "malformed line settings \"baud=9600 parity=Q\"");
+    LineSettings impossible = kSettings;
+    impossible.baud = 9601;
+    EXPECT_FALSE(other.Open(pty.SlavePath(), impossible));
+    EXPECT_EQ(other.OpenFailure().fault, PortFault::BadSettings);
 
     // A pseudo-terminal always carries 8 data bits without parity: the change does not take.
-    EXPECT_FALSE(other.Open(pty.SlavePath(), "baud=9600 parity=E data=8 stop=1"));
-    EXPECT_EQ(other.GetOpenError(), pty.SlavePath() + " does not accept the line settings");
+    LineSettings even = kSettings;
+    even.parity = Parity::Even;
+    EXPECT_FALSE(other.Open(pty.SlavePath(), even));
+    EXPECT_EQ(other.OpenFailure().fault, PortFault::SettingsRefused);
     EXPECT_FALSE(other.IsOpen());
 
     // None of the failures kept the port: it still opens.
     EXPECT_TRUE(other.Open(pty.SlavePath(), kSettings)) << other.GetOpenError();
+    EXPECT_FALSE(other.OpenFailure());
     EXPECT_EQ(other.GetOpenError(), "");
+}
+
+TEST(PortErrorText, NamesThePortAndTheCauseWhicheverSystemReportedIt)
+{
+    EXPECT_EQ(PortErrorText({PortFault::Busy, 16, "COM3 (/dev/ttyS2)", {}}), "COM3 (/dev/ttyS2) is in use by another program");
+    EXPECT_EQ(PortErrorText({PortFault::Missing, 2, "/dev/ttyUSB7", {}}), "there is no such port: /dev/ttyUSB7");
+    EXPECT_EQ(PortErrorText({PortFault::NotSerial, 25, "/dev/null", {}}), "/dev/null is not a serial port");
+    EXPECT_EQ(PortErrorText({PortFault::SettingsRefused, 22, "/dev/pts/3", {}}),
+              "/dev/pts/3 does not accept the line settings");
+    EXPECT_EQ(PortErrorText({PortFault::BadSettings, 0, "ttyS0", "baud 9601, 8 data bits, 1 stop bits"}),
+              "line settings no port can take (baud 9601, 8 data bits, 1 stop bits)");
+    // Other failures carry the system's own words for the code.
+    EXPECT_EQ(PortErrorText({PortFault::Failed, EIO, "ttyS0", {}}), "ttyS0: " + SystemErrorText(EIO));
 }
 
 TEST_F(SerialPortTest, ReadTimesOutAfterAboutOneSecond)
@@ -188,13 +212,17 @@ TEST_F(SerialPortTest, FramingErrorFailsTheReadUntilCleared)
     EXPECT_TRUE(failed);
     SetPortMarking(pty, true);
 
-    // Everything fails at once while the flags are pending.
+    // Reads fail at once while the flags are pending.
     std::uint8_t b = 0;
     std::size_t done = 0;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(port.Read(&b, 1, &done));
-    EXPECT_FALSE(port.Write(&b, 1, &done));
     EXPECT_LT(MillisecondsSince(start), 1000.0); // at once; room for a loaded machine
+    // A command still goes out meanwhile, and leaves the flags for the receive worker to report.
+    const std::uint8_t command = 0x55;
+    EXPECT_TRUE(port.Write(&command, 1, &done));
+    EXPECT_EQ(done, 1u);
+    EXPECT_EQ(DeviceReceives(pty, 1), std::vector<std::uint8_t>{0x55});
 
     std::uint32_t flags = 0;
     EXPECT_TRUE(port.ClearErrors(&flags));
@@ -348,7 +376,11 @@ std::string OpenAsNobody(const std::string& name)
         if (setgid(65534) != 0 || setuid(65534) != 0)
             _exit(2);
         CSerialPort other;
-        const std::string reason = other.Open(name, kSettings) ? "opened" : other.GetOpenError();
+        std::string reason = "opened";
+        if (!other.Open(name, kSettings)) {
+            const PortError error = other.OpenFailure();
+            reason = error.fault == PortFault::PermissionDenied ? other.GetOpenError() : "another fault: " + other.GetOpenError();
+        }
         [[maybe_unused]] const ssize_t n = write(result[1], reason.data(), reason.size());
         _exit(0);
     }

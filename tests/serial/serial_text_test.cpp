@@ -7,28 +7,33 @@
 #include <string>
 #include <vector>
 
-TEST(LineSettings, ReadsTheModeText)
+TEST(LineSettings, ReadsTheModeTextOverItsBase)
 {
-    const auto device = ParseLineSettings(kDeviceLineSettings);
-    ASSERT_TRUE(device);
-    EXPECT_EQ(device->baud, 9600u);
-    EXPECT_EQ(device->parity, 'N');
-    EXPECT_EQ(device->dataBits, 8u);
-    EXPECT_EQ(device->stopBits, 1u);
+    EXPECT_EQ(ParseLineSettings("baud=9600 parity=N data=8 stop=1 dtr=on rts=off"), kDeviceLineSettings);
 
-    const auto other = ParseLineSettings("  STOP=2 Parity=e  baud=115200 ");
+    const auto other = ParseLineSettings("  STOP=2 Parity=e  baud=115200 RTS=On");
     ASSERT_TRUE(other);
-    EXPECT_EQ(other->parity, 'E');
+    EXPECT_EQ(other->parity, Parity::Even);
     EXPECT_EQ(other->stopBits, 2u);
     EXPECT_EQ(other->baud, 115200u);
-    EXPECT_FALSE(other->dataBits); // left as the port has it
+    EXPECT_TRUE(other->rts);
+    EXPECT_EQ(other->dataBits, 8u); // left as the base has it
+    EXPECT_TRUE(other->dtr);
+
+    LineSettings seven = kDeviceLineSettings;
+    seven.dataBits = 7;
+    const auto mark = ParseLineSettings("parity=m dtr=off", seven);
+    ASSERT_TRUE(mark);
+    EXPECT_EQ(mark->parity, Parity::Mark);
+    EXPECT_EQ(mark->dataBits, 7u);
+    EXPECT_FALSE(mark->dtr);
 }
 
 TEST(LineSettings, RefusesMalformedText)
 {
     for (const char* text : {"", "   ", "baud=9601", "baud=", "baud=96OO", "parity=X", "parity=NN",
                              "data=4", "data=9", "stop=0", "stop=1.5", "speed=9600", "baud 9600",
-                             "baud=9600 baud=4800", "baud=-9600"})
+                             "baud=9600 baud=4800", "baud=-9600", "dtr=1", "rts=on rts=off"})
         EXPECT_FALSE(ParseLineSettings(text)) << text;
 }
 

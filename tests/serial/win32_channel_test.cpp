@@ -27,7 +27,7 @@ TEST(Win32LineSetup, TheDeviceSettingsGiveARawLineWithDtrOnAndRtsOff)
     dcb.fNull = TRUE;
     dcb.fAbortOnError = TRUE;
     dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
-    ASSERT_TRUE(ApplyLineSettings(dcb, *ParseLineSettings(kDeviceLineSettings)));
+    ASSERT_TRUE(ApplyLineSettings(dcb, kDeviceLineSettings));
     EXPECT_EQ(dcb.DCBlength, sizeof dcb);
     EXPECT_EQ(dcb.BaudRate, 9600u);
     EXPECT_EQ(dcb.ByteSize, 8);
@@ -41,29 +41,37 @@ TEST(Win32LineSetup, TheDeviceSettingsGiveARawLineWithDtrOnAndRtsOff)
     EXPECT_EQ(dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_DISABLE));
 }
 
-TEST(Win32LineSetup, KeysLeftOutKeepThePortsValues)
+TEST(Win32LineSetup, EverySettingReplacesWhatThePortHad)
 {
     DCB dcb {};
     dcb.BaudRate = 19200;
     dcb.ByteSize = 7;
     dcb.StopBits = ONESTOPBIT;
-    ASSERT_TRUE(ApplyLineSettings(dcb, *ParseLineSettings("parity=e stop=2")));
-    EXPECT_EQ(dcb.BaudRate, 19200u);
-    EXPECT_EQ(dcb.ByteSize, 7);
+    LineSettings settings = kDeviceLineSettings;
+    settings.parity = Parity::Even;
+    settings.stopBits = 2;
+    settings.dtr = false;
+    settings.rts = true;
+    ASSERT_TRUE(ApplyLineSettings(dcb, settings));
+    EXPECT_EQ(dcb.BaudRate, 9600u);
+    EXPECT_EQ(dcb.ByteSize, 8);
     EXPECT_EQ(dcb.Parity, EVENPARITY);
     EXPECT_TRUE(dcb.fParity);
     EXPECT_EQ(dcb.StopBits, TWOSTOPBITS);
+    EXPECT_EQ(dcb.fDtrControl, static_cast<DWORD>(DTR_CONTROL_DISABLE));
+    EXPECT_EQ(dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_ENABLE));
 
-    for (const auto& [text, parity] : {std::pair{"parity=O", ODDPARITY}, {"parity=M", MARKPARITY}, {"parity=S", SPACEPARITY}}) {
-        ASSERT_TRUE(ApplyLineSettings(dcb, *ParseLineSettings(text)));
-        EXPECT_EQ(dcb.Parity, parity) << text;
+    for (const auto& [parity, code] : {std::pair{Parity::Odd, ODDPARITY}, {Parity::Mark, MARKPARITY}, {Parity::Space, SPACEPARITY}}) {
+        settings.parity = parity;
+        ASSERT_TRUE(ApplyLineSettings(dcb, settings));
+        EXPECT_EQ(dcb.Parity, code);
     }
 }
 
 TEST(Win32LineSetup, ASettingThePortDidNotTakeIsNoticed)
 {
     DCB wanted {};
-    ASSERT_TRUE(ApplyLineSettings(wanted, *ParseLineSettings(kDeviceLineSettings)));
+    ASSERT_TRUE(ApplyLineSettings(wanted, kDeviceLineSettings));
     DCB actual = wanted;
     EXPECT_TRUE(LineSettingsTook(wanted, actual));
     actual.BaudRate = 4800;
@@ -94,7 +102,7 @@ TEST(Win32LineSetup, ReadsWaitForTheFirstByteAndWritesHaveThePortsBudget)
 
 TEST(Win32Error, OpeningAndTransferringReadTheSameCodesDifferently)
 {
-    using enum Win32PortFault;
+    using enum PortFault;
     EXPECT_EQ(MapWin32Error(ERROR_FILE_NOT_FOUND, Win32PortStep::Open), Missing);
     EXPECT_EQ(MapWin32Error(ERROR_ACCESS_DENIED, Win32PortStep::Open), Busy);
     EXPECT_EQ(MapWin32Error(ERROR_SHARING_VIOLATION, Win32PortStep::Open), Busy);
@@ -108,15 +116,10 @@ TEST(Win32Error, OpeningAndTransferringReadTheSameCodesDifferently)
         EXPECT_EQ(MapWin32Error(error, Win32PortStep::Transfer), Gone) << error;
 }
 
-TEST(Win32Error, TextsNameThePortAndEndCleanly)
+TEST(Win32Error, SystemWordsEndCleanly)
 {
-    EXPECT_EQ(Win32PortErrorText(Win32PortFault::Busy, ERROR_ACCESS_DENIED, "COM3"), "COM3 is in use by another program");
-    EXPECT_EQ(Win32PortErrorText(Win32PortFault::Missing, ERROR_FILE_NOT_FOUND, "COM9"), "there is no such port: COM9");
-    EXPECT_EQ(Win32PortErrorText(Win32PortFault::NotSerial, ERROR_INVALID_FUNCTION, "NUL"), "NUL is not a serial port");
-    EXPECT_EQ(Win32PortErrorText(Win32PortFault::SettingsRefused, ERROR_INVALID_PARAMETER, "COM1"),
-              "COM1 does not accept the line settings");
     // Other failures carry the system's words, without the line end FormatMessage adds.
-    const std::string text = Win32PortErrorText(Win32PortFault::Failed, ERROR_NOT_ENOUGH_MEMORY, "COM1");
+    const std::string text = PortErrorText({PortFault::Failed, ERROR_NOT_ENOUGH_MEMORY, "COM1", {}});
     ASSERT_GT(text.size(), std::string("COM1: ").size());
     EXPECT_EQ(text.rfind("COM1: ", 0), 0u);
     EXPECT_NE(text.back(), '\n');
@@ -126,8 +129,9 @@ TEST(Win32Error, TextsNameThePortAndEndCleanly)
 TEST(Win32SerialPort, APortThatIsNotThereSaysSoAndStaysClosed)
 {
     CSerialPort port;
-    EXPECT_FALSE(port.Open("COM199", std::string(kDeviceLineSettings)));
-    EXPECT_EQ(port.GetOpenError(), "there is no such port: COM199 (\\\\.\\COM199)");
+    EXPECT_FALSE(port.Open("COM199", kDeviceLineSettings));
+    EXPECT_EQ(port.OpenFailure().fault, PortFault::Missing);
+    EXPECT_EQ(port.OpenFailure().where, "COM199 (\\\\.\\COM199)");
     EXPECT_FALSE(port.IsOpen());
     std::uint8_t byte = 0;
     EXPECT_FALSE(port.Read(&byte, 1, nullptr));

@@ -87,7 +87,7 @@ public:
     {
         sink.keepPayloads = keepPayloads;
         EXPECT_TRUE(m_simulator.Started()) << m_simulator.Error();
-        EXPECT_TRUE(port.Open(m_simulator.PortName(), std::string(kDeviceLineSettings))) << port.GetOpenError();
+        EXPECT_TRUE(port.Open(m_simulator.PortName(), kDeviceLineSettings)) << port.GetOpenError();
         m_worker.Start();
     }
     ~SimulatorLine()
