@@ -1,4 +1,5 @@
 #include "main_window_fixture.h"
+#include "support/grid_test_access.h"
 
 #include "app/power_notices.h"
 #include "app/setup_dlg.h"
@@ -337,7 +338,7 @@ TEST_F(MainWindowTest, TheLogFollowsNewRowsOnlyWhileTheLastRowIsInView)
     EXPECT_FALSE(Grid().IsCellVisible(1, 0));
 
     // Scrolled back to the start, new rows leave the view where it is.
-    Grid().OnVScroll(SB_TOP);
+    GridTestAccess::VScroll(Grid(), SB_TOP);
     const CGridCellId top = Grid().GetTopLeftScrolledCell();
     EXPECT_EQ(top.row, 1);
     sendRows(5);
@@ -345,7 +346,7 @@ TEST_F(MainWindowTest, TheLogFollowsNewRowsOnlyWhileTheLastRowIsInView)
     EXPECT_FALSE(Grid().IsCellVisible(Grid().GetRowCount() - 1, 0));
 
     // Back at the end, the view follows again.
-    Grid().OnVScroll(SB_BOTTOM);
+    GridTestAccess::VScroll(Grid(), SB_BOTTOM);
     sendRows(5);
     EXPECT_TRUE(Grid().IsCellVisible(Grid().GetRowCount() - 1, 0));
 }

@@ -1,5 +1,4 @@
 #include "platform/ole_data_source.h"
-#include "platform/ole_init.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -15,7 +14,6 @@
 // bytes gets that text as UTF-8.
 TEST(ClipboardData, TheClipboardSharesTheBlockAndReadsItOneCharacterPerByte)
 {
-    ASSERT_TRUE(OleInitialize());
     {
         auto source = std::make_unique<COleDataSource>();
         source->CacheGlobalData(CF_TEXT, std::string("caf\xE9\t1\n2") + '\0');
@@ -34,5 +32,4 @@ TEST(ClipboardData, TheClipboardSharesTheBlockAndReadsItOneCharacterPerByte)
     ASSERT_TRUE(ascii->SetClipboard());
     ascii.reset();
     EXPECT_EQ(clipboard->mimeData()->data("text/plain"), QByteArray("plain")) << "up to the first NUL";
-    OleUninitialize();
 }
