@@ -6,9 +6,9 @@
 //
 //   build/bin/vantrolix_grid_bench
 #include "grid/grid_ctrl.h"
+#include "support/grid_test_access.h"
 #include "platform/device_context.h"
 #include "platform/ole_data_source.h"
-#include "platform/ole_init.h"
 #include "support/log_grid.h"
 
 #include <QAbstractTableModel>
@@ -187,7 +187,7 @@ void BM_FullRepaint(benchmark::State& state)
     for (auto _ : state) {
         QPainter painter(&image);
         CDC dc(&painter);
-        log.grid.OnDraw(&dc);
+        GridTestAccess::Draw(log.grid, &dc);
     }
     state.counters["rows"] = rows;
     state.counters["visible_rows"] = log.grid.GetVisibleScrolledRange().maxRow - log.grid.GetTopLeftScrolledCell().row + 1;
@@ -253,7 +253,6 @@ void BM_CopyToClipboard(benchmark::State& state)
 {
     const int rows = static_cast<int>(state.range(0));
     LogGrid& log = GridOf(rows);
-    OleInitialize();
     log.grid.SelectAll();
     QGuiApplication::clipboard()->clear();
     double peak = 0;
@@ -266,7 +265,6 @@ void BM_CopyToClipboard(benchmark::State& state)
         state.ResumeTiming();
     }
     log.grid.ClearSelection();
-    OleUninitialize();
     state.counters["rows"] = rows;
     state.counters["peak_growth_MB"] = peak;
 }

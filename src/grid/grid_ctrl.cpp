@@ -3,9 +3,7 @@
 #include "platform/device_context.h"
 #include "platform/log_font.h"
 #include "platform/message_box.h"
-#include "platform/ole_init.h"
 #include "platform/system_colours.h"
-#include "platform/window_class_registry.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -17,15 +15,6 @@
 CGridCtrl::CGridCtrl(int rows, int columns, int fixedRows, int fixedColumns, QWidget* parent)
     : QAbstractScrollArea(parent), m_cellClass(&CGridCell::classCGridCell)
 {
-    RegisterGridWindowClass();
-    if (!IsAppOleInitialised()) {
-        if (OleInitialize()) {
-            m_oleInitialised = true;
-            SetAppOleInitialised(true);
-        } else {
-            AfxMessageBox(kOleFailedMessage);
-        }
-    }
     ReadSystemColours();
     m_wheelScrollLines = QApplication::wheelScrollLines();
     CGridDefaultCell* templates[] = {&m_defaultCell, &m_defaultFixedColumnCell, &m_defaultFixedRowCell,
@@ -74,19 +63,6 @@ CGridCtrl::~CGridCtrl()
     DeleteAllItems();
     if (m_titleTip.IsCreated())
         m_titleTip.DestroyWindow();
-    if (m_oleInitialised) {
-        OleUninitialize();
-        SetAppOleInitialised(false);
-    }
-}
-
-bool CGridCtrl::RegisterGridWindowClass()
-{
-    if (IsWindowClassRegistered(kWindowClassName))
-        return true;
-    if (!RegisterWindowClass(kWindowClassName))
-        throw CResourceException("the grid's window class could not be registered");
-    return true;
 }
 
 bool CGridCtrl::OnAttach()

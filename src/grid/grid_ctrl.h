@@ -98,19 +98,9 @@ class CGridCtrl : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
-    static constexpr const char* kWindowClassName = "MFCGridCtrl";
-    static constexpr const char* kOleFailedMessage =
-        "OLE initialization failed. Make sure that the OLE libraries are the correct version";
-
     explicit CGridCtrl(int rows = 0, int columns = 0, int fixedRows = 0, int fixedColumns = 0,
                        QWidget* parent = nullptr);
     ~CGridCtrl() override;
-
-    static bool RegisterGridWindowClass();
-    // The companions' part of taking up the window: the drop target registers the grid, the
-    // title tip takes the viewport as its parent. False when called from within itself.
-    bool OnAttach();
-    CGridOleDropTarget& GetDropTarget() { return m_dropTarget; }
 
     // The id the owner knows the grid by, sent with every notification and command.
     void SetDlgCtrlID(int id) { m_controlId = id; }
@@ -135,8 +125,6 @@ public:
     bool IsValid(const CGridCellId& cell) const { return IsValid(cell.row, cell.col); }
     bool IsValid(const CGridCellRange& range) const;
     CGridCellBase* GetCell(int row, int column) const;
-    virtual CGridCellBase* CreateCell(int row, int column);
-    virtual void DestroyCell(int row, int column);
     bool SetItemText(int row, int column, const char* text);
     bool SetItemText(int row, int column, const std::string& text) { return SetItemText(row, column, text.c_str()); }
     std::string GetItemText(int row, int column) const;
@@ -203,9 +191,6 @@ public:
     bool InvalidateCell(int row, int column);
     void InvalidateAll();
     CRect GetClientRect() const;
-    // The area invalidated since the last paint (the platform's update region), and forgetting it.
-    bool GetUpdateRect(CRect* rect) const;
-    void ValidateAll();
 
     // Scrolling
     int GetScrollPosition(int bar, bool tracking = false) const;
@@ -215,26 +200,14 @@ public:
     int GetScrollMax(int bar) const { return bar == SB_HORZ ? m_hScrollMax : m_vScrollMax; }
     int GetScrollPage(int bar) const { return m_scrollPage[bar == SB_HORZ ? 0 : 1]; }
     void UpdateScrollBars();
-    void OnHScroll(int code);
-    void OnVScroll(int code);
     int GetWheelScrollLines() const { return m_wheelScrollLines; }
     void SetWheelScrollLines(int lines) { m_wheelScrollLines = lines; }
-    // A wheel turn by delta (120 per notch, positive away from the user).
-    void OnMouseWheel(int delta);
 
     // Sizing to content
     bool AutoSizeColumn(int column, int style = 0, bool updateBars = true);
     void AutoSizeColumns(int style = 0);
     int GetAutoSizeStyle() const { return m_autoSizeStyle; }
     void SetAutoSizeStyle(int style) { m_autoSizeStyle = style; }
-
-    // Drawing
-    virtual void OnDraw(CDC* dc);
-    void FillBackground(CDC* dc);
-    bool DrawCellNow(int row, int column, CDC* dc = nullptr);
-    // A measuring context with the window's font. Qt paints only inside paint events, so
-    // drawing code that gets one of these invalidates instead of drawing.
-    virtual std::unique_ptr<CDC> GetDC();
 
     // Focus and selection
     CGridCellId SetFocusCell(int row, int column);
@@ -246,14 +219,10 @@ public:
     void SelectColumnSpan(const CGridCellId& cell, bool repaintNow, bool select);
     void SelectRowSpan(const CGridCellId& cell, bool repaintNow, bool select);
     void SelectCellSpan(const CGridCellId& cell, bool repaintNow, bool select);
-    // Extends the selection to the cell as the mouse mode says and moves the focus there.
-    void ExtendSelection(const CGridCellId& cell);
     bool IsCellSelected(int row, int column) const;
     CGridCellRange GetSelectedCellRange() const;
     void SetSelectionStartCell(const CGridCellId& cell) { m_selectionStartCell = cell; }
     CGridCellId GetSelectionStartCell() const { return m_selectionStartCell; }
-    // Emits GridNotify, synchronously; the owner's answer is not used.
-    int NotifyParent(int row, int column, int code);
 
     // Clipboard and edit commands. The copy is the bounding block of the selection as text:
     // TAB between cells, LF between rows, one NUL at the end; cells inside the block that are not
@@ -271,48 +240,9 @@ public:
     // Runs one of the edit commands; false for any other id.
     bool OnCommand(int id);
 
-    // Drags handed over by the drop target: all refused, nothing looked at or changed.
-    virtual unsigned OnDragEnter(const QMimeData* data, unsigned keyState, CPoint point);
-    virtual unsigned OnDragOver(const QMimeData* data, unsigned keyState, CPoint point);
-    virtual bool OnDrop(const QMimeData* data, unsigned dropEffect, CPoint point);
-    virtual void OnDragLeave();
-
-    // The title tip over cut-off texts, and the colours handed to it (CLR_DEFAULT: the tip's own).
-    CGridTitleTip& GetTitleTip() { return m_titleTip; }
+    // The colours handed to the title tip over cut-off texts (CLR_DEFAULT: the tip's own).
     COLORREF GetTitleTipTextColour() const { return m_titleTipTextColour; }
     COLORREF GetTitleTipBackColour() const { return m_titleTipBackColour; }
-
-    // Mouse and keyboard; flags are MK_ values, points in client pixels. Qt's events arrive here.
-    void OnLButtonDown(unsigned flags, CPoint point);
-    void OnMouseMove(unsigned flags, CPoint point);
-    void OnLButtonUp(unsigned flags, CPoint point);
-    void OnLButtonDblClk(unsigned flags, CPoint point);
-    void OnRButtonUp(unsigned flags, CPoint point);
-    void OnTimer(int id);
-    // Another window took the mouse (null: nobody holds it now).
-    void OnCaptureChanged(QWidget* gaining);
-    // Sets the cursor for the point: the cell's own, else the arrow.
-    bool OnSetCursor(CPoint point);
-    // Answers whether the grid used the key; false leaves it to the platform (the parent).
-    bool OnKeyDown(unsigned key);
-    void OnChar(unsigned character);
-    virtual void OnFixedRowClick(const CGridCellId& cell);
-    virtual void OnFixedColumnClick(const CGridCellId& cell);
-    int GetMouseMode() const { return m_mouseMode; }
-    CGridCellId GetClickDownCell() const { return m_clickDownCell; }
-    bool HasCapture() const;
-    // The auto-scroll timer's id while it runs, else 0.
-    int GetTimerId() const { return m_timerId; }
-    // Where the auto-scroll timer reads the pointer, in screen coordinates (QCursor::pos by default).
-    void SetCursorPositionSource(std::function<QPoint()> source) { m_cursorPos = std::move(source); }
-
-    // Whether OleInitialize was called by this grid (and so must be released by it).
-    bool IsOleInitialised() const { return m_oleInitialised; }
-
-    // Checks every index against the plain model: running sums against the sizes, each column's
-    // width tally against fresh measurements of its cells. Answers "" when all agree, else the
-    // first difference.
-    std::string CheckIndexConsistency();
 
 signals:
     void GridNotify(const CGridNotify& notify);
@@ -340,8 +270,79 @@ protected:
     void OnSysColorChange();
     void OnSize();
 
+    // Cells are made and destroyed through these; a derived grid may make its own kind.
+    virtual CGridCellBase* CreateCell(int row, int column);
+    virtual void DestroyCell(int row, int column);
+
+    // Drawing
+    virtual void OnDraw(CDC* dc);
+    void FillBackground(CDC* dc);
+    bool DrawCellNow(int row, int column, CDC* dc = nullptr);
+    // A measuring context with the window's font. Qt paints only inside paint events, so
+    // drawing code that gets one of these invalidates instead of drawing.
+    virtual std::unique_ptr<CDC> GetDC();
+
+    // The area invalidated since the last paint (the platform's update region), and forgetting it.
+    bool GetUpdateRect(CRect* rect) const;
+    void ValidateAll();
+
+    // Scroll requests, as the bars and the keys make them.
+    void OnHScroll(int code);
+    void OnVScroll(int code);
+    // A wheel turn by delta (120 per notch, positive away from the user).
+    void OnMouseWheel(int delta);
+
+    // Extends the selection to the cell as the mouse mode says and moves the focus there.
+    void ExtendSelection(const CGridCellId& cell);
+    // Emits GridNotify, synchronously; the owner's answer is not used.
+    int NotifyParent(int row, int column, int code);
+
+    // Drags handed over by the drop target: all refused, nothing looked at or changed.
+    virtual unsigned OnDragEnter(const QMimeData* data, unsigned keyState, CPoint point);
+    virtual unsigned OnDragOver(const QMimeData* data, unsigned keyState, CPoint point);
+    virtual bool OnDrop(const QMimeData* data, unsigned dropEffect, CPoint point);
+    virtual void OnDragLeave();
+
+    // Mouse and keyboard; flags are MK_ values, points in client pixels. Qt's events arrive here.
+    void OnLButtonDown(unsigned flags, CPoint point);
+    void OnMouseMove(unsigned flags, CPoint point);
+    void OnLButtonUp(unsigned flags, CPoint point);
+    void OnLButtonDblClk(unsigned flags, CPoint point);
+    void OnRButtonUp(unsigned flags, CPoint point);
+    void OnTimer(int id);
+    // Another window took the mouse (null: nobody holds it now).
+    void OnCaptureChanged(QWidget* gaining);
+    // Sets the cursor for the point: the cell's own, else the arrow.
+    bool OnSetCursor(CPoint point);
+    // Answers whether the grid used the key; false leaves it to the platform (the parent).
+    bool OnKeyDown(unsigned key);
+    void OnChar(unsigned character);
+    virtual void OnFixedRowClick(const CGridCellId& cell);
+    virtual void OnFixedColumnClick(const CGridCellId& cell);
+
 private:
     friend class CGridCellBase;
+    // The drop target hands its drags to the On* handlers above.
+    friend class CGridOleDropTarget;
+    // Tests reach the handlers and the state behind them through this (tests/support).
+    friend struct GridTestAccess;
+
+    CGridTitleTip& GetTitleTip() { return m_titleTip; }
+    int GetMouseMode() const { return m_mouseMode; }
+    bool HasCapture() const;
+    // The auto-scroll timer's id while it runs, else 0.
+    int GetTimerId() const { return m_timerId; }
+    // Where the auto-scroll timer reads the pointer, in screen coordinates (QCursor::pos by default).
+    void SetCursorPositionSource(std::function<QPoint()> source) { m_cursorPos = std::move(source); }
+
+    // Checks every index against the plain model: running sums against the sizes, each column's
+    // width tally against fresh measurements of its cells. Answers "" when all agree, else the
+    // first difference.
+    std::string CheckIndexConsistency();
+
+    // The companions' part of taking up the window: the drop target registers the grid, the
+    // title tip takes the viewport as its parent. False when called from within itself.
+    bool OnAttach();
 
     using Row = CGridRowCells;
 
@@ -460,7 +461,6 @@ private:
     std::function<QPoint()> m_cursorPos;
     int m_controlId = 0;
     CGridOleDropTarget m_dropTarget;
-    bool m_oleInitialised = false;
     CGridTitleTip m_titleTip;
     COLORREF m_titleTipTextColour = CLR_DEFAULT;
     COLORREF m_titleTipBackColour = CLR_DEFAULT;

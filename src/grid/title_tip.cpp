@@ -2,7 +2,6 @@
 
 #include "platform/device_context.h"
 #include "platform/system_colours.h"
-#include "platform/window_class_registry.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -67,8 +66,6 @@ CGridTitleTip::CGridTitleTip()
       }),
       m_widgetAt([](QPoint p) { return QApplication::widgetAt(p); })
 {
-    if (!IsWindowClassRegistered(kWindowClassName) && !RegisterWindowClass(kWindowClassName))
-        throw CResourceException("the title tip's window class could not be registered");
 }
 
 CGridTitleTip::~CGridTitleTip() = default;

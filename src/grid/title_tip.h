@@ -20,8 +20,6 @@ class QWidget;
 // every click, key and move on to the window underneath, hiding itself first.
 class CGridTitleTip {
 public:
-    static constexpr const char* kWindowClassName = "ZTitleTip";
-
     CGridTitleTip();
     virtual ~CGridTitleTip();
     CGridTitleTip(const CGridTitleTip&) = delete;

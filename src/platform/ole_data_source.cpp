@@ -1,6 +1,5 @@
 #include "platform/ole_data_source.h"
 
-#include "platform/ole_init.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -56,7 +55,7 @@ bool COleDataSource::SetClipboard() const
 {
     const auto it = m_blocks.find(CF_TEXT);
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (GetOleInitializeCount() == 0 || it == m_blocks.end() || clipboard == nullptr)
+    if (it == m_blocks.end() || clipboard == nullptr)
         return false;
     clipboard->setMimeData(new SharedTextMimeData(it->second));
     return true;

@@ -19,8 +19,7 @@ public:
     // Puts the data on the system clipboard. CF_TEXT goes as plain text up to its first NUL,
     // one character per byte. The clipboard shares the block rather than copying it: a copy of
     // a million log rows is one block of memory, and readers get their text when they paste.
-    // False when the component library is not initialised on this thread or nothing can be
-    // offered.
+    // False when there is no text to offer or no clipboard.
     bool SetClipboard() const;
 
 private:

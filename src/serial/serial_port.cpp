@@ -290,7 +290,7 @@ bool CSerialPort::Read(std::uint8_t* buffer, std::size_t count, std::size_t* don
     if (!lease)
         return false;
     Session& session = lease.session();
-    const auto deadline = Clock::now() + kReadTimeout;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(m_readTimeout.load());
     for (;;) {
         while (got < count && session.head < session.items.size()) {
             const std::uint32_t item = session.items[session.head];

@@ -45,9 +45,12 @@ public:
     void Close();
     bool IsOpen() const;
 
-    // Returns when count bytes have arrived or kReadTimeout has passed in all; a time-out is a
-    // success with fewer bytes. done may be null.
+    // Returns when count bytes have arrived or the read time-out (kReadTimeout unless set) has
+    // passed in all; a time-out is a success with fewer bytes. done may be null.
     bool Read(std::uint8_t* buffer, std::size_t count, std::size_t* done);
+    // For the Reads that start from now on. A longer wait shows that a read which ended early
+    // was ended by Close, not by its own time-out.
+    void SetReadTimeout(std::chrono::milliseconds timeout) { m_readTimeout = timeout.count(); }
     // Fails when the bytes could not all be handed to the device within kWriteTimeoutPerByte
     // per byte; done then tells how many were.
     bool Write(const std::uint8_t* data, std::size_t count, std::size_t* done);
@@ -100,5 +103,6 @@ private:
     std::mutex m_openMutex; // one Open, Close or TryReopen at a time
     std::atomic<int> m_closesWaiting{0}; // a waiting Close cuts a slow open short
     std::mutex m_readMutex; // one Read at a time; guards the session's read state
+    std::atomic<std::chrono::milliseconds::rep> m_readTimeout{kReadTimeout.count()};
     std::mutex m_writeMutex; // one Write at a time, so packets never interleave
 };

@@ -1,5 +1,6 @@
 #include "main_window_fixture.h"
 #include "catalogue/radio_text.h"
+#include "support/grid_test_access.h"
 
 #include "catalogue/describer.h"
 #include "log/printable_text.h"
@@ -72,7 +73,7 @@ TEST_F(LogView, TheLogFollowsNewRowsWhateverItsHorizontalPosition)
 {
     SendRows(60, 120); // more rows than show at once, wider than the log
     ASSERT_TRUE(LastRowInView());
-    Grid().OnHScroll(SB_RIGHT);
+    GridTestAccess::HScroll(Grid(), SB_RIGHT);
     const int right = Grid().GetScrollPosition(SB_HORZ);
     ASSERT_GT(right, 0);
     ASSERT_GT(Grid().GetTopLeftScrolledCell().col, 0);
@@ -82,7 +83,7 @@ TEST_F(LogView, TheLogFollowsNewRowsWhateverItsHorizontalPosition)
     EXPECT_EQ(Grid().GetScrollPosition(SB_HORZ), right); // reading "Description" goes on
 
     // Scrolled up, new rows leave the view where it is, at either horizontal position.
-    Grid().OnVScroll(SB_TOP);
+    GridTestAccess::VScroll(Grid(), SB_TOP);
     SendRows(5, 120);
     EXPECT_EQ(Grid().GetTopLeftScrolledCell().row, 1);
     EXPECT_FALSE(LastRowInView());
@@ -106,7 +107,7 @@ TEST_F(LogView, ScrolledFullyRightTheEndOfALongDescriptionShows)
     SendRows(3, 110);
     const CRect client = Grid().GetClientRect();
     ASSERT_GT(Grid().GetColumnWidth(3), client.Width()); // wider than the whole log
-    Grid().OnHScroll(SB_RIGHT);
+    GridTestAccess::HScroll(Grid(), SB_RIGHT);
     CRect rect;
     ASSERT_TRUE(Grid().GetCellRect(1, 3, &rect));
     EXPECT_EQ(rect.right, client.right - 1);

@@ -1,4 +1,5 @@
 #include "app/response_log.h"
+#include "support/grid_test_access.h"
 #include "grid/grid_ctrl.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ protected:
         ASSERT_EQ(grid.GetRowCount(), 1 + last - first + 1);
         for (int r = 1; r < grid.GetRowCount(); ++r)
             ASSERT_EQ(grid.GetItemText(r, 3), "Row " + std::to_string(first + r - 1)) << r;
-        EXPECT_EQ(grid.CheckIndexConsistency(), "");
+        EXPECT_EQ(GridTestAccess::CheckIndexes(grid), "");
     }
 
     CGridCtrl grid;
@@ -72,7 +73,7 @@ TEST_F(ResponseLog, RedrawAndScrollbackKeepWholeRows)
     log.SetDisplay({true, false, 1000});
     EXPECT_EQ(static_cast<std::size_t>(grid.GetRowCount() - 1), log.KeptRows());
     EXPECT_EQ(grid.GetItemText(grid.GetRowCount() - 1, 3), "Row 1500");
-    EXPECT_EQ(grid.CheckIndexConsistency(), "");
+    EXPECT_EQ(GridTestAccess::CheckIndexes(grid), "");
 }
 
 namespace {
@@ -110,7 +111,7 @@ TEST_F(ResponseLog, FilterKeepsItsCountsThroughTrimRedrawAndNotes)
     // Kept are rows 52 to 150: "Row 1" is in 100 to 150, less the sent 100, 110, 120, 130, 140, 150.
     EXPECT_EQ(log.PassedRows(), 45u);
     EXPECT_EQ(ShownHeight(grid), 45 * grid.GetDefaultCell(false, false)->GetHeight());
-    EXPECT_EQ(grid.CheckIndexConsistency(), "");
+    EXPECT_EQ(GridTestAccess::CheckIndexes(grid), "");
 
     log.SetDisplay({true, false, 100});
     EXPECT_EQ(log.ListedRows(), 99u);

@@ -1,6 +1,7 @@
 // The main window's session record: the file it writes, Save Log As, a reopened session, the
 // display options and the scrollback.
 #include "main_window_fixture.h"
+#include "support/grid_test_access.h"
 
 #include "log/session_format.h"
 #include "log/session_reader.h"
@@ -287,7 +288,7 @@ TEST_F(SessionWindow, TheScrollbackDropsOldRowsFromTheLogButNotFromTheFile)
     dlg->ProcessReceivedRows();
     EXPECT_LE(Grid().GetRowCount(), 1 + 5);
     EXPECT_LE(dlg->Log()->KeptRows(), 5u);
-    EXPECT_EQ(Grid().CheckIndexConsistency(), "");
+    EXPECT_EQ(GridTestAccess::CheckIndexes(Grid()), "");
     // The newest rows, in order, right under the header.
     const int last = Grid().GetRowCount() - 1;
     for (int r = 1; r <= last; ++r)
@@ -452,7 +453,7 @@ TEST_F(SessionWindow, AReopenedRecordingShowsEveryRowWhateverTheScrollback)
     EXPECT_EQ(Cell(1, 2), "0");
     EXPECT_EQ(Cell(70'000, 2), "69999");
     EXPECT_EQ(Edit(1001)->text(), QString::fromStdString(path) + " (read-only, no port)");
-    EXPECT_EQ(Grid().CheckIndexConsistency(), "");
+    EXPECT_EQ(GridTestAccess::CheckIndexes(Grid()), "");
 }
 
 TEST_F(SessionWindow, PastItsRowLimitAReopenedRecordingSaysAtTheTopHowManyRowsAreNotShown)

@@ -1,5 +1,6 @@
 #include "main_window_fixture.h"
 #include "catalogue/radio_text.h"
+#include "support/grid_test_access.h"
 
 #include "app/power_notices.h"
 #include "app/setup_dlg.h"
@@ -345,7 +346,7 @@ TEST_F(MainWindowTest, TheLogFollowsNewRowsOnlyWhileTheLastRowIsInView)
     EXPECT_FALSE(Grid().IsCellVisible(1, 0));
 
     // Scrolled back to the start, new rows leave the view where it is.
-    Grid().OnVScroll(SB_TOP);
+    GridTestAccess::VScroll(Grid(), SB_TOP);
     const CGridCellId top = Grid().GetTopLeftScrolledCell();
     EXPECT_EQ(top.row, 1);
     sendRows(5);
@@ -353,7 +354,7 @@ TEST_F(MainWindowTest, TheLogFollowsNewRowsOnlyWhileTheLastRowIsInView)
     EXPECT_FALSE(Grid().IsCellVisible(Grid().GetRowCount() - 1, 0));
 
     // Back at the end, the view follows again.
-    Grid().OnVScroll(SB_BOTTOM);
+    GridTestAccess::VScroll(Grid(), SB_BOTTOM);
     sendRows(5);
     EXPECT_TRUE(Grid().IsCellVisible(Grid().GetRowCount() - 1, 0));
 }

@@ -1,7 +1,6 @@
 #include "grid_input_support.h"
 
 #include "platform/ole_data_source.h"
-#include "platform/ole_init.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -163,21 +162,3 @@ TEST_F(Clipboard, CopyIsEnabledOnlyWithASelection)
     EXPECT_FALSE(grid.OnCommand(1));
 }
 
-TEST_F(Clipboard, WithoutTheComponentLibraryNothingReachesTheClipboard)
-{
-    grid.SelectRange(1, 0, 1, 0, false, true);
-    const std::unique_ptr<COleDataSource> source = grid.CreateCopyData();
-    ASSERT_TRUE(source);
-    ASSERT_GT(GetOleInitializeCount(), 0);
-    OleUninitialize();
-    const int held = GetOleInitializeCount();
-    if (held == 0) {
-        EXPECT_FALSE(source->SetClipboard());
-    }
-    OleInitialize();
-    if (held == 0) {
-        EXPECT_EQ(ClipboardText(), "before");
-    }
-    EXPECT_TRUE(source->SetClipboard());
-    EXPECT_EQ(ClipboardText(), "1.0");
-}

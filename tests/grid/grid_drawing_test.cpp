@@ -1,4 +1,5 @@
 #include "grid_test_support.h"
+#include "support/grid_test_access.h"
 
 #include "platform/device_context.h"
 
@@ -47,7 +48,7 @@ protected:
         if (!clip.isNull())
             painter.setClipRect(clip);
         CDC dc(&painter);
-        grid.OnDraw(&dc);
+        GridTestAccess::Draw(grid, &dc);
         return image;
     }
 
@@ -159,7 +160,7 @@ TEST_F(Drawing, DrawCellNowPaintsOneCellWithItsLines)
     {
         QPainter painter(&image);
         CDC dc(&painter);
-        EXPECT_TRUE(grid.DrawCellNow(2, 2, &dc));
+        EXPECT_TRUE(GridTestAccess::DrawCellNow(grid, 2, 2, &dc));
     }
     const QRgb line = Rgb(RGB(0xC0, 0xC0, 0xC0));
     EXPECT_EQ(image.pixel(120, 50), Rgb(kWindow));
@@ -176,15 +177,15 @@ TEST_F(Drawing, DrawCellNowPaintsOneCellWithItsLines)
     {
         QPainter painter(&image);
         CDC dc(&painter);
-        EXPECT_FALSE(grid.DrawCellNow(1, 2, &dc));
+        EXPECT_FALSE(GridTestAccess::DrawCellNow(grid, 1, 2, &dc));
     }
     EXPECT_TRUE(drawn.empty());
 
     // Without a context to draw on, the cell is invalidated for the next paint.
-    grid.ValidateAll();
-    EXPECT_TRUE(grid.DrawCellNow(3, 2));
+    GridTestAccess::Validate(grid);
+    EXPECT_TRUE(GridTestAccess::DrawCellNow(grid, 3, 2));
     CRect invalid;
-    EXPECT_TRUE(grid.GetUpdateRect(&invalid));
+    EXPECT_TRUE(GridTestAccess::UpdateRect(grid, &invalid));
     EXPECT_EQ(invalid, CRect(100, 40, 150, 60));
 }
 
@@ -197,7 +198,7 @@ TEST_F(Drawing, ThePaintEventGoesThroughTheOffscreenImage)
     const QImage direct = Paint();
     const QImage painted = grid.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(painted, direct);
-    EXPECT_FALSE(grid.GetUpdateRect(nullptr));
+    EXPECT_FALSE(GridTestAccess::UpdateRect(grid, nullptr));
 }
 
 TEST_F(Drawing, TemplatesFollowASystemColourChangeOnlyWhileTheyHadTheOldColours)
@@ -231,7 +232,7 @@ TEST_F(Drawing, ALastColumnScrolledIntoIsDrawnFromLeftOfTheFixedColumnsWithoutCo
     Make(3, 3, 1, 1, 200, 100);
     grid.SetColumnWidth(2, 400);
     grid.UpdateScrollBars();
-    grid.OnHScroll(SB_RIGHT);
+    GridTestAccess::HScroll(grid, SB_RIGHT);
     const int shift = grid.GetScrolledColumnShift();
     ASSERT_GT(shift, 0);
     drawn.clear();

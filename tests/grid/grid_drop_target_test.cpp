@@ -1,4 +1,5 @@
 #include "grid_input_support.h"
+#include "support/grid_test_access.h"
 
 #include <QDropEvent>
 #include <QMimeData>
@@ -14,7 +15,7 @@ using DropTarget = GridInput;
 TEST_F(DropTarget, TheGridIsRegisteredOnceAndOnlyAGridCanBe)
 {
     Build(4, 4, 1, 0);
-    CGridOleDropTarget& target = grid.GetDropTarget();
+    CGridOleDropTarget& target = GridTestAccess::DropTarget(grid);
     EXPECT_TRUE(target.IsRegistered());
     EXPECT_TRUE(grid.acceptDrops());
     EXPECT_TRUE(grid.viewport()->acceptDrops());
@@ -74,7 +75,7 @@ TEST_F(DropTarget, DragsOverAnotherWindowAreRefusedToo)
     QWidget elsewhere;
     QMimeData text;
     text.setText("x");
-    CGridOleDropTarget& target = grid.GetDropTarget();
+    CGridOleDropTarget& target = GridTestAccess::DropTarget(grid);
     EXPECT_EQ(target.OnDragEnter(&elsewhere, &text, 0, CPoint(1, 1)), DROPEFFECT_NONE);
     EXPECT_EQ(target.OnDragOver(&elsewhere, &text, 0, CPoint(1, 1)), DROPEFFECT_NONE);
     EXPECT_FALSE(target.OnDrop(&elsewhere, &text, DROPEFFECT_COPY, CPoint(1, 1)));

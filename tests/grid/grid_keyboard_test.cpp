@@ -1,4 +1,5 @@
 #include "grid_input_support.h"
+#include "support/grid_test_access.h"
 
 #include <QClipboard>
 #include <QLineEdit>
@@ -287,25 +288,25 @@ TEST_F(GridTest, TabWrappingScrollsBackToTheRowsStart)
 TEST_F(Keyboard, DeleteAndF2ChangeNothingAndF2HidesTheTitleTip)
 {
     grid.SetItemText(2, 1, "a text far too long for fifty pixels");
-    grid.GetTitleTip().SetApplicationActiveQuery([] { return true; });
+    GridTestAccess::TitleTip(grid).SetApplicationActiveQuery([] { return true; });
     Start(2, 1);
     Key(Qt::Key_Delete);
     EXPECT_EQ(grid.GetItemText(2, 1), "a text far too long for fifty pixels");
     Move(At(2, 1), Qt::NoButton);
-    ASSERT_TRUE(grid.GetTitleTip().IsVisible());
+    ASSERT_TRUE(GridTestAccess::TitleTip(grid).IsVisible());
     Key(Qt::Key_F2);
-    EXPECT_FALSE(grid.GetTitleTip().IsVisible());
+    EXPECT_FALSE(GridTestAccess::TitleTip(grid).IsVisible());
     EXPECT_EQ(Focus(), CGridCellId(2, 1));
     EXPECT_TRUE(notes.empty());
     EXPECT_TRUE(keysToParent.keys.empty());
 
     // A typed character hides the tip too, Escape does not (and goes to the platform).
     Move(At(2, 1), Qt::NoButton);
-    ASSERT_TRUE(grid.GetTitleTip().IsVisible());
+    ASSERT_TRUE(GridTestAccess::TitleTip(grid).IsVisible());
     Key(Qt::Key_Escape);
-    EXPECT_TRUE(grid.GetTitleTip().IsVisible());
+    EXPECT_TRUE(GridTestAccess::TitleTip(grid).IsVisible());
     Key(Qt::Key_Q);
-    EXPECT_FALSE(grid.GetTitleTip().IsVisible());
+    EXPECT_FALSE(GridTestAccess::TitleTip(grid).IsVisible());
     EXPECT_EQ(keysToParent.keys, (std::vector<int>{Qt::Key_Escape, Qt::Key_Q}));
 }
 

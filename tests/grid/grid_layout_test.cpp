@@ -1,4 +1,5 @@
 #include "grid_test_support.h"
+#include "support/grid_test_access.h"
 
 #include <QScrollBar>
 #include <QStyle>
@@ -212,7 +213,7 @@ TEST_F(Layout, EnsureVisibleScrollsTheNewestRowJustIntoView)
         EXPECT_TRUE(grid.IsCellVisible(n - 1, 0));
     }
     // Scrolled back up, the newest row is left alone by the log and brought back on request.
-    grid.OnVScroll(SB_TOP);
+    GridTestAccess::VScroll(grid, SB_TOP);
     EXPECT_FALSE(grid.IsCellVisible(28, 0));
     grid.EnsureVisible(29, 0);
     EXPECT_LE(Rect(grid, 29, 0).bottom, grid.GetClientRect().bottom);

@@ -1,9 +1,8 @@
 #include "grid_test_support.h"
+#include "support/grid_test_access.h"
 #include "support/log_grid.h"
 
 #include "platform/device_context.h"
-#include "platform/ole_init.h"
-#include "platform/window_class_registry.h"
 
 #include <new>
 #include <random>
@@ -33,10 +32,9 @@ Notifications& Record(CGridCtrl& grid, Notifications& out)
 
 } // namespace
 
-TEST_F(GridTest, ConstructionRegistersTheClassAndSetsUpTheTemplates)
+TEST_F(GridTest, ConstructionSetsUpTheCountsAndTemplates)
 {
     CGridCtrl grid(3, 2, 1, 1);
-    EXPECT_TRUE(IsWindowClassRegistered("MFCGridCtrl"));
     EXPECT_EQ(grid.GetRowCount(), 3);
     EXPECT_EQ(grid.GetColumnCount(), 2);
     EXPECT_EQ(grid.GetFixedRowCount(), 1);
@@ -71,7 +69,7 @@ TEST_F(GridTest, InvariantsHoldThroughAnySequenceOfCountChanges)
         }
         default: grid.AutoSizeColumns(static_cast<int>(rng() % 4)); break;
         }
-        ASSERT_EQ(grid.CheckIndexConsistency(), "") << "step " << step;
+        ASSERT_EQ(GridTestAccess::CheckIndexes(grid), "") << "step " << step;
         ASSERT_LE(grid.GetFixedRowCount(), grid.GetRowCount());
         ASSERT_LE(grid.GetFixedColumnCount(), grid.GetColumnCount());
         for (int r = 0; r < grid.GetRowCount(); ++r) {
@@ -269,40 +267,6 @@ TEST_F(GridTest, FocusAndSelectionFollowTheCounts)
     ExpectConsistent(grid);
 }
 
-TEST_F(GridTest, OnlyTheFirstGridStartsTheComponentLibraryAndEachReleasesItsOwn)
-{
-    const int base = GetOleInitializeCount();
-    {
-        auto first = std::make_unique<CGridCtrl>();
-        CGridCtrl second;
-        EXPECT_TRUE(first->IsOleInitialised());
-        EXPECT_FALSE(second.IsOleInitialised());
-        EXPECT_EQ(GetOleInitializeCount(), base + 1);
-        first.reset();
-        EXPECT_EQ(GetOleInitializeCount(), base);
-    }
-    EXPECT_EQ(GetOleInitializeCount(), base);
-
-    // Started by the application: the grid leaves it alone.
-    SetAppOleInitialised(true);
-    {
-        CGridCtrl grid;
-        EXPECT_FALSE(grid.IsOleInitialised());
-    }
-    SetAppOleInitialised(false);
-
-    // A library that cannot start is reported, and the grid works on.
-    SetOleInitializeFails(true);
-    {
-        CGridCtrl grid(2, 2);
-        EXPECT_FALSE(grid.IsOleInitialised());
-        EXPECT_TRUE(grid.SetItemText(1, 1, "still works"));
-    }
-    SetOleInitializeFails(false);
-    EXPECT_EQ(messages, std::vector<std::string>{CGridCtrl::kOleFailedMessage});
-    EXPECT_EQ(GetOleInitializeCount(), base);
-}
-
 namespace {
 
 class NotACell : public CObject {
@@ -435,7 +399,7 @@ TEST_F(GridTest, DeletingRowsMovesTheRestUpWithTheirSelectionAndFocus)
     EXPECT_TRUE(grid.IsCellSelected(3, 1));
     EXPECT_FALSE(grid.IsCellSelected(6, 1));
     EXPECT_EQ(grid.GetFocusCell(), CGridCellId(4, 2));
-    ASSERT_EQ(grid.CheckIndexConsistency(), "");
+    ASSERT_EQ(GridTestAccess::CheckIndexes(grid), "");
     // The widest text left with its row.
     grid.AutoSizeColumns(0);
     EXPECT_LT(grid.GetColumnWidth(0), wide);
@@ -446,7 +410,7 @@ TEST_F(GridTest, DeletingRowsMovesTheRestUpWithTheirSelectionAndFocus)
     EXPECT_EQ(grid.GetFocusCell(), CGridCellId());
     EXPECT_EQ(grid.GetRowCount(), 5);
     EXPECT_EQ(grid.GetItemText(3, 1), "row8-1");
-    ASSERT_EQ(grid.CheckIndexConsistency(), "");
+    ASSERT_EQ(GridTestAccess::CheckIndexes(grid), "");
 }
 
 // Rows go from just below the header (a log's oldest) or from near the end; on each side of the
@@ -463,19 +427,20 @@ TEST_F(GridTest, CellObjectsKeepTheirRowsWhicheverSideOfTheGapMoves)
     for (const auto& [first, count] : {std::pair{1, 2}, std::pair{30, 5}, std::pair{1, 1}, std::pair{2, 20}, std::pair{1, 3}}) {
         const std::string keptBelow = grid.GetItemText(first + count, 1);
         ASSERT_TRUE(grid.DeleteRows(first, count));
-        ASSERT_EQ(grid.CheckIndexConsistency(), "") << first << " " << count;
+        ASSERT_EQ(GridTestAccess::CheckIndexes(grid), "") << first << " " << count;
         EXPECT_EQ(grid.GetItemText(first, 1), keptBelow);
     }
     const int last = grid.GetRowCount() - 1;
     grid.SelectRange(last, 1, last, 1, false, true);
     for (int r = 0; r <= last; ++r) {
-        if (CGridCellBase* cell = grid.GetCell(r, 1))
+        if (CGridCellBase* cell = grid.GetCell(r, 1)) {
             EXPECT_EQ((cell->GetState() & GRIDSTATE_SELECTED) != 0, r == last) << r;
+        }
     }
     CGridCellBase* cell = grid.GetCell(last, 1);
     ASSERT_NE(cell, nullptr);
     cell->SetText(std::string(80, 'w').c_str());
     grid.AutoSizeColumns(0);
-    ASSERT_EQ(grid.CheckIndexConsistency(), "");
+    ASSERT_EQ(GridTestAccess::CheckIndexes(grid), "");
     EXPECT_GE(grid.GetColumnWidth(1), grid.GetCell(last, 1)->GetCellExtent(nullptr).cx);
 }

@@ -1,4 +1,5 @@
 #include "grid_test_support.h"
+#include "support/grid_test_access.h"
 
 #include <QCoreApplication>
 #include <QScrollBar>
@@ -16,19 +17,19 @@ protected:
         bar = grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         pageV = grid.GetClientRect().Height() - 20;
         pageH = grid.GetClientRect().Width() - 50;
-        grid.ValidateAll();
+        GridTestAccess::Validate(grid);
     }
 
     // Runs one scroll request; answers the new position and what was invalidated.
     std::pair<int, CRect> Scroll(int sb, int code)
     {
-        grid.ValidateAll();
+        GridTestAccess::Validate(grid);
         if (sb == SB_HORZ)
-            grid.OnHScroll(code);
+            GridTestAccess::HScroll(grid, code);
         else
-            grid.OnVScroll(code);
+            GridTestAccess::VScroll(grid, code);
         CRect invalid;
-        grid.GetUpdateRect(&invalid);
+        GridTestAccess::UpdateRect(grid, &invalid);
         return {grid.GetScrollPosition(sb), invalid};
     }
     CRect ScrolledArea(int sb) const
@@ -89,7 +90,7 @@ TEST_F(Scrolling, PagesMoveByTheScrolledAreasSize)
     EXPECT_EQ(Scroll(SB_HORZ, SB_PAGEUP), std::make_pair(0, CRect()));
     // Page down stops at the last position.
     for (int i = 0; i < 20; ++i)
-        grid.OnVScroll(SB_PAGEDOWN);
+        GridTestAccess::VScroll(grid, SB_PAGEDOWN);
     EXPECT_EQ(grid.GetScrollPosition(SB_VERT), grid.verticalScrollBar()->maximum());
 }
 
@@ -116,13 +117,13 @@ TEST_F(Scrolling, TheThumbShowsTheNextWholeRow)
     EXPECT_EQ(grid.GetTopLeftScrolledCell().row, 4);
 
     // Within the same top-left row: nothing to repaint.
-    grid.ValidateAll();
+    GridTestAccess::Validate(grid);
     vbar->setSliderPosition(55);
     EXPECT_EQ(grid.GetScrollPosition(SB_VERT), 55);
-    EXPECT_FALSE(grid.GetUpdateRect(nullptr));
+    EXPECT_FALSE(GridTestAccess::UpdateRect(grid, nullptr));
     vbar->setSliderPosition(61);
     CRect invalid;
-    EXPECT_TRUE(grid.GetUpdateRect(&invalid));
+    EXPECT_TRUE(GridTestAccess::UpdateRect(grid, &invalid));
     EXPECT_EQ(invalid, ScrolledArea(SB_VERT));
     vbar->setSliderDown(false);
     EXPECT_EQ(grid.GetScrollPosition(SB_VERT), 61);
@@ -158,39 +159,39 @@ TEST_F(Scrolling, TheWheelPostsItsSteps)
 {
     grid.SetScrollPosition(SB_VERT, 200);
     grid.SetWheelScrollLines(3);
-    grid.OnMouseWheel(240);
+    GridTestAccess::Wheel(grid, 240);
     // Posted, not yet run.
     EXPECT_EQ(grid.GetScrollPosition(SB_VERT), 200);
     QCoreApplication::processEvents();
     EXPECT_EQ(grid.GetScrollPosition(SB_VERT), 200 - 6 * 20);
 
-    grid.OnMouseWheel(-120);
+    GridTestAccess::Wheel(grid, -120);
     QCoreApplication::processEvents();
     EXPECT_EQ(grid.GetScrollPosition(SB_VERT), 200 - 3 * 20);
 
     // Less than a step's worth of turning moves nothing.
-    grid.OnMouseWheel(30);
+    GridTestAccess::Wheel(grid, 30);
     QCoreApplication::processEvents();
     EXPECT_EQ(grid.GetScrollPosition(SB_VERT), 140);
 
     // A page per notch.
     grid.SetWheelScrollLines(-1);
-    grid.OnMouseWheel(-120);
+    GridTestAccess::Wheel(grid, -120);
     QCoreApplication::processEvents();
     EXPECT_EQ(grid.GetScrollPosition(SB_VERT), 140 + pageV);
-    grid.OnMouseWheel(480);
+    GridTestAccess::Wheel(grid, 480);
     QCoreApplication::processEvents();
     EXPECT_EQ(grid.GetScrollPosition(SB_VERT), 0);
 }
 
 TEST_F(Scrolling, ScrollingHidesTheTitleTip)
 {
-    grid.GetTitleTip().SetApplicationActiveQuery([] { return true; });
+    GridTestAccess::TitleTip(grid).SetApplicationActiveQuery([] { return true; });
     grid.SetItemText(2, 2, "a text far too long for fifty pixels");
-    grid.OnMouseMove(0, CPoint(110, 45));
-    ASSERT_TRUE(grid.GetTitleTip().IsVisible());
-    grid.OnVScroll(SB_LINEDOWN);
-    EXPECT_FALSE(grid.GetTitleTip().IsVisible());
+    GridTestAccess::MouseMove(grid, 0, CPoint(110, 45));
+    ASSERT_TRUE(GridTestAccess::TitleTip(grid).IsVisible());
+    GridTestAccess::VScroll(grid, SB_LINEDOWN);
+    EXPECT_FALSE(GridTestAccess::TitleTip(grid).IsVisible());
 }
 
 TEST_F(Scrolling, TheEndOfALastColumnWiderThanTheViewCanBeReached)
@@ -216,12 +217,12 @@ TEST_F(Scrolling, TheEndOfALastColumnWiderThanTheViewCanBeReached)
 
     // Dragging the thumb within the last column moves the view and repaints it.
     QScrollBar* sb = grid.horizontalScrollBar();
-    grid.ValidateAll();
+    GridTestAccess::Validate(grid);
     sb->setSliderPosition(sb->value() - 10);
-    grid.OnHScroll(SB_THUMBTRACK);
+    GridTestAccess::HScroll(grid, SB_THUMBTRACK);
     EXPECT_EQ(grid.GetScrolledColumnShift(), excess - 10);
     CRect invalid;
-    EXPECT_TRUE(grid.GetUpdateRect(&invalid));
+    EXPECT_TRUE(GridTestAccess::UpdateRect(grid, &invalid));
     EXPECT_EQ(invalid, ScrolledArea(SB_HORZ));
 
     // Back at the left, every column starts whole again.

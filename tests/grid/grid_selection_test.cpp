@@ -1,4 +1,5 @@
 #include "grid_input_support.h"
+#include "support/grid_test_access.h"
 
 #include "platform/ole_data_source.h"
 
@@ -72,12 +73,12 @@ TEST_F(Selection, ClearingRepaintsWhatWasSelectedAndDropsTheFocus)
     Build(10, 4, 1, 0);
     grid.SetFocusCell(3, 1);
     grid.SelectRange(2, 1, 4, 2, false, true);
-    grid.ValidateAll();
+    GridTestAccess::Validate(grid);
     grid.ClearSelection();
     EXPECT_TRUE(Selected().empty());
     EXPECT_EQ(grid.GetFocusCell(), CGridCellId());
     CRect dirty;
-    ASSERT_TRUE(grid.GetUpdateRect(&dirty));
+    ASSERT_TRUE(GridTestAccess::UpdateRect(grid, &dirty));
     for (const CGridCellId& cell : Block(2, 1, 4, 2)) {
         CRect r;
         grid.GetCellRect(cell.row, cell.col, &r);
@@ -92,10 +93,10 @@ TEST_F(Selection, SelectionIsRepaintedAsItChanges)
 {
     Build(10, 4, 1, 0);
     grid.SelectRange(1, 0, 1, 0, false, true);
-    grid.ValidateAll();
+    GridTestAccess::Validate(grid);
     grid.SelectRange(5, 2, 5, 2, true, true);
     CRect dirty;
-    ASSERT_TRUE(grid.GetUpdateRect(&dirty));
+    ASSERT_TRUE(GridTestAccess::UpdateRect(grid, &dirty));
     CRect left;
     CRect joined;
     grid.GetCellRect(1, 0, &left);

@@ -1,6 +1,7 @@
 // Cells kept without objects until one is asked for: what the pointer handed out promises, and
 // attributes set on a few cells among many plain ones.
 #include "grid_test_support.h"
+#include "support/grid_test_access.h"
 
 #include "platform/device_context.h"
 
@@ -76,8 +77,8 @@ TEST_F(GridTest, AttributesSetOnACellAmongPlainOnesAreKeptAndDrawn)
     {
         QPainter painter(&image);
         CDC dc(&painter);
-        ASSERT_TRUE(grid.DrawCellNow(2, 1, &dc));
-        ASSERT_TRUE(grid.DrawCellNow(2, 2, &dc));
+        ASSERT_TRUE(GridTestAccess::DrawCellNow(grid, 2, 1, &dc));
+        ASSERT_TRUE(GridTestAccess::DrawCellNow(grid, 2, 2, &dc));
     }
     CRect markedRect;
     CRect plainRect;

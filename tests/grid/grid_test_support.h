@@ -1,6 +1,7 @@
 #pragma once
 
 #include "grid/grid_ctrl.h"
+#include "support/grid_test_access.h"
 #include "platform/message_box.h"
 
 #include <QApplication>
@@ -69,7 +70,7 @@ protected:
     ~GridTest() override { SetMessageBoxHandler(std::move(m_oldHandler)); }
 
     // After every change: the indexes agree with the model.
-    static void ExpectConsistent(CGridCtrl& grid) { EXPECT_EQ(grid.CheckIndexConsistency(), ""); }
+    static void ExpectConsistent(CGridCtrl& grid) { EXPECT_EQ(GridTestAccess::CheckIndexes(grid), ""); }
 
     std::vector<std::string> messages;
 

@@ -1,4 +1,5 @@
 #include "grid_test_support.h"
+#include "support/grid_test_access.h"
 
 #include "platform/device_context.h"
 
@@ -63,7 +64,7 @@ protected:
         grid.SetItemText(2, 1, kLong);
     }
 
-    CGridTitleTip& tip() { return grid.GetTitleTip(); }
+    CGridTitleTip& tip() { return GridTestAccess::TitleTip(grid); }
     int PaddedWidth(const char* text) const
     {
         return QFontMetrics(grid.GetFont()->Font()).horizontalAdvance(QString(" ") + text + " ");
@@ -71,7 +72,7 @@ protected:
     QPoint Global(int x, int y) const { return grid.viewport()->mapToGlobal(QPoint(x, y)); }
     // A point given in the grid's client coordinates, as the tip window sees it.
     QPoint InTip(int x, int y) const { return tip().GetWindow()->mapFromGlobal(Global(x, y)); }
-    CGridTitleTip& tip() const { return const_cast<CGridCtrl&>(grid).GetTitleTip(); }
+    CGridTitleTip& tip() const { return GridTestAccess::TitleTip(const_cast<CGridCtrl&>(grid)); }
 
     static constexpr const char* kLong = "Value: Master Volume = -35.5 dB";
     CGridCtrl grid;
@@ -86,7 +87,7 @@ protected:
 
 TEST_F(TitleTip, ShownOverTheCellWhenTheTextIsCutOff)
 {
-    grid.OnMouseMove(0, CPoint(60, 45)); // cell (2, 1): 50..99 x 40..59
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 45)); // cell (2, 1): 50..99 x 40..59
     ASSERT_TRUE(tip().IsVisible());
     const QRect geometry = tip().GetWindow()->geometry();
     EXPECT_EQ(geometry.topLeft(), Global(50, 40));
@@ -97,7 +98,7 @@ TEST_F(TitleTip, ShownOverTheCellWhenTheTextIsCutOff)
 
     // Shown once: another cell gets its tip only after the pointer has left this one.
     grid.SetItemText(3, 1, "another text far too long for the cell");
-    grid.OnMouseMove(0, CPoint(60, 65));
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 65));
     EXPECT_EQ(tip().GetShownText(), std::string(" ") + kLong + " ");
 }
 
@@ -107,27 +108,27 @@ TEST_F(TitleTip, NotShownWhenThePaddedTextFits)
     grid.SetItemText(1, 1, "20, 20");
     // right - left of the cell rectangle is the column width minus one.
     grid.SetColumnWidth(1, padded + 1);
-    grid.OnMouseMove(0, CPoint(60, 25));
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 25));
     EXPECT_FALSE(tip().IsVisible());
     grid.SetColumnWidth(1, padded);
-    grid.OnMouseMove(0, CPoint(60, 25));
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 25));
     EXPECT_TRUE(tip().IsVisible());
     tip().Hide();
 
     // Empty cells and points outside the client area show nothing.
-    grid.OnMouseMove(0, CPoint(110, 25));
-    grid.OnMouseMove(0, CPoint(-5, 25));
+    GridTestAccess::MouseMove(grid, 0, CPoint(110, 25));
+    GridTestAccess::MouseMove(grid, 0, CPoint(-5, 25));
     EXPECT_FALSE(tip().IsVisible());
 }
 
 TEST_F(TitleTip, NothingWhileTheApplicationIsInactive)
 {
     active = false;
-    grid.OnMouseMove(0, CPoint(60, 45));
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 45));
     EXPECT_FALSE(tip().IsVisible());
 
     active = true;
-    grid.OnMouseMove(0, CPoint(60, 45));
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 45));
     ASSERT_TRUE(tip().IsVisible());
     active = false;
     EXPECT_TRUE(tip().OnOtherInput());
@@ -136,7 +137,7 @@ TEST_F(TitleTip, NothingWhileTheApplicationIsInactive)
 
 TEST_F(TitleTip, LeavingTheCellHidesTheTipAndPassesTheMoveOn)
 {
-    grid.OnMouseMove(0, CPoint(60, 45));
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 45));
     ASSERT_TRUE(tip().IsVisible());
     tip().OnMouseMove(Qt::NoButton, Qt::NoModifier, InTip(99, 59)); // the cell's last pixel
     EXPECT_TRUE(tip().IsVisible());
@@ -147,30 +148,30 @@ TEST_F(TitleTip, LeavingTheCellHidesTheTipAndPassesTheMoveOn)
     EXPECT_EQ(recorder.inputs[0].type, QEvent::MouseMove);
     EXPECT_EQ(recorder.inputs[0].pos, below.mapFromGlobal(Global(100, 59)));
 
-    grid.OnMouseMove(0, CPoint(60, 45));
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 45));
     tip().OnMouseMove(Qt::NoButton, Qt::NoModifier, InTip(60, 60)); // one below
     EXPECT_FALSE(tip().IsVisible());
 }
 
 TEST_F(TitleTip, ClicksGoToTheWindowBelowAndTwoMakeADoubleClick)
 {
-    grid.OnMouseMove(0, CPoint(60, 45));
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 45));
     tip().OnButtonDown(Qt::LeftButton, Qt::LeftButton, Qt::NoModifier, InTip(70, 50));
     EXPECT_FALSE(tip().IsVisible());
     tip().OnButtonUp(Qt::LeftButton, Qt::NoButton, Qt::NoModifier, InTip(70, 50));
 
     now += static_cast<std::uint32_t>(QApplication::doubleClickInterval()); // just in time
-    grid.OnMouseMove(0, CPoint(60, 45));
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 45));
     tip().OnButtonDown(Qt::LeftButton, Qt::LeftButton, Qt::NoModifier, InTip(70, 50));
 
     now += static_cast<std::uint32_t>(QApplication::doubleClickInterval()) + 1; // too late
-    grid.OnMouseMove(0, CPoint(60, 45));
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 45));
     tip().OnButtonDown(Qt::LeftButton, Qt::LeftButton, Qt::NoModifier, InTip(70, 50));
 
     // Other buttons are never double clicks.
-    grid.OnMouseMove(0, CPoint(60, 45));
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 45));
     tip().OnButtonDown(Qt::RightButton, Qt::RightButton, Qt::NoModifier, InTip(70, 50));
-    grid.OnMouseMove(0, CPoint(60, 45));
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 45));
     tip().OnButtonDown(Qt::RightButton, Qt::RightButton, Qt::NoModifier, InTip(70, 50));
 
     QCoreApplication::processEvents();
@@ -190,7 +191,7 @@ TEST_F(TitleTip, ClicksGoToTheWindowBelowAndTwoMakeADoubleClick)
 
 TEST_F(TitleTip, InputReachingTheTipWindowIsForwarded)
 {
-    grid.OnMouseMove(0, CPoint(60, 45));
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 45));
     QWidget* window = tip().GetWindow();
     const QPoint p = InTip(70, 50);
     QMouseEvent press(QEvent::MouseButtonPress, p, window->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton,
@@ -198,7 +199,7 @@ TEST_F(TitleTip, InputReachingTheTipWindowIsForwarded)
     QCoreApplication::sendEvent(window, &press);
     EXPECT_FALSE(tip().IsVisible());
 
-    grid.OnMouseMove(0, CPoint(60, 45));
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 45));
     QKeyEvent key(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
     QCoreApplication::sendEvent(window, &key);
     EXPECT_FALSE(tip().IsVisible());
@@ -213,7 +214,7 @@ TEST_F(TitleTip, InputReachingTheTipWindowIsForwarded)
 TEST_F(TitleTip, AClickOverTheTipItselfGoesToTheGrid)
 {
     tip().SetWidgetLocator([this](QPoint) { return tip().GetWindow(); });
-    grid.OnMouseMove(0, CPoint(60, 45));
+    GridTestAccess::MouseMove(grid, 0, CPoint(60, 45));
     grid.viewport()->installEventFilter(&recorder);
     tip().OnButtonDown(Qt::LeftButton, Qt::LeftButton, Qt::NoModifier, InTip(70, 50));
     QCoreApplication::processEvents();
@@ -226,12 +227,12 @@ TEST_F(TitleTip, DestroyedWithTheGrid)
     auto owner = std::make_unique<CGridCtrl>(2, 2);
     owner->SetColumnWidth(1, 20);
     owner->SetItemText(1, 1, "long enough to need a tip");
-    owner->GetTitleTip().SetApplicationActiveQuery([] { return true; });
+    GridTestAccess::TitleTip(*owner).SetApplicationActiveQuery([] { return true; });
     owner->show();
     CRect r;
     owner->GetCellRect(1, 1, &r);
-    owner->OnMouseMove(0, CPoint(r.left + 2, r.top + 2));
-    QPointer<QWidget> window = owner->GetTitleTip().GetWindow();
+    GridTestAccess::MouseMove(*owner, 0, CPoint(r.left + 2, r.top + 2));
+    QPointer<QWidget> window = GridTestAccess::TitleTip(*owner).GetWindow();
     ASSERT_TRUE(window);
     EXPECT_TRUE(window->isVisible());
     owner.reset();

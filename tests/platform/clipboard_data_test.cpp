@@ -1,5 +1,4 @@
 #include "platform/ole_data_source.h"
-#include "platform/ole_init.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -15,7 +14,6 @@
 // gets that UTF-8.
 TEST(ClipboardData, TheClipboardSharesTheBlockAndReadsItAsUtf8)
 {
-    ASSERT_TRUE(OleInitialize());
     {
         auto source = std::make_unique<COleDataSource>();
         source->CacheGlobalData(CF_TEXT, std::string("caf\xC3\xA9 \xC5\x82\t1\n2") + '\0');
@@ -34,5 +32,4 @@ TEST(ClipboardData, TheClipboardSharesTheBlockAndReadsItAsUtf8)
     ASSERT_TRUE(ascii->SetClipboard());
     ascii.reset();
     EXPECT_EQ(clipboard->mimeData()->data("text/plain"), QByteArray("plain")) << "up to the first NUL";
-    OleUninitialize();
 }

@@ -1,44 +1,8 @@
 #include "platform/message_box.h"
-#include "platform/ole_init.h"
 #include "platform/runtime_class.h"
-#include "platform/window_class_registry.h"
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
-TEST(OleStartUp, CountsPerThreadAndCanFail)
-{
-    const int before = GetOleInitializeCount();
-    EXPECT_TRUE(OleInitialize());
-    EXPECT_TRUE(OleInitialize());
-    EXPECT_EQ(GetOleInitializeCount(), before + 2);
-    int otherThread = -1;
-    std::thread([&] { otherThread = GetOleInitializeCount(); }).join();
-    EXPECT_EQ(otherThread, 0);
-    OleUninitialize();
-    OleUninitialize();
-    EXPECT_EQ(GetOleInitializeCount(), before);
-
-    SetOleInitializeFails(true);
-    EXPECT_FALSE(OleInitialize());
-    EXPECT_EQ(GetOleInitializeCount(), before);
-    SetOleInitializeFails(false);
-
-    EXPECT_FALSE(IsAppOleInitialised());
-    SetAppOleInitialised(true);
-    EXPECT_TRUE(IsAppOleInitialised());
-    SetAppOleInitialised(false);
-}
-
-TEST(WindowClassRegistry, RegistersNamesOnce)
-{
-    EXPECT_FALSE(IsWindowClassRegistered("TestClass"));
-    EXPECT_TRUE(RegisterWindowClass("TestClass"));
-    EXPECT_TRUE(RegisterWindowClass("TestClass"));
-    EXPECT_TRUE(IsWindowClassRegistered("TestClass"));
-    EXPECT_FALSE(RegisterWindowClass(""));
-}
 
 namespace {
 

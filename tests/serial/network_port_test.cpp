@@ -10,6 +10,7 @@
 #include "serial/network_channel.h"
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
+#include "support/waiting_thread.h"
 
 #include <gtest/gtest.h>
 
@@ -256,14 +257,17 @@ TEST(NetworkPort, CloseWakesAPendingRead)
     FakeRfc2217Gateway silent(FakeRfc2217Gateway::Agreeing());
     CSerialPort port;
     ASSERT_TRUE(port.Open(silent.PortName(), kSettings)) << port.GetOpenError();
+    // Half a minute of waiting, ended well before that: only the close can have.
+    port.SetReadTimeout(30s);
     auto read = std::async(std::launch::async, [&] {
         std::uint8_t b = 0;
         std::size_t done = 0;
         // A read that ends at its time-out succeeds with no byte; one ended by Close fails.
         return port.Read(&b, 1, &done);
     });
-    std::this_thread::sleep_for(100ms); // let the read start waiting
+    ASSERT_TRUE(WaitUntilAnotherThreadWaitsInPoll());
     port.Close();
+    ASSERT_EQ(read.wait_for(15s), std::future_status::ready);
     EXPECT_FALSE(read.get());
 }
 

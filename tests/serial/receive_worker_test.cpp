@@ -4,10 +4,12 @@
 #include "serial/line_settings.h"
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
+#include "support/waiting_thread.h"
 
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <future>
 #include <thread>
 
 #include <unistd.h>
@@ -88,18 +90,13 @@ TEST_F(ReceiveWorkerTest, BrokenFrameRowComesBeforeTheLineErrorThatCausedIt)
     EXPECT_EQ(sink.WaitFor(4).back(), "valid: 1, 20, 20, 2, 215 / 20, 20");
 }
 
-TEST_F(ReceiveWorkerTest, NoRowsWhileThePortIsClosed)
+TEST_F(ReceiveWorkerTest, APortOpenedAfterTheStartIsPickedUp)
 {
+    // Started on a closed port, the worker looks again now and then rather than giving up.
     worker.Start();
-    DeviceSends(pty, {1, 20, 20, 2, 215}); // nobody has the port open: the line drops it
-    std::this_thread::sleep_for(350ms);
-    EXPECT_TRUE(sink.Rows().empty());
-
-    // Opened later, the port is picked up within the closed-port poll.
     ASSERT_TRUE(port.Open(pty.SlavePath(), kSettings)) << port.GetOpenError();
-    std::this_thread::sleep_for(ReceiveWorker::kClosedPoll + 50ms);
     DeviceSends(pty, {1, 20, 20, 2, 215});
-    EXPECT_EQ(sink.WaitFor(1).back(), "valid: 1, 20, 20, 2, 215 / 20, 20");
+    EXPECT_EQ(sink.WaitFor(1), Rows{"valid: 1, 20, 20, 2, 215 / 20, 20"});
 }
 
 TEST_F(ReceiveWorkerTest, ClosingThePortOnPurposeIsNoLineError)
@@ -114,17 +111,26 @@ TEST_F(ReceiveWorkerTest, ClosingThePortOnPurposeIsNoLineError)
     EXPECT_EQ(sink.WaitFor(2), (Rows{"valid: 1, 20, 20, 2, 215 / 20, 20", "valid: 1, 20, 21, 2, 214 / 20, 21"}));
 }
 
-TEST_F(ReceiveWorkerTest, ShutdownIsPromptAndSilent)
+TEST_F(ReceiveWorkerTest, ShutdownWakesTheWaitingReadAndIsSilent)
 {
+    // Reads that would wait half a minute: a worker that is out well before that was woken by
+    // the close, not let go by its read's time-out.
+    port.SetReadTimeout(30s);
     OpenAndStart();
-    DeviceSends(pty, {1, 20}); // a frame half received
-    std::this_thread::sleep_for(100ms);
-    const auto start = std::chrono::steady_clock::now();
-    worker.RequestStop();
-    port.Close();
-    worker.Join();
-    EXPECT_LT(MillisecondsSince(start), 1000.0); // at once; room for a loaded machine
-    EXPECT_TRUE(sink.Rows().empty());
+    // A packet and a frame half received: once the packet's row is in, the worker's next wait
+    // for the device is the read that the close must end.
+    DeviceSends(pty, {1, 20, 20, 2, 215, 1, 20});
+    ASSERT_EQ(sink.WaitFor(1).size(), 1u);
+    ASSERT_TRUE(WaitUntilAnotherThreadWaitsInPoll());
+    // Close waits for the read to leave, so the whole shutdown runs aside and is waited for.
+    auto shutdown = std::async(std::launch::async, [this] {
+        worker.RequestStop();
+        port.Close();
+        worker.Join();
+    });
+    EXPECT_EQ(shutdown.wait_for(15s), std::future_status::ready);
+    shutdown.get();
+    EXPECT_EQ(sink.Rows(), Rows{"valid: 1, 20, 20, 2, 215 / 20, 20"});
 }
 
 TEST_F(ReceiveWorkerTest, VanishedDeviceGivesOneRowAndComesBack)
