@@ -50,14 +50,11 @@ int RunScripts(const RunOptions& options)
         }
         scripts.push_back(std::move(parsed.script));
     }
-    auto session = std::make_unique<CDeviceSession>();
-    const auto ended = [&](int status) {
-        session.reset();
-        return output.EndRecording(status);
-    };
-    if (const int status = output.Prepare(options.port, *session))
+    const auto ended = [&output](int status) { return output.EndRecording(status); };
+    if (const int status = output.Prepare(options.port))
         return ended(status);
-    const ScriptsComposed composed = ComposeScripts(scripts, *session);
+    CDeviceSession& session = output.Session();
+    const ScriptsComposed composed = ComposeScripts(scripts, session);
     if (composed.outcome == ScriptsComposed::Outcome::NoModel)
         return ended(output.Abandon(composed.error));
     if (composed.outcome == ScriptsComposed::Outcome::ScriptError) {
@@ -65,7 +62,7 @@ int RunScripts(const RunOptions& options)
         return ended(2);
     }
 
-    CScriptRunner runner(*session, output.Report());
+    CScriptRunner runner(session, output.Report());
     runner.SetStopFlag(&output.Stop());
     for (const Script& script : scripts)
         runner.Run(script);

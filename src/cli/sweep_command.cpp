@@ -36,18 +36,13 @@ int RunSweepCommand(const SweepOptions& options)
         }
     }
     TestOutput output(options.junit, options.log, model ? "sweep " + std::string(ModelName(*model)) : "sweep");
-    auto session = std::make_unique<CDeviceSession>();
-    const auto ended = [&](int status) {
-        session.reset();
+    if (const int status = output.Prepare(options.port))
         return output.EndRecording(status);
-    };
-    if (const int status = output.Prepare(options.port, *session))
-        return ended(status);
     std::string error;
-    if (!model && !(model = IdentifyModel(*session, error)))
-        return ended(output.Abandon(error + "; name the model with --model"));
-    RunSweep(*session, *model, options.set, output.Report(), &output.Stop());
-    return ended(output.Finish());
+    if (!model && !(model = IdentifyModel(output.Session(), error)))
+        return output.EndRecording(output.Abandon(error + "; name the model with --model"));
+    RunSweep(output.Session(), *model, options.set, output.Report(), &output.Stop());
+    return output.EndRecording(output.Finish());
 }
 
 } // namespace

@@ -76,6 +76,8 @@ TestOutput::TestOutput(std::string junitPath, std::string logPath, std::string e
     m_report.Listen({{}, [this](const StepOutcome& outcome) { Print(outcome); }});
 }
 
+TestOutput::~TestOutput() = default;
+
 void TestOutput::Print(const StepOutcome& outcome)
 {
     // An error that ends the run is told on standard error where it happens.
@@ -101,8 +103,10 @@ void TestOutput::Show()
     }
 }
 
-int TestOutput::Prepare(const std::string& port, CDeviceSession& session)
+int TestOutput::Prepare(const std::string& port)
 {
+    m_session = std::make_unique<CDeviceSession>();
+    CDeviceSession& session = *m_session;
     if (!m_junitPath.empty() && !m_logPath.empty() && SameFileKey(m_junitPath) == SameFileKey(m_logPath)) {
         PrintError("--junit and --log name the same file (" + m_junitPath
                    + "): the report would overwrite the session record; give each its own");
@@ -190,6 +194,7 @@ int TestOutput::Finish()
 
 int TestOutput::EndRecording(int status)
 {
+    m_session.reset();
     if (!m_recorder.IsOpen())
         return status;
     m_recorder.Close();
