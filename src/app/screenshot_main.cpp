@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -66,6 +67,8 @@ int main(int argc, char* argv[])
 
     CVantrolixDlg dlg(CPortSetting(settings.filePath("vantrolix.conf")), device.PortName());
     dlg.show();
+    // Room for the log beside the find bar and the details pane.
+    dlg.resize(std::max(dlg.width(), 1100), std::max(dlg.height(), 860));
     Wait(300);
     for (const char* command : {"20 21", "20 22", "21 22 7", "20 43", "20 45", "20 47", "23", "25 3"})
         Send(dlg, command);
