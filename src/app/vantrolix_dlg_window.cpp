@@ -144,7 +144,15 @@ void CVantrolixDlg::PlaceWindow()
         screens.push_back(screen->availableGeometry());
     const StoredGeometry stored = ReadWindowGeometry(m_setting.File());
     if (stored.frame.isEmpty()) {
-        resize(FirstRunSize(screens.isEmpty() ? QRect() : screens.front()).expandedTo(minimumSize()));
+        // Grown from the dialog's own size, the window would reach past the screen's edge where
+        // it was first put: at its first size it is put in the middle of the screen.
+        const QRect available = screens.isEmpty() ? QRect() : screens.front();
+        resize(FirstRunSize(available).expandedTo(minimumSize()));
+        if (!available.isEmpty()) {
+            QRect frame(QPoint(), frameGeometry().size());
+            frame.moveCenter(available.center());
+            move(std::max(frame.left(), available.left()), std::max(frame.top(), available.top()));
+        }
         return;
     }
     const QRect frame = BringOnScreen(stored.frame, screens);

@@ -116,6 +116,12 @@ TEST_F(WindowReading, TheFirstRunShowsEveryColumnOfTheDeviceIdAnswer)
     Start();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_EQ(dlg->size(), FirstRunSize(screen).expandedTo(dlg->minimumSize()));
+    // In the middle of the screen, wherever the dialog was first put, so wholly on it.
+    const QRect placed = dlg->frameGeometry();
+    if (placed.width() <= screen.width() && placed.height() <= screen.height()) {
+        EXPECT_LE((placed.center() - screen.center()).manhattanLength(), 2) << placed.x() << "," << placed.y();
+        EXPECT_TRUE(screen.contains(placed));
+    }
     const QSize first = FirstRunSize(QRect(0, 0, 1280, 800 - 40)); // less a panel
     dlg->resize(first);
     CountedBytes answer{20, 20};
