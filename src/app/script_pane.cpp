@@ -16,6 +16,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 enum Column { kResult, kWhere, kStep, kArrived, kTime, kColumns };
@@ -129,15 +131,10 @@ void CScriptPane::Start(ScriptJob job)
     CScriptSession::Callbacks callbacks;
     // A notice of an earlier run that comes after this one began is no longer news.
     const unsigned run = ++m_run;
-    callbacks.outcomesReady = [this, run] {
-        QMetaObject::invokeMethod(this, [this, run] { if (run == m_run) TakeOutcomes(); }, Qt::QueuedConnection);
-    };
-    callbacks.planned = [this, run](std::size_t steps) {
-        QMetaObject::invokeMethod(this, [this, run, steps] { if (run == m_run) m_planned = steps; }, Qt::QueuedConnection);
-    };
+    callbacks.outcomesReady = [this, run] { Post(run, [](RunNews& news) { news.outcomes = true; }); };
+    callbacks.planned = [this, run](std::size_t steps) { Post(run, [steps](RunNews& news) { news.planned = steps; }); };
     callbacks.finished = [this, run](const CScriptSession::Finished& finished) {
-        QMetaObject::invokeMethod(this, [this, run, finished] { if (run == m_run) OnFinished(finished); },
-                                  Qt::QueuedConnection);
+        Post(run, [&finished](RunNews& news) { news.finished = finished; });
     };
     m_session = std::make_unique<CScriptSession>(m_host.send, std::move(callbacks));
     if (m_host.tapRows)
@@ -298,4 +295,36 @@ bool CScriptPane::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void CScriptPane::Post(unsigned run, const std::function<void(RunNews&)>& change)
+{
+    {
+        const std::lock_guard lock(m_newsMutex);
+        if (m_news.run != run) {
+            m_news = RunNews();
+            m_news.run = run;
+        }
+        change(m_news);
+    }
+    QMetaObject::invokeMethod(this, &CScriptPane::TakeNews, Qt::QueuedConnection);
+}
+
+void CScriptPane::TakeNews()
+{
+    RunNews news;
+    {
+        const std::lock_guard lock(m_newsMutex);
+        news = std::move(m_news);
+        m_news = RunNews();
+        m_news.run = news.run;
+    }
+    if (news.run != m_run)
+        return;
+    if (news.planned)
+        m_planned = *news.planned;
+    if (news.outcomes)
+        TakeOutcomes();
+    if (news.finished)
+        OnFinished(*news.finished);
 }

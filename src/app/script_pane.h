@@ -8,6 +8,8 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 class QLabel;
 class QProgressBar;
@@ -65,6 +67,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What the run's thread has told since the UI thread last looked. It crosses behind a lock of
+    // its own and the queued call carries nothing, so no value is shared through Qt's event queue.
+    struct RunNews {
+        unsigned run = 0;
+        std::optional<std::size_t> planned;
+        bool outcomes = false;
+        std::optional<CScriptSession::Finished> finished;
+    };
+    void Post(unsigned run, const std::function<void(RunNews&)>& change);
+    void TakeNews();
     void TakeOutcomes();
     void AddLine(const StepOutcome& outcome);
     void OnFinished(const CScriptSession::Finished& finished);
@@ -75,6 +87,8 @@ private:
     std::unique_ptr<CScriptSession> m_session;
     bool m_running = false;
     unsigned m_run = 0; // which run the notices of the run's thread belong to
+    std::mutex m_newsMutex;
+    RunNews m_news;
     QString m_summary;
     QLabel* m_status = nullptr;
     QLabel* m_subject = nullptr;
