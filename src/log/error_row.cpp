@@ -16,6 +16,8 @@ bool IsErrorRow(RowDirection direction, std::string_view encoded, std::string_vi
 {
     switch (direction) {
     case RowDirection::Received:
+    case RowDirection::Controller: // what each side of a watched line sends is heard like an answer
+    case RowDirection::Device:
         return data == "Checksum Error!" || data == "Invalid Packet!" || IsLineError(encoded);
     case RowDirection::Sent:
         return data == "RS232 Transmit Error";

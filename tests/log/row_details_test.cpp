@@ -83,6 +83,10 @@ TEST(ErrorRow, FaultsOfEveryKindAndNothingElse)
     EXPECT_TRUE(IsErrorRow(RowDirection::Received, "1, 20", "Checksum Error!"));
     EXPECT_TRUE(IsErrorRow(RowDirection::Received, "65", "Invalid Packet!"));
     EXPECT_TRUE(IsErrorRow(RowDirection::Received, "RS232 Framing Error!!!", ""));
+    // Each side of a watched line is heard as the port's answers are.
+    EXPECT_TRUE(IsErrorRow(RowDirection::Controller, "1, 21", "Checksum Error!"));
+    EXPECT_TRUE(IsErrorRow(RowDirection::Device, "RS232 Framing Error!!!", ""));
+    EXPECT_FALSE(IsErrorRow(RowDirection::Device, "1, 20, 20, 2, 215", "20, 20"));
     EXPECT_TRUE(IsErrorRow(RowDirection::Sent, "1, 20, 20, 2, 215", "RS232 Transmit Error"));
     EXPECT_TRUE(IsErrorRow(RowDirection::Port, "Could not open port: /dev/ttyS9", "no such port"));
     EXPECT_FALSE(IsErrorRow(RowDirection::Received, "1, 20, 24, 94, 65, 2, 210", "20, 24, 1"));
