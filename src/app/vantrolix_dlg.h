@@ -27,6 +27,7 @@
 #include <QElapsedTimer>
 
 #include <deque>
+#include <functional>
 
 #include <memory>
 #include <optional>
@@ -217,6 +218,8 @@ private:
     // Find, filter and details (vantrolix_dlg_find.cpp).
     void SetUpFindActions();
     // The log's place in the window, shared by the log, the find bar and the details pane.
+    // Runs a find bar action, the log giving up its room when the bar comes.
+    void WithFindBar(const std::function<void()>& act);
     void LayOutLogArea();
     void ShowDetailsPane(bool show);
     void UpdateDetails();

@@ -22,19 +22,11 @@ void CVantrolixDlg::SetUpFindActions()
         connect(made, &QAction::triggered, this, handler);
         return made;
     };
-    const auto showingBar = [this](auto start) {
-        return [this, start] {
-            const bool shown = m_findBar->isHidden();
-            (m_findBar->*start)();
-            if (shown)
-                LayOutLogArea();
-        };
-    };
     m_findActions = {
-        action(tr("&Find..."), QKeySequence(Qt::CTRL | Qt::Key_F), showingBar(&CFindBar::StartFind)),
-        action(tr("Find &Next"), QKeySequence(Qt::Key_F3), showingBar(&CFindBar::FindNext)),
-        action(tr("Find &Previous"), QKeySequence(Qt::SHIFT | Qt::Key_F3), showingBar(&CFindBar::FindPrevious)),
-        action(tr("F&ilter..."), QKeySequence(Qt::CTRL | Qt::Key_L), showingBar(&CFindBar::StartFilter)),
+        action(tr("&Find..."), QKeySequence(Qt::CTRL | Qt::Key_F), [this] { WithFindBar([this] { m_findBar->StartFind(); }); }),
+        action(tr("Find &Next"), QKeySequence(Qt::Key_F3), [this] { WithFindBar([this] { m_findBar->FindNext(); }); }),
+        action(tr("Find &Previous"), QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { WithFindBar([this] { m_findBar->FindPrevious(); }); }),
+        action(tr("F&ilter..."), QKeySequence(Qt::CTRL | Qt::Key_L), [this] { WithFindBar([this] { m_findBar->StartFilter(); }); }),
         action(tr("Copy &Row Details"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
                [this] { QGuiApplication::clipboard()->setText(FocusedRowDetails()); }),
     };
@@ -52,6 +44,14 @@ void CVantrolixDlg::SetUpFindActions()
         details->setChecked(true);
         m_detailsPane->show();
     }
+}
+
+void CVantrolixDlg::WithFindBar(const std::function<void()>& act)
+{
+    const bool shown = m_findBar->isHidden();
+    act();
+    if (shown)
+        LayOutLogArea();
 }
 
 void CVantrolixDlg::LayOutLogArea()

@@ -271,16 +271,28 @@ TEST(CliMonitor, GivesThePortBackWithTheLineSettingsItFound)
     posix_spawn_file_actions_addclose(&actions, input[1]);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     std::string port = peer.Port();
+    // The record tells when the monitor has the port: the port's marks alone come a moment
+    // before its open has returned, and a stop then is a stop before the port opened.
+    const std::filesystem::path record =
+        std::filesystem::temp_directory_path() / ("monitor-settings-" + std::to_string(getpid()) + ".tsv");
+    std::filesystem::remove(record);
+    std::string recordPath = record.string();
     char* argv[] = {const_cast<char*>(VANTROLIX_CLI_PATH), const_cast<char*>("monitor"), const_cast<char*>("--port"),
-                    port.data(), nullptr};
+                    port.data(), const_cast<char*>("--log"), recordPath.data(), nullptr};
     pid_t monitor = 0;
     ASSERT_EQ(posix_spawn(&monitor, argv[0], &actions, nullptr, argv, environ), 0);
     posix_spawn_file_actions_destroy(&actions);
     close(input[0]);
-    // The port marks bad bytes once the monitor has it open (and its signals are caught by then).
-    termios during {};
-    for (int i = 0; i < 1000 && tcgetattr(peer.Descriptor(), &during) == 0 && !(during.c_iflag & PARMRK); ++i)
+    const auto opened = [&record] {
+        std::ifstream in(record);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return text.find("Port opened: ") != std::string::npos;
+    };
+    for (int i = 0; i < 3000 && !opened(); ++i)
         std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(opened());
+    termios during {};
+    ASSERT_EQ(tcgetattr(peer.Descriptor(), &during), 0);
     EXPECT_TRUE(during.c_iflag & PARMRK);
     kill(monitor, SIGINT);
     int status = 0;
@@ -290,6 +302,7 @@ TEST(CliMonitor, GivesThePortBackWithTheLineSettingsItFound)
     ASSERT_EQ(tcgetattr(peer.Descriptor(), &after), 0);
     EXPECT_EQ(after.c_lflag, before.c_lflag);
     EXPECT_EQ(after.c_iflag, before.c_iflag);
+    std::filesystem::remove(record);
 }
 
 // The far end takes nothing: writes block. The deadline still ends the run, and a line of
@@ -297,6 +310,15 @@ TEST(CliMonitor, GivesThePortBackWithTheLineSettingsItFound)
 TEST(CliMonitor, TheDeadlineEndsABlockedWriteAndALongLineStaysSmall)
 {
     SilentPeer peer;
+    const CliRun longLine = RunCli("monitor --port '" + peer.Port() + "' "
+                                   "< <(head -c 100000000 /dev/zero | tr '\\0' ' '; echo '20 20')");
+    EXPECT_EQ(longLine.exitCode, 0) << longLine.out;
+    EXPECT_NE(longLine.out.find("a line of standard input is longer than 16384 characters; the rest of it was not kept"),
+              std::string::npos) << longLine.out;
+    // Far below the line itself, with room for a sanitizer's shadow memory (measured before the
+    // blocked run below, which is no part of this bound).
+    EXPECT_LT(ChildrenPeakKilobytes(), 64 * 1024) << "kB at the peak of the monitor (or its input's makers)";
+
     const auto start = std::chrono::steady_clock::now();
     const CliRun blocked = RunCli("monitor --port '" + peer.Port() + "' --seconds 1 < <(yes '20 20' | head -n 100000)");
     const auto took = std::chrono::steady_clock::now() - start;
@@ -304,11 +326,4 @@ TEST(CliMonitor, TheDeadlineEndsABlockedWriteAndALongLineStaysSmall)
     EXPECT_GE(took, 1s);
     EXPECT_LT(took, 10s); // the deadline is the behaviour: a second, with room for a loaded machine
 
-    const CliRun longLine = RunCli("monitor --port '" + peer.Port() + "' "
-                                   "< <(head -c 100000000 /dev/zero | tr '\\0' ' '; echo '20 20')");
-    EXPECT_EQ(longLine.exitCode, 0) << longLine.out;
-    EXPECT_NE(longLine.out.find("a line of standard input is longer than 16384 characters; the rest of it was not kept"),
-              std::string::npos) << longLine.out;
-    // Far below the line itself, with room for a sanitizer's shadow memory.
-    EXPECT_LT(ChildrenPeakKilobytes(), 64 * 1024) << "kB at the peak of the monitor (or its input's makers)";
 }
