@@ -25,8 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string command = DescribeCommand(message);
     if (command.empty() != DescribesNothing(message.Bytes(), 26))
         std::abort();
-    DescribeResponse(message);
-    const std::size_t visible = g_RadioText.Visible().size();
+    // Kept across inputs, as a receiver keeps its text across packets.
+    static CRadioText radioText;
+    DescribeResponse(message, radioText);
+    const std::size_t visible = radioText.Visible().size();
     if (visible != 0 && visible != CRadioText::kLength)
         std::abort();
 
@@ -39,6 +41,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                      FormatFmFrequency, FormatPlayTime, FormatSignedByte, FormatTitleChapter})
         formatter(exact.get(), count);
     DescribeRdsPs(exact.get(), count);
-    DescribeRdsRt(exact.get(), count);
+    DescribeRdsRt(exact.get(), count, radioText);
     return 0;
 }
