@@ -26,6 +26,7 @@
 #include <QSettings>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
