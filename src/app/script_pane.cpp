@@ -16,6 +16,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -256,8 +257,15 @@ void CScriptPane::OnDoubleClick(QTreeWidgetItem* item)
         m_host.showInLog(at, at, item->text(kArrived));
         return;
     }
-    // A failed step: the rows that came while it waited.
-    m_host.showInLog(at - std::chrono::milliseconds(item->data(kResult, kElapsedRole).toLongLong()), at, {});
+    // A failed step: the rows it looked at, those that came while it waited and those that came
+    // since the step before it ended (an expect reads the answer to the command sent before it).
+    auto from = at - std::chrono::milliseconds(item->data(kResult, kElapsedRole).toLongLong());
+    if (const int index = m_steps->indexOfTopLevelItem(item); index > 0) {
+        const std::chrono::system_clock::time_point before{
+            std::chrono::milliseconds(m_steps->topLevelItem(index - 1)->data(kResult, kAtRole).toLongLong())};
+        from = std::min(from, before);
+    }
+    m_host.showInLog(from, at, {});
 }
 
 bool CScriptPane::SaveReport(const QString& path, QString& error) const
