@@ -1,6 +1,7 @@
 #include "host_lookup.h"
 
 #include "serial/network_channel.h"
+#include "serial/system_lookup.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -8,9 +9,6 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
-
-#include <netdb.h>
-#include <sys/socket.h>
 
 struct HostResolver::Pending {
     std::mutex mutex;
@@ -22,7 +20,7 @@ struct HostResolver::Pending {
     ~Pending()
     {
         if (found)
-            freeaddrinfo(found);
+            FreeAddressList(found);
     }
 };
 
@@ -33,28 +31,14 @@ struct HostResolver::Shared {
     std::map<std::string, std::shared_ptr<Pending>> running; // by host and service
 };
 
-bool IsHostNotFound(int status)
-{
-    return status == EAI_NONAME || status == EAI_FAIL || status == EAI_AGAIN || status == EAI_NODATA
-        || status == EAI_ADDRFAMILY;
-}
-
 namespace {
 
 int SystemLookUp(const std::string& host, const std::string& service, addrinfo** found)
 {
-    addrinfo hints {};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICSERV | AI_ADDRCONFIG;
-    int status = getaddrinfo(host.c_str(), service.c_str(), &hints, found);
-    if (IsHostNotFound(status)) {
-        // A machine with only loopback addresses configures no family, yet "::1" or "localhost"
-        // still name a host it reaches.
-        hints.ai_flags = AI_NUMERICSERV;
-        status = getaddrinfo(host.c_str(), service.c_str(), &hints, found);
-    }
-    return status;
+    const int status = LookUpStreamAddresses(host, service, true, found);
+    // A machine with only loopback addresses configures no family, yet "::1" or "localhost"
+    // still name a host it reaches.
+    return IsHostNotFound(status) ? LookUpStreamAddresses(host, service, false, found) : status;
 }
 
 } // namespace

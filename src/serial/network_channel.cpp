@@ -1,22 +1,16 @@
-// The network channel on POSIX sockets: a non-blocking stream socket, poll and an eventfd.
+// The network channel, the same on every platform: the Telnet layer and RFC 2217 negotiation, the
+// bytes kept from the set-up, and sends that never cut a doubled 0xFF apart, over the platform's
+// socket.
 
 #include "network_channel.h"
 
-#include "serial/descriptor_wait.h"
-#include "serial/socket_connect.h"
+#include "serial/network_socket.h"
 #include "serial/telnet_codec.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <mutex>
 #include <optional>
 #include <utility>
-
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -28,52 +22,24 @@ constexpr std::chrono::seconds kControlSendTimeout{1};
 // meanwhile. Past this, what it sends before agreeing is no negotiation and is not kept.
 constexpr std::size_t kSetUpByteLimit = 16 * 1024;
 
-// Closes a descriptor an open has made unless the open succeeds and takes it over.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
-
-bool WouldBlock(int err)
-{
-    return err == EAGAIN || err == EWOULDBLOCK || err == EINTR;
-}
-
-// Sends every byte, waiting for room until the deadline; false when the socket failed or time ran out.
-bool SendAll(int fd, std::span<const std::uint8_t> bytes, Clock::time_point deadline)
+// Sends every byte, waiting for room until the deadline; false when the socket failed, was woken
+// or time ran out.
+bool SendAll(CNetworkSocket& socket, std::span<const std::uint8_t> bytes, Clock::time_point deadline)
 {
     while (!bytes.empty()) {
-        const ssize_t n = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (n > 0) {
-            bytes = bytes.subspan(static_cast<std::size_t>(n));
-            continue;
-        }
-        if (n < 0 && !WouldBlock(errno))
+        const auto sent = socket.Send(bytes);
+        if (sent.gone)
             return false;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0)
+        bytes = bytes.subspan(sent.count);
+        if (sent.count == 0 && socket.WaitWritable(deadline) != CPortChannel::Wait::Ready)
             return false;
-        pollfd entry{fd, POLLOUT, 0};
-        poll(&entry, 1, static_cast<int>(left.count()) + 1);
     }
     return true;
 }
 
 class CNetworkChannel final : public CPortChannel {
 public:
-    CNetworkChannel(int fd, int wakeFd, bool telnet) : m_fd(fd), m_wakeFd(wakeFd)
+    CNetworkChannel(std::unique_ptr<CNetworkSocket> socket, bool telnet) : m_socket(std::move(socket))
     {
         if (telnet)
             m_telnet.emplace();
@@ -89,24 +55,17 @@ public:
     {
         if (!m_early.empty())
             return Wait::Ready;
-        return WaitOnDescriptor(m_fd, POLLIN, m_wakeFd, deadline);
+        return m_socket->WaitReadable(deadline);
     }
     Wait WaitWritable(Clock::time_point deadline) const override
     {
-        return WaitOnDescriptor(m_fd, POLLOUT, m_wakeFd, deadline);
+        return m_socket->WaitWritable(deadline);
     }
     Transfer ReadSome(ReceivedItems& items) override;
     Transfer WriteSome(std::span<const std::uint8_t> data) override;
-    void Wake() const override { SignalWake(m_wakeFd); }
-    void Release() override
-    {
-        if (m_fd < 0)
-            return;
-        close(m_fd);
-        close(m_wakeFd);
-        m_fd = m_wakeFd = -1;
-    }
-    bool IsReleased() const override { return m_fd < 0; }
+    void Wake() const override { m_socket->Wake(); }
+    void Release() override { m_socket->Close(); }
+    bool IsReleased() const override { return m_socket->IsClosed(); }
 
 private:
     // A doubled 0xFF whose second half has not gone out yet: it must go before anything else.
@@ -114,10 +73,8 @@ private:
 
     Transfer ReceiveInto(ReceivedItems& items);
     bool SendControl(std::span<const std::uint8_t> bytes);
-    Transfer SendData(std::span<const std::uint8_t> data);
 
-    int m_fd;
-    int m_wakeFd;
+    std::unique_ptr<CNetworkSocket> m_socket;
     std::optional<CTelnetCodec> m_telnet; // the read state; one reader at a time
     ReceivedItems m_early; // what arrived while the line was being set up
 
@@ -128,21 +85,10 @@ private:
 
 CPortChannel::Transfer CNetworkChannel::ReceiveInto(ReceivedItems& items)
 {
-    Transfer result;
     std::uint8_t raw[4096];
-    const ssize_t n = recv(m_fd, raw, sizeof raw, 0);
-    if (n == 0) {
-        result.gone = true; // the gateway closed the connection
+    const Transfer result = m_socket->Receive(raw);
+    if (result.count == 0)
         return result;
-    }
-    if (n < 0) {
-        if (WouldBlock(errno))
-            result.wouldBlock = true;
-        else
-            result.gone = true;
-        return result;
-    }
-    result.count = static_cast<std::size_t>(n);
     const std::span received(raw, result.count);
     if (!m_telnet) {
         items.insert(items.end(), received.begin(), received.end());
@@ -174,31 +120,18 @@ bool CNetworkChannel::SendControl(std::span<const std::uint8_t> bytes)
     const auto deadline = Clock::now() + kControlSendTimeout;
     if (m_tail == Tail::Pending) {
         const std::uint8_t iac = CTelnetCodec::kIac;
-        if (!SendAll(m_fd, std::span(&iac, 1), deadline))
+        if (!SendAll(*m_socket, std::span(&iac, 1), deadline))
             return false;
         m_tail = Tail::SentUnreported;
     }
-    return SendAll(m_fd, bytes, deadline);
-}
-
-CPortChannel::Transfer CNetworkChannel::SendData(std::span<const std::uint8_t> data)
-{
-    Transfer result;
-    const ssize_t n = send(m_fd, data.data(), data.size(), MSG_NOSIGNAL);
-    if (n > 0)
-        result.count = static_cast<std::size_t>(n);
-    else if (n == 0 || WouldBlock(errno))
-        result.wouldBlock = true;
-    else
-        result.gone = true;
-    return result;
+    return SendAll(*m_socket, bytes, deadline);
 }
 
 CPortChannel::Transfer CNetworkChannel::WriteSome(std::span<const std::uint8_t> data)
 {
     std::lock_guard lock(m_sendMutex);
     if (!m_telnet)
-        return SendData(data);
+        return m_socket->Send(data);
 
     // A byte counts as written only once both halves of its doubling are out.
     if (m_tail == Tail::SentUnreported) {
@@ -207,7 +140,7 @@ CPortChannel::Transfer CNetworkChannel::WriteSome(std::span<const std::uint8_t> 
     }
     if (m_tail == Tail::Pending) {
         const std::uint8_t iac = CTelnetCodec::kIac;
-        auto sent = SendData(std::span(&iac, 1));
+        auto sent = m_socket->Send(std::span(&iac, 1));
         if (sent.count == 1)
             m_tail = Tail::None;
         return sent;
@@ -216,7 +149,7 @@ CPortChannel::Transfer CNetworkChannel::WriteSome(std::span<const std::uint8_t> 
     const auto chunk = data.first(std::min(data.size(), kChunk));
     m_encoded.clear();
     CTelnetCodec::AppendEscaped(chunk, m_encoded);
-    auto sent = SendData(m_encoded);
+    auto sent = m_socket->Send(m_encoded);
     std::size_t consumed = 0;
     std::size_t position = 0;
     for (const std::uint8_t b : chunk) {
@@ -266,7 +199,7 @@ bool CNetworkChannel::SetUpLine(const std::string& where, const LineSettings& se
                 reason = "setting up the line at " + where + " was abandoned";
                 return false;
             }
-            const auto wait = WaitOnDescriptor(m_fd, POLLIN, m_wakeFd, std::min(deadline, Clock::now() + kAbandonPoll));
+            const auto wait = m_socket->WaitReadable(std::min(deadline, Clock::now() + kAbandonPoll));
             if (wait == Wait::TimedOut && Clock::now() < deadline)
                 continue;
             if (wait != Wait::Ready) {
@@ -381,16 +314,11 @@ std::unique_ptr<CPortChannel> OpenNetworkChannel(const NetworkAddress& address, 
                                                  const CPortChannel::Options& options, std::string& reason)
 {
     const auto deadline = Clock::now() + kNetworkOpenTimeout;
-    Descriptor socketFd(ConnectSocket(address, deadline, options.abandoned, reason));
-    if (socketFd.get() < 0)
+    auto socket = ConnectNetworkSocket(address, deadline, options.abandoned, reason);
+    if (!socket)
         return nullptr;
-    Descriptor wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-    if (wakeFd.get() < 0) {
-        reason = std::strerror(errno);
-        return nullptr;
-    }
     const bool telnet = address.kind == NetworkAddress::Kind::Rfc2217;
-    auto channel = std::make_unique<CNetworkChannel>(socketFd.release(), wakeFd.release(), telnet);
+    auto channel = std::make_unique<CNetworkChannel>(std::move(socket), telnet);
     if (telnet && !channel->SetUpLine(address.HostAndPort(), settings, deadline, options.abandoned, reason))
         return nullptr;
     return channel;
