@@ -311,10 +311,11 @@ bool CNetworkChannel::SetUpLine(const std::string& where, const LineSettings& se
 } // namespace
 
 std::unique_ptr<CPortChannel> OpenNetworkChannel(const NetworkAddress& address, const LineSettings& settings,
-                                                 const CPortChannel::Options& options, std::string& reason)
+                                                 const CPortChannel::Options& options, std::string& reason,
+                                                 long& systemCode)
 {
     const auto deadline = Clock::now() + kNetworkOpenTimeout;
-    auto socket = ConnectNetworkSocket(address, deadline, options.abandoned, reason);
+    auto socket = ConnectNetworkSocket(address, deadline, options.abandoned, reason, systemCode);
     if (!socket)
         return nullptr;
     const bool telnet = address.kind == NetworkAddress::Kind::Rfc2217;

@@ -40,6 +40,8 @@ protected:
 // Looks the host up off the caller's thread and connects to the first of its addresses that
 // answers before the deadline, set up for a serial link (no coalescing delay, keep-alive probes
 // so that a gateway that vanishes without closing is noticed). Nothing, with the reason for the
-// user, when none does, the deadline passes or abandoned says so.
+// user, when none does, the deadline passes or abandoned says so; systemCode is then the system's
+// code for the last connect's failure (errno, a Winsock error), 0 when no connect was tried.
 std::unique_ptr<CNetworkSocket> ConnectNetworkSocket(const NetworkAddress& address, CNetworkSocket::Clock::time_point deadline,
-                                                     const std::function<bool()>& abandoned, std::string& reason);
+                                                     const std::function<bool()>& abandoned, std::string& reason,
+                                                     long& systemCode);

@@ -136,7 +136,8 @@ private:
 } // namespace
 
 std::unique_ptr<CNetworkSocket> ConnectNetworkSocket(const NetworkAddress& address, Clock::time_point deadline,
-                                                     const std::function<bool()>& abandoned, std::string& reason)
+                                                     const std::function<bool()>& abandoned, std::string& reason,
+                                                     long& systemCode)
 {
     const auto addresses = LookUpGateway(address, deadline, abandoned, reason);
     if (!addresses)
@@ -163,6 +164,7 @@ std::unique_ptr<CNetworkSocket> ConnectNetworkSocket(const NetworkAddress& addre
         if (err == ETIMEDOUT || err == ECANCELED)
             break;
     }
+    systemCode = lastError;
     reason = ConnectFailureText(MapConnectErrno(lastError), lastError, address.HostAndPort());
     return nullptr;
 }

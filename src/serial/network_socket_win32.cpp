@@ -209,10 +209,12 @@ SOCKET ConnectOne(const addrinfo& entry, Clock::time_point deadline, const std::
 } // namespace
 
 std::unique_ptr<CNetworkSocket> ConnectNetworkSocket(const NetworkAddress& address, Clock::time_point deadline,
-                                                     const std::function<bool()>& abandoned, std::string& reason)
+                                                     const std::function<bool()>& abandoned, std::string& reason,
+                                                     long& systemCode)
 {
     const std::string where = address.HostAndPort();
     if (const int started = StartWinsock(); started != 0) {
+        systemCode = started;
         reason = ConnectFailureText(ConnectFault::Other, started, where);
         return nullptr;
     }
@@ -241,6 +243,7 @@ std::unique_ptr<CNetworkSocket> ConnectNetworkSocket(const NetworkAddress& addre
         if (error == WSAETIMEDOUT || error == WSAECANCELLED)
             break;
     }
+    systemCode = lastError;
     reason = ConnectFailureText(MapConnectWsaError(lastError), lastError, where);
     return nullptr;
 }

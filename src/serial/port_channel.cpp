@@ -10,13 +10,14 @@ std::unique_ptr<CPortChannel> CPortChannel::Open(const std::string& portName, co
         return OpenDeviceChannel(portName, settings, options, error);
     // A gateway's account of a failure (the look-up, the connection, the agreement) is its own.
     std::string reason;
+    long systemCode = 0;
     auto channel = [&]() -> std::unique_ptr<CPortChannel> {
         const auto address = ParseNetworkAddress(portName, reason);
         if (!address)
             return nullptr;
-        return OpenNetworkChannel(*address, settings, options, reason);
+        return OpenNetworkChannel(*address, settings, options, reason, systemCode);
     }();
     if (!channel)
-        error = {PortFault::Network, 0, portName, reason};
+        error = {PortFault::Network, systemCode, portName, reason};
     return channel;
 }

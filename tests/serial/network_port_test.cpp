@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <atomic>
 #include <fstream>
@@ -180,6 +181,12 @@ TEST(NetworkPort, OpenFailuresSayWhy)
     };
     const std::string nobody = "tcp://127.0.0.1:" + std::to_string(FreeLoopbackPort());
     EXPECT_NE(openError(nobody).find("refused"), std::string::npos);
+    {
+        CSerialPort refused;
+        EXPECT_FALSE(refused.Open(nobody, kSettings));
+        EXPECT_EQ(refused.OpenFailure().fault, PortFault::Network);
+        EXPECT_EQ(refused.OpenFailure().systemCode, ECONNREFUSED);
+    }
     EXPECT_NE(openError("rfc2217://host-that-is-not.invalid:4001").find("host not found"), std::string::npos);
     EXPECT_NE(openError("tcp://[::1:4001").find("bracket"), std::string::npos);
 

@@ -145,20 +145,23 @@ TEST(NetworkPortWin32, OpenFailuresAreNetworkFaultsThatSayWhy)
         EXPECT_FALSE(port.IsOpen());
         const PortError error = port.OpenFailure();
         EXPECT_EQ(error.fault, PortFault::Network) << name;
-        return PortErrorText(error);
+        return error;
     };
     std::string nobody;
     {
         const LoopbackListener closed;
         nobody = closed.PortName();
     }
-    EXPECT_NE(failure(nobody).find("was refused"), std::string::npos) << failure(nobody);
-    const std::string unknown = failure("rfc2217://host-that-is-not.invalid:4001");
-    EXPECT_EQ(unknown, "host not found: host-that-is-not.invalid");
+    const PortError refused = failure(nobody);
+    EXPECT_NE(PortErrorText(refused).find("was refused"), std::string::npos) << PortErrorText(refused);
+    EXPECT_EQ(refused.systemCode, WSAECONNREFUSED);
+    const PortError unknown = failure("rfc2217://host-that-is-not.invalid:4001");
+    EXPECT_EQ(PortErrorText(unknown), "host not found: host-that-is-not.invalid");
+    EXPECT_EQ(unknown.systemCode, 0);
 
     // A gateway that sets another rate than asked would garble every byte.
     LoopbackListener otherRate;
-    auto opened = std::async(std::launch::async, [&] { return failure(otherRate.PortName("rfc2217")); });
+    auto opened = std::async(std::launch::async, [&] { return PortErrorText(failure(otherRate.PortName("rfc2217"))); });
     ASSERT_TRUE(otherRate.Accept());
     ASSERT_TRUE(otherRate.Send({255, 253, 44, 255, 250, 44, 101, 0, 0, 0x4B, 0, 255, 240, 255, 250, 44, 102, 8, 255,
                                 240, 255, 250, 44, 103, 1, 255, 240, 255, 250, 44, 104, 1, 255, 240, 255, 250, 44,
