@@ -132,11 +132,13 @@ void CResponseLog::RemoveLeadingNote()
 void CResponseLog::Show(Entry& entry, const SessionRow& row)
 {
     const int n = NextGridRow();
-    m_grid.SetItemText(n, 0, TimeText(entry));
     entry.hexColumns = 0;
-    SetBytesText(entry, n, kEncodedColumn, entry.direction == RowDirection::Sent ? kSentMark : "", row.encoded);
-    SetBytesText(entry, n, kDataColumn, {}, row.data);
-    m_grid.SetItemText(n, 3, row.description);
+    const std::string time = TimeText(entry);
+    const std::string encoded = BytesText(entry, kEncodedColumn, entry.direction == RowDirection::Sent ? kSentMark : "", row.encoded);
+    const std::string data = BytesText(entry, kDataColumn, {}, row.data);
+    // One call for the row: its cells' storage is built once and it is repainted once.
+    const std::string_view texts[] = {time, encoded, data, row.description};
+    m_grid.SetRowTexts(n, texts);
     if (entry.note || entry.direction == RowDirection::Sent) {
         for (int c = 0; c < 4; ++c)
             m_grid.SetItemTextColour(n, c, entry.note ? kNoteText : kSentText);
@@ -159,17 +161,15 @@ std::string CResponseLog::TimeText(const Entry& entry)
     return text;
 }
 
-void CResponseLog::SetBytesText(Entry& entry, int gridRow, int column, const std::string& prefix,
-                                const std::string& text)
+std::string CResponseLog::BytesText(Entry& entry, int column, const std::string& prefix, const std::string& text)
 {
     if (m_display.hexBytes && !entry.note) {
         if (const auto hex = DecimalBytesToHex(text)) {
             entry.hexColumns |= ColumnBit(column);
-            m_grid.SetItemText(gridRow, column, prefix + *hex);
-            return;
+            return prefix + *hex;
         }
     }
-    m_grid.SetItemText(gridRow, column, prefix + text);
+    return prefix + text;
 }
 
 void CResponseLog::Changed() const

@@ -100,7 +100,8 @@ private:
     static bool IsShown(const Entry& entry, bool showSent);
     void Show(Entry& entry, const SessionRow& row);
     std::string TimeText(const Entry& entry);
-    void SetBytesText(Entry& entry, int gridRow, int column, const std::string& prefix, const std::string& text);
+    // The Encoded or Data column's text, in hexadecimal when the display asks and the text is bytes.
+    std::string BytesText(Entry& entry, int column, const std::string& prefix, const std::string& text);
     void Changed() const;
     // Whether the filter passes the entry on this grid row.
     bool Passes(const Entry& entry, int gridRow) const;

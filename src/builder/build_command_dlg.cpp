@@ -79,6 +79,7 @@ void CBuildCommandDlg::FillDeviceList()
     for (std::size_t row = 0; row < kModelCount; ++row)
         combo->addItem(QString::fromUtf8(g_ModelTable[row].name));
     combo->setCurrentIndex(-1);
+    m_preparedWhileHidden = false;
 }
 
 void CBuildCommandDlg::SelectDeviceByName(const std::string& name)
@@ -86,13 +87,24 @@ void CBuildCommandDlg::SelectDeviceByName(const std::string& name)
     // Hidden, the window must not overwrite what the user has typed into "Command Data": the
     // answer only prepares the lists for when the window is shown.
     const QScopedValueRollback quiet(m_keepCommandData, isHidden());
+    int matched = -1;
     for (std::size_t row = 0; row < kModelCount; ++row) {
-        if (name == g_ModelTable[row].name) {
-            m_modelRow = static_cast<int>(row);
-            DeviceCombo()->setCurrentIndex(m_modelRow);
-        }
+        if (name == g_ModelTable[row].name)
+            matched = static_cast<int>(row);
+    }
+    // A device answers its Device ID again and again (a flood of answers brings one in every few
+    // dozen rows): lists already prepared for that model while hidden are left as they are, as
+    // rebuilding them would give the same entries and picks and costs more than the row itself.
+    const int model = matched >= 0 ? matched : DeviceCombo()->currentIndex();
+    if (isHidden() && m_preparedWhileHidden && model == m_modelRow && DeviceCombo()->currentIndex() == model
+        && ListBox::GetCurSel(List(IDC_MESSAGE_TYPE)) == 0)
+        return;
+    if (matched >= 0) {
+        m_modelRow = matched;
+        DeviceCombo()->setCurrentIndex(m_modelRow);
     }
     OnSelchangeDevice();
+    m_preparedWhileHidden = isHidden();
 }
 
 void CBuildCommandDlg::keyPressEvent(QKeyEvent* event)
@@ -112,6 +124,8 @@ void CBuildCommandDlg::showEvent(QShowEvent* event)
 {
     if (!event->spontaneous())
         DeviceCombo()->setCurrentIndex(m_modelRow);
+    // Shown, the user may change the picks: the next answer rebuilds them again.
+    m_preparedWhileHidden = false;
     QDialog::showEvent(event);
 }
 

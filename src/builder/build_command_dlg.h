@@ -71,4 +71,6 @@ private:
     QString m_variableText;
     QString m_valueText;
     bool m_keepCommandData = false;
+    // The lists were last rebuilt by an answer while the window was hidden, and not shown since.
+    bool m_preparedWhileHidden = false;
 };

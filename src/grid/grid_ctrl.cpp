@@ -113,6 +113,7 @@ bool CGridCtrl::SetRowCount(int rows)
 
     // Rows are added whole, one at a time, so that running out of memory leaves every finished
     // row in place and the arrays exactly as long as the row count.
+    const bool plainCells = MakesPlainCells();
     try {
         while (m_rowCount < rows) {
             const int r = m_rowCount;
@@ -121,8 +122,14 @@ bool CGridCtrl::SetRowCount(int rows)
             bool heightStored = false;
             bool rowStored = false;
             try {
-                for (int c = 0; c < m_columnCount; ++c)
-                    StoreNewCell(row, r, c, CreateCell(r, c));
+                for (int c = 0; c < m_columnCount; ++c) {
+                    // A plain cell is only its format, the one CreateCell takes from the cell above.
+                    const unsigned format = !plainCells ? Row::kNoCell : r > 0 ? GetItemFormat(r - 1, c) : CGridCell::kInherit;
+                    if (format != Row::kNoCell)
+                        row.At(c).format = format;
+                    else
+                        StoreNewCell(row, r, c, CreateCell(r, c));
+                }
                 m_rowHeights.push_back(height);
                 heightStored = true;
                 m_rows.push_back(std::move(row));
@@ -449,6 +456,11 @@ CGridCellBase* CGridCtrl::GetCell(int row, int column) const
     }
 }
 
+bool CGridCtrl::MakesPlainCells() const
+{
+    return m_cellClass == &CGridCell::classCGridCell && typeid(*this) == typeid(CGridCtrl);
+}
+
 CGridCellBase* CGridCtrl::CreateCell(int row, int column)
 {
     if (m_cellClass == nullptr || !m_cellClass->IsDerivedFrom(&CGridCellBase::classCGridCellBase))
@@ -504,6 +516,38 @@ bool CGridCtrl::SetItemText(int row, int column, const char* text)
     }
     InvalidateCell(row, column);
     return true;
+}
+
+bool CGridCtrl::SetRowTexts(int row, std::span<const std::string_view> texts)
+{
+    if (row < 0 || row >= m_rowCount || texts.size() > static_cast<std::size_t>(m_columnCount))
+        return false;
+    Row& cells = m_rows[static_cast<std::size_t>(row)];
+    m_rowTexts.resize(static_cast<std::size_t>(cells.Columns()));
+    cells.AllTexts(m_rowTexts.data());
+    bool everyCell = true;
+    bool plainChanged = false;
+    for (std::size_t c = 0; c < texts.size(); ++c) {
+        const std::string_view text = texts[c].substr(0, texts[c].find('\0'));
+        const int column = static_cast<int>(c);
+        if (CGridCellBase* cell = cells.Object(column)) {
+            cell->SetText(std::string(text).c_str());
+        } else if (cells.At(column).format != Row::kNoCell) {
+            m_rowTexts[c] = text;
+            plainChanged = true;
+        } else {
+            everyCell = false;
+        }
+    }
+    if (plainChanged) {
+        cells.SetAllTexts(m_rowTexts.data());
+        for (std::size_t c = 0; c < texts.size(); ++c) {
+            if (HoldsPlainCell(row, static_cast<int>(c)))
+                QueueExtent(row, static_cast<int>(c));
+        }
+    }
+    InvalidateRow(row);
+    return everyCell;
 }
 
 std::string CGridCtrl::GetItemText(int row, int column) const

@@ -16,6 +16,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -127,6 +128,11 @@ public:
     CGridCellBase* GetCell(int row, int column) const;
     bool SetItemText(int row, int column, const char* text);
     bool SetItemText(int row, int column, const std::string& text) { return SetItemText(row, column, text.c_str()); }
+    // The texts of a row's first texts.size() cells at once, as SetItemText for each but with one
+    // rebuild of the row's storage and one repaint request for the row. A text ends at its first
+    // NUL, as a C string would. False when the row or a column is not valid or a position holds no
+    // cell (the others still take their texts).
+    bool SetRowTexts(int row, std::span<const std::string_view> texts);
     std::string GetItemText(int row, int column) const;
     // The same text without a copy, for reading every row of a long grid; good until the cell
     // changes or goes.
@@ -370,6 +376,15 @@ private:
     void ShiftStoredRows(int row, int delta);
 
     void InvalidateRect(const CRect& rect);
+    // Asks for the row's band across the view to be repainted, when it is in view.
+    void InvalidateRow(int row);
+    // Whether the grid's new cells are plain ones that need no object made to be known: cells of
+    // the plain class, made by this class's own CreateCell.
+    bool MakesPlainCells() const;
+    // The first scrolled row in view at vertical scroll position pos.
+    int TopRowAt(int pos) const;
+    // As `steps` SB_LINEDOWN scrolls, moving the view and asking for a repaint once.
+    void ScrollLinesDown(int steps);
     // Hands the copied text of the block, piece by piece, to put (a std::string_view each).
     template <class Put>
     void ForEachCopiedPiece(const CGridCellRange& range, Put put) const;
@@ -470,6 +485,8 @@ private:
     CPrefixSums m_columnSums;
     std::vector<CColumnExtentTally> m_columnTallies;
     std::vector<CGridCellId> m_extentQueue;
+    // Room for a row's texts while SetRowTexts gathers them, kept between calls.
+    std::vector<std::string_view> m_rowTexts;
     bool m_extentsStale = true;
 
     QRect m_updateRect;

@@ -112,9 +112,11 @@ CGridCellId CGridCtrl::GetTopLeftScrolledCell()
         return m_topLeftCache;
     m_topLeftCache.col = FirstAtOrBeyond(m_columnSums, m_fixedColumnCount, m_columnCount,
                                          horizontalScrollBar()->value());
-    m_topLeftCache.row = FirstAtOrBeyond(m_rowSums, m_fixedRowCount, m_rowCount, verticalScrollBar()->value());
+    m_topLeftCache.row = TopRowAt(verticalScrollBar()->value());
     return m_topLeftCache;
 }
+
+int CGridCtrl::TopRowAt(int pos) const { return FirstAtOrBeyond(m_rowSums, m_fixedRowCount, m_rowCount, pos); }
 
 int CGridCtrl::GetScrolledColumnShift()
 {
@@ -220,10 +222,11 @@ void CGridCtrl::EnsureVisible(int row, int column)
         if (GetColumnWidth(c) > 0)
             OnHScroll(SB_LINELEFT);
     }
-    for (int r = visible.maxRow + 1; r <= row; ++r) {
-        if (GetRowHeight(r) > 0)
-            OnVScroll(SB_LINEDOWN);
-    }
+    // A log far ahead of its view (a batch of thousands of rows) moves it once, not a row at a time.
+    int linesDown = 0;
+    for (int r = visible.maxRow + 1; r <= row; ++r)
+        linesDown += GetRowHeight(r) > 0 ? 1 : 0;
+    ScrollLinesDown(linesDown);
     for (int r = visible.minRow - 1; r >= row; --r) {
         if (GetRowHeight(r) > 0)
             OnVScroll(SB_LINEUP);
@@ -255,6 +258,17 @@ bool CGridCtrl::InvalidateCell(int row, int column)
         return false;
     InvalidateRect(CRect(rect.left, rect.top, rect.right + 1, rect.bottom + 1));
     return true;
+}
+
+void CGridCtrl::InvalidateRow(int row)
+{
+    CPoint origin;
+    const int column = m_fixedColumnCount > 0 ? 0 : GetTopLeftScrolledCell().col;
+    if (!GetCellOrigin(row, column, &origin))
+        return;
+    const CRect client = GetClientRect();
+    if (origin.y < client.bottom)
+        InvalidateRect(CRect(0, origin.y, client.right, origin.y + GetRowHeight(row)));
 }
 
 void CGridCtrl::InvalidateAll() { InvalidateRect(GetClientRect()); }

@@ -46,7 +46,6 @@ void CGridRowCells::AllTexts(std::string_view* out) const
 void CGridRowCells::SetText(int column, const char* text)
 {
     const unsigned columns = Head()->columns;
-    const bool withObjects = Head()->hasObjects;
     char* const oldTexts = Texts();
     const std::size_t start = TextStart(static_cast<unsigned>(column));
     const std::size_t oldLength = std::strlen(oldTexts + start);
@@ -57,16 +56,41 @@ void CGridRowCells::SetText(int column, const char* text)
     }
     const std::size_t oldEnd = start + oldLength + 1;
     const std::size_t oldBytes = TextStart(columns);
-    std::unique_ptr<std::byte[]> block = Allocate(columns, withObjects, oldBytes - oldLength + length);
-    if (withObjects)
-        std::copy_n(Objects(), columns, reinterpret_cast<CGridCellBase**>(block.get() + kObjectsAt));
-    auto* newRecords = reinterpret_cast<Record*>(block.get() + RecordsAt(columns, withObjects));
-    std::uninitialized_copy_n(Records(), columns, newRecords);
-    char* newTexts = reinterpret_cast<char*>(newRecords + columns);
+    std::unique_ptr<std::byte[]> block = CopiedHead(oldBytes - oldLength + length);
+    char* newTexts = TextsIn(block.get());
     std::memcpy(newTexts, oldTexts, start);
     std::memcpy(newTexts + start, text, length);
     newTexts[start + length] = '\0';
     std::memcpy(newTexts + start + length + 1, oldTexts + oldEnd, oldBytes - oldEnd);
+    m_block = std::move(block);
+}
+
+std::unique_ptr<std::byte[]> CGridRowCells::CopiedHead(std::size_t textBytes) const
+{
+    const unsigned columns = Head()->columns;
+    const bool withObjects = Head()->hasObjects;
+    std::unique_ptr<std::byte[]> block = Allocate(columns, withObjects, textBytes);
+    if (withObjects)
+        std::copy_n(Objects(), columns, reinterpret_cast<CGridCellBase**>(block.get() + kObjectsAt));
+    std::uninitialized_copy_n(Records(), columns, reinterpret_cast<Record*>(block.get() + RecordsAt(columns, withObjects)));
+    return block;
+}
+
+void CGridRowCells::SetAllTexts(const std::string_view* texts)
+{
+    if (!m_block)
+        return;
+    const unsigned columns = Head()->columns;
+    std::size_t bytes = 0;
+    for (unsigned c = 0; c < columns; ++c)
+        bytes += texts[c].size() + 1;
+    std::unique_ptr<std::byte[]> block = CopiedHead(bytes);
+    char* text = TextsIn(block.get());
+    for (unsigned c = 0; c < columns; ++c) {
+        std::memcpy(text, texts[c].data(), texts[c].size());
+        text += texts[c].size();
+        *text++ = '\0';
+    }
     m_block = std::move(block);
 }
 

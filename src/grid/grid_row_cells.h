@@ -50,6 +50,9 @@ public:
     // Every column's text, in one walk over them: out[c] for each c < Columns().
     void AllTexts(std::string_view* out) const;
     void SetText(int column, const char* text);
+    // Every column's text at once, in one new block: texts[c] for each c < Columns(), none holding
+    // a NUL. The texts may point into this row.
+    void SetAllTexts(const std::string_view* texts);
     // New positions hold no cell; the objects of positions that go are the caller's to delete first.
     void Resize(int columns);
 
@@ -71,7 +74,12 @@ private:
     Header* Head() const { return reinterpret_cast<Header*>(m_block.get()); }
     CGridCellBase** Objects() const { return reinterpret_cast<CGridCellBase**>(m_block.get() + kObjectsAt); }
     Record* Records() const { return reinterpret_cast<Record*>(m_block.get() + RecordsAt(Head()->columns, Head()->hasObjects)); }
-    char* Texts() const { return reinterpret_cast<char*>(Records() + Head()->columns); }
+    char* Texts() const { return TextsIn(m_block.get()); }
+    static char* TextsIn(std::byte* block)
+    {
+        const auto* head = reinterpret_cast<const Header*>(block);
+        return reinterpret_cast<char*>(block + RecordsAt(head->columns, head->hasObjects) + head->columns * sizeof(Record));
+    }
     // Where a column's text starts in the text area; the column count gives the area's size.
     std::size_t TextStart(unsigned column) const;
     // A block for the columns with the records and texts uninitialised and no objects set.
@@ -80,6 +88,9 @@ private:
     {
         return withObjects ? kObjectsAt + columns * sizeof(CGridCellBase*) : sizeof(Header);
     }
+    // A new block for the same columns, objects and records, with room for textBytes of texts
+    // left uninitialised.
+    std::unique_ptr<std::byte[]> CopiedHead(std::size_t textBytes) const;
     // Rebuilds the block for n columns, keeping the first ones' texts, records and objects.
     void ResizeTo(unsigned n, bool withObjects);
 

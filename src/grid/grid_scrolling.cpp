@@ -110,6 +110,38 @@ void CGridCtrl::ApplyScrollRange(int bar)
     sb->setRange(0, std::max(0, max - std::max(page - 1, 0)));
 }
 
+// The positions SB_LINEDOWN would step through, worked out without moving the bar in between:
+// each step adds the height of the next sized row from the top one, until the bar's end.
+void CGridCtrl::ScrollLinesDown(int steps)
+{
+    if (steps <= 0)
+        return;
+    if (steps == 1) {
+        OnVScroll(SB_LINEDOWN);
+        return;
+    }
+    HideTitleTip();
+    const QScrollBar* sb = verticalScrollBar();
+    const int start = sb->value();
+    int pos = start;
+    for (int i = 0; i < steps; ++i) {
+        const int first = TopRowAt(pos);
+        if (pos >= m_vScrollMax || first >= m_rowCount)
+            break;
+        const int next = std::clamp(pos + GetRowHeight(NextSized(m_rowSums, first, m_rowCount - 1)), sb->minimum(),
+                                    sb->maximum());
+        if (next == pos)
+            break;
+        pos = next;
+    }
+    if (pos == start)
+        return;
+    SetScrollPosition(SB_VERT, pos);
+    CRect scrolledArea = GetClientRect();
+    scrolledArea.top = GetFixedRowHeight();
+    InvalidateRect(scrolledArea);
+}
+
 void CGridCtrl::OnHScroll(int code) { OnScroll(SB_HORZ, code); }
 void CGridCtrl::OnVScroll(int code) { OnScroll(SB_VERT, code); }
 

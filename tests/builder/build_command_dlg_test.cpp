@@ -137,6 +137,36 @@ TEST_F(BuildCommandDlgTest, HiddenTheAnswerPreparesTheListsButLeavesCommandDataA
     EXPECT_EQ(commandData, "20 20");
 }
 
+TEST_F(BuildCommandDlgTest, RepeatedHiddenAnswersOfOneModelLeaveItsListsAsPrepared)
+{
+    dlg.SelectDeviceByName("Elmora");
+    // A mark no rebuilt entry carries.
+    ASSERT_NE(List(1025)->item(0), nullptr);
+    List(1025)->item(0)->setData(Qt::UserRole + 100, "prepared");
+    // A flood of answers from the same device: the lists prepared for it stay, entry for entry.
+    for (int i = 0; i < 3; ++i)
+        dlg.SelectDeviceByName("Elmora");
+    EXPECT_EQ(List(1025)->item(0)->data(Qt::UserRole + 100).toString(), "prepared");
+    EXPECT_EQ(Selected(1024), "20 - Query");
+    EXPECT_EQ(Selected(1025), "20 - Device ID");
+    EXPECT_EQ(writes, 0);
+
+    // Another model's answer prepares its own lists; once shown and hidden again, the same
+    // model's answer rebuilds what the user may have picked meanwhile.
+    dlg.SelectDeviceByName("Arvane");
+    EXPECT_EQ(dlg.GetModelRow(), 0);
+    dlg.SelectDeviceByName("Elmora");
+    EXPECT_EQ(Entries(1025).size(), 31);
+    dlg.show();
+    Pick(1024, "21 - Set");
+    dlg.hide();
+    commandData = "untouched";
+    dlg.SelectDeviceByName("Elmora");
+    EXPECT_EQ(Selected(1024), "20 - Query");
+    EXPECT_EQ(Selected(1025), "20 - Device ID");
+    EXPECT_EQ(commandData, "untouched");
+}
+
 TEST_F(BuildCommandDlgTest, EnterInTheDeviceComboPicksTheModelWithoutSending)
 {
     dlg.show();

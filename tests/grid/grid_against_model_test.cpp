@@ -124,6 +124,8 @@ protected:
                    + " " + std::to_string(size);
         }
         case 5: {
+            if (wholeRows && Chance(50))
+                return WholeRow(r);
             const std::string text = Chance(20) ? "" : std::string(static_cast<std::size_t>(Pick(1, 12)), static_cast<char>('a' + Pick(0, 25)));
             grid.SetItemText(r, c, text);
             model.SetItemText(r, c, text);
@@ -195,6 +197,22 @@ protected:
         }
     }
 
+    // The first few texts of a row in one call; the model sets them one by one.
+    std::string WholeRow(int r)
+    {
+        std::vector<std::string> texts(static_cast<std::size_t>(Pick(0, model.Columns())));
+        for (std::string& text : texts)
+            text = std::string(static_cast<std::size_t>(Pick(0, 12)), static_cast<char>('a' + Pick(0, 25)));
+        const std::vector<std::string_view> views(texts.begin(), texts.end());
+        grid.SetRowTexts(r, views);
+        std::string name = "SetRowTexts " + std::to_string(r);
+        for (std::size_t c = 0; c < texts.size(); ++c) {
+            model.SetItemText(r, static_cast<int>(c), texts[c]);
+            name += " '" + texts[c] + "'";
+        }
+        return name;
+    }
+
     // A press, a drag through some points, a release; the view cannot move meanwhile.
     std::string Drag()
     {
@@ -242,6 +260,17 @@ protected:
         return "key " + std::to_string(key) + " modifiers " + std::to_string(modifiers.toInt());
     }
 
+    // A log's shape: a header row over a dozen rows of four columns.
+    void StartAsLog()
+    {
+        grid.SetColumnCount(4);
+        grid.SetRowCount(12);
+        grid.SetFixedRowCount(1);
+        model.SetColumnCount(4);
+        model.SetRowCount(12);
+        model.SetFixedRowCount(1);
+    }
+
     void Run(unsigned seed, int steps)
     {
         rng.seed(seed);
@@ -262,6 +291,8 @@ protected:
     std::vector<std::string> notes;
     std::mt19937 rng;
     std::string history;
+    // Texts are also set a row at a time.
+    bool wholeRows = false;
 };
 
 } // namespace
@@ -269,13 +300,16 @@ protected:
 // Each seed starts from a log's shape: a header row over a dozen rows of four columns.
 TEST_P(AgainstModel, RandomOperationSequencesGiveWhatTheModelSays)
 {
-    grid.SetColumnCount(4);
-    grid.SetRowCount(12);
-    grid.SetFixedRowCount(1);
-    model.SetColumnCount(4);
-    model.SetRowCount(12);
-    model.SetFixedRowCount(1);
+    StartAsLog();
     Run(GetParam(), 160);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, AgainstModel, ::testing::Range(1u, 25u));
+
+// The same with rows written whole, as the log writes them, among the texts set one by one.
+TEST_P(AgainstModel, RowsWrittenWholeGiveWhatTheModelSays)
+{
+    wholeRows = true;
+    StartAsLog();
+    Run(GetParam() + 1000, 160);
+}
