@@ -348,11 +348,10 @@ void CVantrolixDlg::OnSetup()
     if (dlg.exec() != QDialog::Accepted)
         return;
     const std::string chosen = dlg.GetPortName().toStdString();
+    // Stored when changed: a watch given for this run is no choice of the user's either.
     const WatchSetup watch = dlg.GetWatch();
-    if (!m_watchOverride || watch != m_watchSetup) {
+    if (watch != m_watchSetup)
         WriteWatchSetup(m_setting.File(), watch);
-        m_watchOverride = false;
-    }
     // A port given for this run only (a simulated device's pseudo-terminal, --port) is not the
     // user's choice: stored, the next start would open whatever has that name by then.
     if (!m_portOverride || chosen != m_portName) {

@@ -317,6 +317,5 @@ private:
     CRadioText m_radioText; // the port's, touched on the receive thread only
     std::unique_ptr<ReceiveWorker> m_worker;
     WatchSetup m_watchSetup;
-    bool m_watchOverride = false; // the watch was given for this run: stored only when Setup changes it
     std::unique_ptr<CWatchSession> m_watch;
 };

@@ -15,14 +15,17 @@ void CVantrolixDlg::WatchForThisRun(std::string controller, WatchSetup watch)
 {
     m_portOverride = std::move(controller);
     m_watchSetup = std::move(watch);
-    m_watchOverride = true;
 }
 
 void CVantrolixDlg::ReadWatchChoice()
 {
-    // A port given for this run (--port, a simulated device) is talked to on its own.
-    if (!m_watchOverride && !m_portOverride)
-        m_watchSetup = ReadWatchSetup(m_setting.File());
+    if (m_watchSetup.watch) // given for this run
+        return;
+    // A port given for this run (--port, a simulated device) is talked to on its own; Setup still
+    // offers the stored device port and wiring.
+    m_watchSetup = ReadWatchSetup(m_setting.File());
+    if (m_portOverride)
+        m_watchSetup.watch = false;
 }
 
 void CVantrolixDlg::StartWatch()

@@ -190,6 +190,11 @@ TEST_F(WatchWindowTest, TappedNothingIsWrittenAndTheFilterAndCopyTellTheSidesApa
     dlg->Transmit(); // Enter in "Command Data" reaches it even with Send off
     EXPECT_EQ(deviceEnd.Pending(), 0u);
     EXPECT_EQ(dlg->Log()->KeptRows(), 3u);
+    // Nor does a script or the sweep run in the controller's conversation.
+    EXPECT_FALSE(dlg->StartScriptJob({ScriptJob::Kind::Sweep, {}, -1, false}));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("one-device mode")) << messages[0].toStdString();
+    EXPECT_EQ(deviceEnd.Pending(), 0u);
 
     CFindBar& bar = *dlg->FindBar();
     bar.StartFilter();
@@ -212,6 +217,13 @@ TEST_F(WatchWindowTest, TappedNothingIsWrittenAndTheFilterAndCopyTellTheSidesApa
     ASSERT_EQ(copied.size(), 3) << QGuiApplication::clipboard()->text().toStdString();
     EXPECT_TRUE(copied[0].startsWith("C ") && copied[0].endsWith("\tQuery Power Mode")) << copied[0].toStdString();
     EXPECT_TRUE(copied[1].startsWith("D ") && copied[1].contains("\tValue Power Mode = ")) << copied[1].toStdString();
+
+    // A watch given for this run is no choice of the user's: OK in Setup stores nothing of it.
+    OnNextModal([](QDialog& setup) { setup.accept(); });
+    Button(IDC_SETUP)->click();
+    ASSERT_TRUE(WaitBothOpen());
+    const QSettings stored(SettingsFile(), QSettings::IniFormat);
+    EXPECT_FALSE(stored.contains("Setup/Mode") || stored.contains("Setup/Port"));
 }
 
 TEST_F(WatchWindowTest, ASideUnpluggedShowsItsOwnRowAndStateAndComesBackOnItsOwn)
