@@ -37,6 +37,27 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& args)
                                      "(0 passed, 1 failed or the port did not open, 2 script error)")
         ->needs(runOption);
 
+    std::string watchController;
+    std::string watchDevice;
+    CLI::Option* controllerOption =
+        app.add_option("--watch-controller", watchController,
+                       "Watch the line between a room controller, heard on this port, and its device (this run only)")
+            ->type_name("PORT")
+            ->excludes(portOption)
+            ->excludes(simulateOption)
+            ->excludes(openOption)
+            ->excludes(runOption);
+    CLI::Option* deviceOption =
+        app.add_option("--watch-device", watchDevice, "With --watch-controller: the port that hears the device")
+            ->type_name("PORT")
+            ->needs(controllerOption);
+    controllerOption->needs(deviceOption);
+    bool passThrough = false;
+    app.add_flag("--pass-through", passThrough,
+                 "With --watch-controller: the tool sits in the line and passes every byte on (otherwise both "
+                 "ports only listen)")
+        ->needs(controllerOption);
+
     CommandLineParse result;
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     if (!reversed.empty())
@@ -81,6 +102,15 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& args)
             return refuse("--run-script needs a script file");
         result.options.runScript = runScript;
         result.options.exitWhenDone = exitWhenDone;
+    }
+    if (controllerOption->count() > 0) {
+        if (watchController.empty() || watchDevice.empty())
+            return refuse("--watch-controller and --watch-device need a port name each");
+        if (watchController == watchDevice)
+            return refuse("the controller and the device need a port each: " + watchController + " is named for both");
+        result.options.watchController = watchController;
+        result.options.watchDevice = watchDevice;
+        result.options.passThrough = passThrough;
     }
     result.run = true;
     return result;

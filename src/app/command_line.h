@@ -11,6 +11,11 @@ struct CommandLine {
     std::optional<std::string> openFile;      // --open FILE: a saved session, read-only, no port
     std::optional<std::string> runScript;     // --run-script FILE: run it once the port is open
     bool exitWhenDone = false;                // --exit-when-done: end with the script's status
+    // --watch-controller PORT --watch-device PORT [--pass-through]: watch the line between a room
+    // controller and its device for this run, not stored.
+    std::optional<std::string> watchController;
+    std::optional<std::string> watchDevice;
+    bool passThrough = false;
 };
 
 struct CommandLineParse {

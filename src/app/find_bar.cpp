@@ -11,6 +11,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 constexpr int kTypingPauseMs = 300;
@@ -64,6 +67,8 @@ CFindBar::CFindBar(CGridCtrl& grid, CResponseLog& log, QWidget* parent)
     m_errors = Toggle(tr("&Errors only"), tr("Errors only"), this);
     m_sent = Toggle(tr("&Sent only"), tr("Sent only"), this);
     m_received = Toggle(tr("&Received only"), tr("Received only"), this);
+    m_controller = Toggle(tr("C&ontroller only"), tr("Controller only"), this);
+    m_device = Toggle(tr("Device onl&y"), tr("Device only"), this);
     m_findNote = new QLabel(this);
     m_filterNote = new QLabel(this);
     m_count = new QLabel(this);
@@ -87,10 +92,12 @@ CFindBar::CFindBar(CGridCtrl& grid, CResponseLog& log, QWidget* parent)
     layout->addWidget(m_filter, 1, 1);
     layout->addWidget(m_errors, 1, 2);
     layout->addWidget(m_sent, 1, 3);
-    layout->addWidget(m_received, 1, 4, 1, 2);
+    layout->addWidget(m_received, 1, 4);
+    layout->addWidget(m_controller, 1, 5);
+    layout->addWidget(m_device, 1, 6);
     layout->addWidget(m_findNote, 2, 1);
     layout->addWidget(m_filterNote, 2, 2, 1, 3);
-    layout->addWidget(m_count, 2, 5, Qt::AlignRight);
+    layout->addWidget(m_count, 2, 5, 1, 2, Qt::AlignRight);
     layout->setColumnStretch(1, 1);
     m_find->setMinimumWidth(120);
     m_filter->setMinimumWidth(120);
@@ -102,11 +109,22 @@ CFindBar::CFindBar(CGridCtrl& grid, CResponseLog& log, QWidget* parent)
     m_typingPause.setInterval(kTypingPauseMs);
     connect(&m_typingPause, &QTimer::timeout, this, [this] { ApplyFilter(); });
     connect(m_filter, &QLineEdit::textChanged, this, [this] { m_typingPause.start(); });
-    for (QCheckBox* box : {m_errors, m_sent, m_received, m_regex, m_case})
+    for (QCheckBox* box : {m_errors, m_sent, m_received, m_controller, m_device, m_regex, m_case})
         connect(box, &QCheckBox::toggled, this, [this] { ApplyFilter(); });
-    // A row goes one way: asking for both directions would show nothing.
-    connect(m_sent, &QCheckBox::toggled, this, [this](bool on) { if (on) m_received->setChecked(false); });
-    connect(m_received, &QCheckBox::toggled, this, [this](bool on) { if (on) m_sent->setChecked(false); });
+    // A row goes one way and comes from one side: asking for two that exclude each other would
+    // show nothing, so checking one unchecks the others it excludes.
+    const std::pair<QCheckBox*, std::vector<QCheckBox*>> excludes[] = {
+        {m_sent, {m_received, m_controller, m_device}},
+        {m_received, {m_sent}},
+        {m_controller, {m_sent, m_device}},
+        {m_device, {m_sent, m_controller}},
+    };
+    for (const auto& [box, others] : excludes)
+        connect(box, &QCheckBox::toggled, this, [others = others](bool on) {
+            for (QCheckBox* other : others)
+                if (on)
+                    other->setChecked(false);
+        });
     m_countRefresh.setInterval(kCountRefreshMs);
     connect(&m_countRefresh, &QTimer::timeout, this, [this] { ShowCount(); });
     m_find->installEventFilter(this);
@@ -199,7 +217,11 @@ void CFindBar::ApplyFilter()
     if (!rule)
         return;
     Mark(m_filter, m_filterNote, {}, false);
-    RowFilter filter{*rule, m_errors->isChecked(), m_sent->isChecked(), m_received->isChecked()};
+    RowFilter filter{*rule, m_errors->isChecked(), m_sent->isChecked(), m_received->isChecked(), std::nullopt};
+    if (m_controller->isChecked())
+        filter.side = RowDirection::Controller;
+    else if (m_device->isChecked())
+        filter.side = RowDirection::Device;
     m_log.SetFilter(std::move(filter));
     const CGridCellId focus = m_grid.GetFocusCell();
     if (m_grid.IsValid(focus) && m_grid.GetRowHeight(focus.row) > 0)
@@ -211,7 +233,7 @@ void CFindBar::ClearFilter()
 {
     const QSignalBlocker blocker(m_filter);
     m_filter->clear();
-    for (QCheckBox* box : {m_errors, m_sent, m_received}) {
+    for (QCheckBox* box : {m_errors, m_sent, m_received, m_controller, m_device}) {
         const QSignalBlocker boxBlocker(box);
         box->setChecked(false);
     }

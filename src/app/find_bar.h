@@ -16,7 +16,7 @@ class QPushButton;
 // or Next goes to the next matching row after the focused one, Previous to the one before, round
 // past the end with a note saying so. Filter: the log shows only matching rows, applied a moment
 // after typing stops and at once on Enter, narrowed further by the errors, sent and received
-// toggles. Escape in the find field closes the bar; in the filter field it also clears the filter.
+// toggles and, for a watched line, the controller's or the device's side. Escape in the find field closes the bar; in the filter field it also clears the filter.
 // Either way the focus goes back to the log.
 class CFindBar : public QWidget {
     Q_OBJECT
@@ -44,6 +44,9 @@ public:
     QCheckBox* ErrorsBox() const { return m_errors; }
     QCheckBox* SentBox() const { return m_sent; }
     QCheckBox* ReceivedBox() const { return m_received; }
+    // A watched line's rows of one side.
+    QCheckBox* ControllerBox() const { return m_controller; }
+    QCheckBox* DeviceBox() const { return m_device; }
     QString FindNote() const;
     QString FilterNote() const;
 
@@ -68,6 +71,8 @@ private:
     QCheckBox* m_errors;
     QCheckBox* m_sent;
     QCheckBox* m_received;
+    QCheckBox* m_controller;
+    QCheckBox* m_device;
     QLabel* m_findNote;
     QLabel* m_filterNote;
     QLabel* m_count;

@@ -12,6 +12,12 @@ namespace {
 constexpr const char* kSentMark = "Sent: ";
 constexpr COLORREF kSentText = RGB(0x1F, 0x4E, 0xA8);
 constexpr COLORREF kNoteText = RGB(0xB0, 0x20, 0x20);
+// A watched line's rows lead their time with the side they came from, so the two directions read
+// apart in the log and in a copy of it: "C" the controller, "D" the device. The controller's rows
+// also take a colour of their own.
+constexpr const char* kControllerMark = "C ";
+constexpr const char* kDeviceMark = "D ";
+constexpr COLORREF kControllerText = RGB(0x0B, 0x6E, 0x4F);
 constexpr int kEncodedColumn = 1;
 constexpr int kDataColumn = 2;
 
@@ -139,9 +145,10 @@ void CResponseLog::Show(Entry& entry, const SessionRow& row)
     // One call for the row: its cells' storage is built once and it is repainted once.
     const std::string_view texts[] = {time, encoded, data, row.description};
     m_grid.SetRowTexts(n, texts);
-    if (entry.note || entry.direction == RowDirection::Sent) {
+    if (entry.note || entry.direction == RowDirection::Sent || entry.direction == RowDirection::Controller) {
+        const COLORREF colour = entry.note ? kNoteText : entry.direction == RowDirection::Sent ? kSentText : kControllerText;
         for (int c = 0; c < 4; ++c)
-            m_grid.SetItemTextColour(n, c, entry.note ? kNoteText : kSentText);
+            m_grid.SetItemTextColour(n, c, colour);
     }
     if (Passes(entry, n))
         m_lastPassed = n;
@@ -154,7 +161,10 @@ std::string CResponseLog::TimeText(const Entry& entry)
 {
     if (entry.note)
         return {};
-    std::string text = FormatClockTime(entry.time, m_display.showMilliseconds);
+    std::string text = entry.direction == RowDirection::Controller ? kControllerMark
+                       : entry.direction == RowDirection::Device   ? kDeviceMark
+                                                                   : "";
+    text += FormatClockTime(entry.time, m_display.showMilliseconds);
     if (m_display.sincePrevious && m_previousShownMs)
         text += " +" + std::to_string(entry.time.utcMs - *m_previousShownMs) + " ms";
     m_previousShownMs = entry.time.utcMs;

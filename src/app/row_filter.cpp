@@ -61,7 +61,9 @@ bool RowFilter::Matches(const LogRowView& row) const
 {
     if (sentOnly && row.direction != RowDirection::Sent)
         return false;
-    if (receivedOnly && row.direction != RowDirection::Received)
+    if (receivedOnly && row.direction != RowDirection::Received && !IsWatchedSide(row.direction))
+        return false;
+    if (side && row.direction != *side)
         return false;
     if (errorsOnly && !IsErrorRow(row.direction, row.encoded, row.data))
         return false;

@@ -37,12 +37,15 @@ struct LogRowView {
 };
 
 // The rows the log shows: those whose description the text matches and that pass each toggle.
+// Received rows are all the rows heard from the line: a watched line's both sides too.
 struct RowFilter {
     CTextRule text;
     bool errorsOnly = false;
     bool sentOnly = false;
     bool receivedOnly = false;
+    // One side of a watched line.
+    std::optional<RowDirection> side;
 
-    bool IsEmpty() const { return text.IsEmpty() && !errorsOnly && !sentOnly && !receivedOnly; }
+    bool IsEmpty() const { return text.IsEmpty() && !errorsOnly && !sentOnly && !receivedOnly && !side; }
     bool Matches(const LogRowView& row) const;
 };

@@ -2,6 +2,7 @@
 
 #include "log/session_row.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
@@ -32,9 +33,27 @@ public:
     // is abandoned (then the entry is dropped). Returns true when the consumer needs a wake-up.
     bool Push(ReceivedEntry entry)
     {
+        const std::atomic<bool> never{false};
+        return Push(std::move(entry), never);
+    }
+
+    // The same for a producer that may be stopped while the consumer stays (a watched line the
+    // window leaves): once `cancel` is set and Wake called, a wait for room ends and the entry
+    // is dropped.
+    bool Push(ReceivedEntry entry, const std::atomic<bool>& cancel)
+    {
         std::unique_lock lock(m_mutex);
-        m_room.wait(lock, [this] { return m_abandoned || m_entries.size() < kMostWaiting; });
+        m_room.wait(lock, [&] { return m_abandoned || cancel || m_entries.size() < kMostWaiting; });
+        if (cancel && m_entries.size() >= kMostWaiting)
+            return false;
         return Add(std::move(entry));
+    }
+
+    // Wakes every producer waiting for room, to look at its `cancel` again.
+    void Wake()
+    {
+        { const std::lock_guard lock(m_mutex); }
+        m_room.notify_all();
     }
 
     // From the UI thread itself (its own sent rows, as many as the user sends): never waits, as

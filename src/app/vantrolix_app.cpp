@@ -32,6 +32,9 @@ int CVantrolixApp::InitInstance()
     }
 
     CVantrolixDlg dlg(CPortSetting(), port);
+    if (m_options.watchController)
+        dlg.WatchForThisRun(*m_options.watchController,
+                            {true, QString::fromStdString(*m_options.watchDevice), m_options.passThrough});
     if (m_options.openFile)
         dlg.SetReviewFile(*m_options.openFile);
     if (m_options.runScript)

@@ -157,6 +157,7 @@ void CVantrolixDlg::OnInitDialog()
         return;
     }
     m_portName = m_portOverride ? *m_portOverride : m_setting.Read().toStdString();
+    ReadWatchChoice();
     StartRecording();
     UpdateSessionStatus();
     m_worker = std::make_unique<ReceiveWorker>(m_port, static_cast<IRowSink&>(*this));
@@ -173,6 +174,10 @@ void CVantrolixDlg::OnInitDialog()
 void CVantrolixDlg::OpenPort()
 {
     ClosePort();
+    if (m_watchSetup.watch) {
+        StartWatch();
+        return;
+    }
     ShowPortState(PortState::Opening);
     m_opener.Open(m_portName);
 }
@@ -180,6 +185,7 @@ void CVantrolixDlg::OpenPort()
 // Every close of an open port goes into the record, under the name the port had.
 void CVantrolixDlg::ClosePort()
 {
+    StopWatch();
     m_openRetry.Stop();
     m_opener.Cancel();
     // An open the window has not heard of yet (its outcome was superseded) was never recorded.
@@ -234,17 +240,23 @@ void CVantrolixDlg::OnOpenOutcome(const CPortOpener::Outcome& outcome)
 void CVantrolixDlg::ShowPortState(PortState state, const QString& reason)
 {
     static const char* const kFieldText[] = {" (opening port)", " (port open)", " (could not open port)", " (device gone)"};
-    auto* field = m_controls.Get<QLineEdit>(IDC_PORT);
-    field->setText(QString::fromStdString(m_portName) + kFieldText[static_cast<int>(state)]);
-    field->setCursorPosition(0);
-    const QString session = SessionToolTip();
-    field->setToolTip(reason.isEmpty() || session.isEmpty() ? reason + session : reason + "\n" + session);
+    ShowPortText(QString::fromStdString(m_portName) + kFieldText[static_cast<int>(state)], reason);
 
     m_openError = state == PortState::CouldNotOpen ? reason : QString();
     const QString words[] = {tr("opening"), tr("open"), tr("could not open: %1, trying again").arg(reason),
                              tr("device gone, retrying")};
     if (m_statusBar)
         m_statusBar->SetPortState(QString::fromStdString(m_portName), words[static_cast<int>(state)]);
+}
+
+// The port field's text, its tool tip the reason of a failure and the session file recorded.
+void CVantrolixDlg::ShowPortText(const QString& text, const QString& reason)
+{
+    auto* field = m_controls.Get<QLineEdit>(IDC_PORT);
+    field->setText(text);
+    field->setCursorPosition(0);
+    const QString session = SessionToolTip();
+    field->setToolTip(reason.isEmpty() || session.isEmpty() ? reason + session : reason + "\n" + session);
 }
 
 void CVantrolixDlg::SetCommandData(const QString& text)
@@ -307,6 +319,10 @@ void CVantrolixDlg::SendDeviceIdQuery()
 
 void CVantrolixDlg::TransmitPacket(const CCommandPacket& packet, bool userSend)
 {
+    if (m_watch) {
+        TransmitWatched(packet, userSend);
+        return;
+    }
     if (packet.GetEncoded().Empty() || (!m_port.IsOpen() && !userSend))
         return;
     // A copy: the pump hook runs events while the write waits, and a row handled meanwhile (a
@@ -328,9 +344,14 @@ void CVantrolixDlg::OnSetup()
     }
     CSetupDlg dlg(nullptr);
     dlg.SetPortName(QString::fromStdString(m_portName));
+    dlg.SetWatch(m_watchSetup);
     if (dlg.exec() != QDialog::Accepted)
         return;
     const std::string chosen = dlg.GetPortName().toStdString();
+    // Stored when changed: a watch given for this run is no choice of the user's either.
+    const WatchSetup watch = dlg.GetWatch();
+    if (watch != m_watchSetup)
+        WriteWatchSetup(m_setting.File(), watch);
     // A port given for this run only (a simulated device's pseudo-terminal, --port) is not the
     // user's choice: stored, the next start would open whatever has that name by then.
     if (!m_portOverride || chosen != m_portName) {
@@ -339,6 +360,7 @@ void CVantrolixDlg::OnSetup()
     }
     ClosePort();
     m_portName = chosen;
+    m_watchSetup = watch;
     OpenPort();
 }
 
@@ -443,6 +465,7 @@ void CVantrolixDlg::reject()
 void CVantrolixDlg::StopReceiving()
 {
     EndScript(); // before the port closes under it
+    StopWatch();
     m_openRetry.Stop();
     m_opener.Stop();
     const bool wasOpen = m_port.IsOpen();
@@ -551,6 +574,12 @@ void CVantrolixDlg::DrainRows(bool everything)
 
 void CVantrolixDlg::ApplyEntry(const ReceivedEntry& entry)
 {
+    // A watched side's port gone or back changes that side's state alone.
+    if (entry.kind != ReceivedEntry::Kind::Row && IsWatchedSide(entry.row.direction)) {
+        if (m_watch)
+            m_watch->OnPortEntry(entry);
+        return;
+    }
     switch (entry.kind) {
     case ReceivedEntry::Kind::Row:
         m_log->Add(entry.row);

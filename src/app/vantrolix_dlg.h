@@ -11,6 +11,8 @@
 #include "app/script_session.h"
 #include "app/session_review.h"
 #include "app/session_settings.h"
+#include "app/watch_session.h"
+#include "app/watch_setting.h"
 #include "catalogue/radio_text.h"
 #include "log/packet_sender.h"
 #include "log/session_recording.h"
@@ -61,10 +63,16 @@ public:
     // "opening" until the outcome arrives.
     void OpenPort();
     // Whether an open is under way whose outcome the window has not shown yet.
-    bool IsOpeningPort() const { return m_opener.IsBusy(); }
+    bool IsOpeningPort() const { return m_opener.IsBusy() || (m_watch && m_watch->IsOpening()); }
     void Transmit();
     void SendDeviceIdQuery();
     void OnPowerBroadcast(unsigned event);
+
+    // Watches the line between a room controller (on `controller`) and its device for this run,
+    // as Setup's watch mode does, without storing it. Call before the window is first shown.
+    void WatchForThisRun(std::string controller, WatchSetup watch);
+    // The watch of a controller and its device; null while the window talks to one device.
+    const CWatchSession* Watch() const { return m_watch.get(); }
 
     QWidget* Control(int id) const { return m_controls.Item(id); }
     CGridCtrl* Grid() const;
@@ -158,6 +166,7 @@ private:
     enum class PortState { Opening, Open, CouldNotOpen, DeviceGone };
     // The port field and the status bar; the reason goes into both.
     void ShowPortState(PortState state, const QString& reason = {});
+    void ShowPortText(const QString& text, const QString& reason);
     void ClosePort();
     // One quiet attempt for the open retry: true when the port is open now.
     bool RetryOpen();
@@ -180,6 +189,14 @@ private:
     void UpdateSessionStatus();
     void ShowReviewState(const QString& name, const QString& state);
     void RememberCommand();
+
+    // Watching a controller and its device (vantrolix_dlg_watch.cpp). OpenPort starts the watch in
+    // that mode, ClosePort ends it.
+    void ReadWatchChoice();
+    void StartWatch();
+    void StopWatch();
+    void ShowWatchState();
+    void TransmitWatched(const CCommandPacket& packet, bool userSend);
 
     // The session record (vantrolix_dlg_session.cpp).
     void SetUpSessionActions();
@@ -299,4 +316,6 @@ private:
     int m_exitStatus = 0;
     CRadioText m_radioText; // the port's, touched on the receive thread only
     std::unique_ptr<ReceiveWorker> m_worker;
+    WatchSetup m_watchSetup;
+    std::unique_ptr<CWatchSession> m_watch;
 };

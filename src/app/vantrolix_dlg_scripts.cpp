@@ -99,6 +99,9 @@ bool CVantrolixDlg::StartScriptJob(ScriptJob job)
         refusal = "A saved session is shown: there is no port to run on.";
     else if (IsScriptRunning())
         refusal = "A script is running already; stop it first.";
+    // A script's commands and its checks of the answers would cut into the controller's conversation.
+    else if (m_watch)
+        refusal = "A controller and a device are being watched: scripts run in Setup's one-device mode.";
     else if (!m_port.IsOpen())
         refusal = "The port " + m_portName + " is not open" + (IsOpeningPort() ? " yet" : "") + ": nothing was run.";
     if (!refusal.empty()) {

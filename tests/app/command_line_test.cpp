@@ -37,6 +37,13 @@ TEST(CommandLine, PortAndSimulatedModel)
     EXPECT_EQ(rig.options.runScript, "check.vxs");
     EXPECT_TRUE(rig.options.exitWhenDone);
     EXPECT_FALSE(Parse({"--run-script", "check.vxs"}).options.exitWhenDone);
+
+    const CommandLineParse watch = Parse({"--watch-controller", "/dev/ttyUSB0", "--watch-device", "/dev/ttyUSB1"});
+    EXPECT_TRUE(watch.run);
+    EXPECT_EQ(watch.options.watchController, "/dev/ttyUSB0");
+    EXPECT_EQ(watch.options.watchDevice, "/dev/ttyUSB1");
+    EXPECT_FALSE(watch.options.passThrough);
+    EXPECT_TRUE(Parse({"--watch-controller", "A", "--watch-device", "B", "--pass-through"}).options.passThrough);
 }
 
 TEST(CommandLine, BadArgumentsGiveTheUsageAndExitCode2)
@@ -45,7 +52,12 @@ TEST(CommandLine, BadArgumentsGiveTheUsageAndExitCode2)
              {"--bogus"}, {"stray"}, {"--port"}, {"--port", ""}, {"--simulate", "A", "B"},
              {"--simulate", "--port", "/dev/ttyUSB1"}, {"--simulate", "Nomodel"}, {"--open"}, {"--open", ""},
              {"--open", "a.tsv", "--port", "COM1"}, {"--open", "a.tsv", "--simulate"}, {"--run-script"},
-             {"--run-script", ""}, {"--exit-when-done"}, {"--run-script", "a.vxs", "--open", "a.tsv"}}) {
+             {"--run-script", ""}, {"--exit-when-done"}, {"--run-script", "a.vxs", "--open", "a.tsv"},
+             // A watch needs both its ports, two of them, and no other port for the run.
+             {"--watch-controller", "A"}, {"--watch-device", "B"}, {"--pass-through"},
+             {"--watch-controller", "A", "--watch-device", "A"}, {"--watch-controller", "", "--watch-device", "B"},
+             {"--watch-controller", "A", "--watch-device", "B", "--port", "C"},
+             {"--watch-controller", "A", "--watch-device", "B", "--simulate"}}) {
         const CommandLineParse r = Parse(args);
         EXPECT_FALSE(r.run) << args.front();
         EXPECT_EQ(r.exitCode, 2) << args.front();

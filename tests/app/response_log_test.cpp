@@ -81,7 +81,7 @@ namespace {
 RowFilter TextFilter(const char* text)
 {
     std::string error;
-    return {*CTextRule::Make(text, false, false, error), false, false, false};
+    return {*CTextRule::Make(text, false, false, error), false, false, false, std::nullopt};
 }
 
 int ShownHeight(const CGridCtrl& grid)

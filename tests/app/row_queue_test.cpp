@@ -91,3 +91,21 @@ TEST(RowQueue, AFloodWaitsForRoomUntilTakenOrAbandonedAndTheConsumersOwnRowsNeve
     EXPECT_TRUE(queue.TakeAll().empty());
     EXPECT_FALSE(queue.Push({}));
 }
+
+// A watched line that the window leaves stops its workers while the window stays: one that waits
+// for room gives up when told, its row dropped, and the queue goes on for everyone else.
+TEST(RowQueue, AProducerBeingStoppedStopsWaitingForRoom)
+{
+    CRowQueue queue;
+    for (std::size_t i = 0; i < CRowQueue::kMostWaiting; ++i)
+        queue.PushNow({});
+    std::atomic<bool> stopping{false};
+    std::thread waiting([&] { queue.Push({ReceivedEntry::Kind::Row, {{}, RowDirection::Device, "late", {}, {}}, {}}, stopping); });
+    stopping = true;
+    queue.Wake();
+    waiting.join();
+    const std::vector<ReceivedEntry> taken = queue.TakeAll();
+    EXPECT_EQ(taken.size(), CRowQueue::kMostWaiting);
+    EXPECT_NE(taken.back().row.encoded, "late");
+    EXPECT_TRUE(queue.Push({}));
+}

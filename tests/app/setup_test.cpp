@@ -1,7 +1,10 @@
 #include "app/port_setting.h"
 #include "app/setup_dlg.h"
+#include "app/watch_setting.h"
+#include "platform/message_box.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -54,4 +57,56 @@ TEST(SetupDlg, OkTakesTheTextCancelKeepsTheName)
         EXPECT_EQ(dlg.result(), QDialog::Accepted);
         EXPECT_EQ(dlg.GetPortName(), "COM12");
     }
+}
+
+TEST(WatchSetting, OneDeviceUntilAWatchIsStoredBesideThePort)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("vantrolix.conf");
+    EXPECT_EQ(ReadWatchSetup(file), (WatchSetup{false, "COM2", false}));
+    const WatchSetup watch{true, "/dev/ttyUSB1", true};
+    EXPECT_TRUE(WriteWatchSetup(file, watch));
+    EXPECT_EQ(ReadWatchSetup(file), watch);
+    EXPECT_EQ(CPortSetting(file).Read(), "COM1"); // the controller's port is the port setting
+    QSettings(file, QSettings::IniFormat).setValue("Setup/Mode", "bogus");
+    EXPECT_FALSE(ReadWatchSetup(file).watch);
+}
+
+TEST(SetupDlg, WatchModeNamesBothPortsAndRefusesOnePortForBoth)
+{
+    QStringList messages;
+    SetMessageBoxHandler([&](const std::string& text) { messages << QString::fromStdString(text); });
+    CSetupDlg dlg(nullptr, {});
+    dlg.SetPortName("COM1");
+    dlg.SetWatch({true, "COM4", true});
+    dlg.show();
+    EXPECT_EQ(dlg.ModeCombo()->currentIndex(), 1);
+    EXPECT_EQ(dlg.WiringCombo()->currentIndex(), 1);
+    EXPECT_EQ(dlg.DevicePortCombo()->currentText(), "COM4");
+    // Every control is named for a screen reader and reached by Tab; the port is the controller's now.
+    for (QComboBox* combo : {dlg.ModeCombo(), dlg.PortCombo(), dlg.DevicePortCombo(), dlg.WiringCombo()}) {
+        EXPECT_FALSE(combo->accessibleName().isEmpty());
+        EXPECT_TRUE(combo->isEnabled() && (combo->focusPolicy() & Qt::TabFocus));
+    }
+    EXPECT_EQ(dlg.PortCombo()->accessibleName(), "Controller port");
+    EXPECT_EQ(dlg.DevicePortCombo()->accessibleName(), "Device port");
+
+    dlg.DevicePortCombo()->setEditText("COM1");
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Rejected); // still open, for the user to mend
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("COM1 is named for both")) << messages[0].toStdString();
+
+    dlg.DevicePortCombo()->setEditText("COM3");
+    dlg.WiringCombo()->setCurrentIndex(0);
+    dlg.accept();
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.GetWatch(), (WatchSetup{true, "COM3", false}));
+
+    // One device: the watch's controls rest and the port is just the port again.
+    dlg.ModeCombo()->setCurrentIndex(0);
+    EXPECT_EQ(dlg.PortCombo()->accessibleName(), "Port");
+    EXPECT_FALSE(dlg.DevicePortCombo()->isEnabled());
+    EXPECT_FALSE(dlg.WiringCombo()->isEnabled());
+    SetMessageBoxHandler({});
 }

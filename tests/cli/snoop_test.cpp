@@ -3,6 +3,7 @@
 
 #include "background_simulator.h"
 #include "cli_run.h"
+#include "support/pty_peer.h"
 
 #include "protocol/command_packet.h"
 #include "simulator/pseudo_terminal.h"
@@ -52,27 +53,11 @@ std::string ReadFile(const std::string& path)
 }
 
 // One end of the watched line played by the test: the snoop opens the other end.
-class Peer {
+class Peer : public PtyPeer {
 public:
-    explicit Peer(const std::string& link = {})
-    {
-        std::string error;
-        EXPECT_TRUE(m_line.Create(error)) << error;
-        if (!link.empty()) {
-            EXPECT_TRUE(m_line.Link(link, error)) << error;
-        }
-    }
-    const std::string& Port() const { return m_line.SlavePath(); }
-    CPseudoTerminal& Line() { return m_line; }
+    using PtyPeer::PtyPeer;
 
-    // True once a tool has the port open with its line settings made (bad bytes marked).
-    bool Opened() const
-    {
-        termios settings {};
-        return m_line.ClientPresent() && tcgetattr(m_line.MasterDescriptor(), &settings) == 0
-            && (settings.c_iflag & PARMRK);
-    }
-    void Send(const Bytes& bytes) { EXPECT_TRUE(m_line.WriteAll(bytes, 60s)); }
+    void Send(const Bytes& bytes) { EXPECT_TRUE(Line().WriteAll(bytes, 60s)); }
     // Reads until count bytes have come, or a minute passes without them.
     Bytes Receive(std::size_t count)
     {
@@ -80,8 +65,8 @@ public:
         const auto end = std::chrono::steady_clock::now() + 60s;
         std::uint8_t block[4096];
         while (got.size() < count && std::chrono::steady_clock::now() < end) {
-            m_line.WaitInput(50ms);
-            const std::size_t n = m_line.ReadAvailable(block);
+            Line().WaitInput(50ms);
+            const std::size_t n = Line().ReadAvailable(block);
             got.insert(got.end(), block, block + n);
         }
         return got;
@@ -90,12 +75,9 @@ public:
     Bytes Pending()
     {
         std::uint8_t block[4096];
-        const std::size_t n = m_line.ReadAvailable(block);
+        const std::size_t n = Line().ReadAvailable(block);
         return Bytes(block, block + n);
     }
-
-private:
-    CPseudoTerminal m_line;
 };
 
 // The snoop in the background; its standard output and error each to a file.
