@@ -1,5 +1,6 @@
 #include "app/vantrolix_app.h"
 
+#include "app/after_first_paint.h"
 #include "app/port_setting.h"
 #include "app/vantrolix_dlg.h"
 #include "catalogue/model_argument.h"
@@ -13,8 +14,6 @@
 
 int CVantrolixApp::InitInstance()
 {
-    QApplication::setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
-
     std::unique_ptr<CSimulatorThread> simulator;
     std::optional<std::string> port = m_options.port;
     if (m_options.simulateModel) {
@@ -32,6 +31,8 @@ int CVantrolixApp::InitInstance()
     }
 
     CVantrolixDlg dlg(CPortSetting(), port);
+    // Every later window (a session, a dialog) takes its icon from here.
+    RunAfterFirstPaint(dlg, [] { QApplication::setWindowIcon(LoadResourceIcon(IDR_MAINFRAME)); });
     if (m_options.openFile)
         dlg.SetReviewFile(*m_options.openFile);
     if (m_options.runScript)

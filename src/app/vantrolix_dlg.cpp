@@ -1,6 +1,7 @@
 #include "app/vantrolix_dlg.h"
 
 #include "app/about_dlg.h"
+#include "app/after_first_paint.h"
 #include "app/power_notices.h"
 #include "app/setup_dlg.h"
 #include "app/status_bar.h"
@@ -137,7 +138,8 @@ void CVantrolixDlg::OnInitDialog()
         addAction(m_aboutAction);
         connect(m_aboutAction, &QAction::triggered, this, [this] { OnAbout(); });
     }
-    setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
+    // Decoding the icon's image is a good part of the start; the first frame goes without it.
+    RunAfterFirstPaint(*this, [this] { setWindowIcon(LoadResourceIcon(IDR_MAINFRAME)); });
 
     SetCommandData(QString("%1 %2").arg(MessageType::kQuery).arg(kDeviceIdVariable));
 
