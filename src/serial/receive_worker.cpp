@@ -88,9 +88,14 @@ bool ReceiveWorker::WaitWhileLent()
 {
     std::unique_lock lock(m_pauseMutex);
     while (m_lent && !m_stop) {
-        m_wake.wait_until(lock, m_lentUsedAt + kLentIdle);
-        if (m_lent && !m_borrowerReading && std::chrono::steady_clock::now() - m_lentUsedAt >= kLentIdle)
+        const auto now = std::chrono::steady_clock::now();
+        if (!m_borrowerReading && now - m_lentUsedAt >= kLentIdle) {
             m_lent = false;
+            break;
+        }
+        // A borrower inside a long read (an expect waiting for a slow answer) is looked at
+        // again a little later, never in a busy loop.
+        m_wake.wait_until(lock, (m_borrowerReading ? now : m_lentUsedAt) + kLentIdle);
     }
     return !m_stop;
 }

@@ -1,12 +1,14 @@
 // A thread waiting for rows borrows the receive worker's reading: what it reads keeps the
 // order of the line, the worker takes the reading back when the borrower stops, and what the
-// borrower's read cannot deal with (a line error) still becomes the worker's rows.
+// borrower's read cannot deal with (a line error) still becomes the worker's rows; while the
+// borrower waits, the worker stays quiet.
 #include "pty_helpers.h"
 #include "recording_row_sink.h"
 
 #include "serial/line_settings.h"
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
+#include "support/process_cpu.h"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +112,21 @@ TEST_F(ReadingLoanTest, BorrowedReadingKeepsTheOrderAndIsTakenBack)
     DeviceSends(pty, {1, 20, 21, 2, 214});
     ASSERT_EQ(sink.WaitFor(7, 20s).size(), 7u);
     EXPECT_NE(sink.ThreadOf(6), std::this_thread::get_id());
+}
+
+TEST_F(ReadingLoanTest, TheWorkerSitsQuietWhileTheBorrowerWaitsLong)
+{
+    Borrow();
+    // A borrowed read that waits half a second for a device that says nothing: the worker only
+    // looks now and then meanwhile, a few milliseconds of processor time in all. A worker
+    // spinning on the loan takes as much of a core as the machine gives it (a quarter of one
+    // at a load of 20 on 2 cores).
+    const double cpuBefore = ProcessCpuMilliseconds();
+    const auto begun = SteadyClock::now();
+    ASSERT_TRUE(worker.ReadOnThisThread(begun + 500ms));
+    const std::chrono::duration<double, std::milli> waited = SteadyClock::now() - begun;
+    EXPECT_LT(ProcessCpuMilliseconds() - cpuBefore, waited.count() / 10);
+    EXPECT_EQ(sink.Rows().size(), 1u);
 }
 
 TEST_F(ReadingLoanTest, ALineErrorTheBorrowerMeetsBecomesTheWorkersRows)
