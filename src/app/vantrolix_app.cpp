@@ -1,5 +1,6 @@
 #include "app/vantrolix_app.h"
 
+#include "app/after_first_paint.h"
 #include "app/port_setting.h"
 #include "app/vantrolix_dlg.h"
 #include "catalogue/model_argument.h"
@@ -13,8 +14,6 @@
 
 int CVantrolixApp::InitInstance()
 {
-    QApplication::setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
-
     std::unique_ptr<CSimulatorThread> simulator;
     std::optional<std::string> port = m_options.port;
     if (m_options.simulateModel) {
@@ -35,6 +34,8 @@ int CVantrolixApp::InitInstance()
     if (m_options.watchController)
         dlg.WatchForThisRun(*m_options.watchController,
                             {true, QString::fromStdString(*m_options.watchDevice), m_options.passThrough});
+    // Every later window (a session, a dialog) takes its icon from here.
+    RunAfterFirstPaint(dlg, [] { QApplication::setWindowIcon(LoadResourceIcon(IDR_MAINFRAME)); });
     if (m_options.openFile)
         dlg.SetReviewFile(*m_options.openFile);
     if (m_options.runScript)

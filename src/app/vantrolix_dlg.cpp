@@ -1,6 +1,7 @@
 #include "app/vantrolix_dlg.h"
 
 #include "app/about_dlg.h"
+#include "app/after_first_paint.h"
 #include "app/power_notices.h"
 #include "app/setup_dlg.h"
 #include "app/status_bar.h"
@@ -137,7 +138,8 @@ void CVantrolixDlg::OnInitDialog()
         addAction(m_aboutAction);
         connect(m_aboutAction, &QAction::triggered, this, [this] { OnAbout(); });
     }
-    setWindowIcon(LoadResourceIcon(IDR_MAINFRAME));
+    // Decoding the icon's image is a good part of the start; the first frame goes without it.
+    RunAfterFirstPaint(*this, [this] { setWindowIcon(LoadResourceIcon(IDR_MAINFRAME)); });
 
     SetCommandData(QString("%1 %2").arg(MessageType::kQuery).arg(kDeviceIdVariable));
 
@@ -148,9 +150,8 @@ void CVantrolixDlg::OnInitDialog()
     SetUpScriptActions();
     SetUpWindowChrome();
 
-    m_builder = new CBuildCommandDlg(this, {[this](const QString& text) { SetCommandData(text); },
-                                            [this] { m_controls.Get<QPushButton>(IDC_SEND)->click(); }});
-    m_builder->FillDeviceList();
+    // Hidden until asked for, the Build Command window is made after the first paint.
+    RunAfterFirstPaint(*this, [this] { Builder(); });
 
     if (m_reviewFile) {
         LoadReviewFile();
@@ -364,9 +365,22 @@ void CVantrolixDlg::OnSetup()
     OpenPort();
 }
 
+CBuildCommandDlg* CVantrolixDlg::Builder()
+{
+    if (m_builder)
+        return m_builder;
+    m_builder = new CBuildCommandDlg(this, {[this](const QString& text) { SetCommandData(text); },
+                                            [this] { m_controls.Get<QPushButton>(IDC_SEND)->click(); }});
+    m_builder->FillDeviceList();
+    // Made while a script runs, its Send is off as the window's is.
+    if (IsScriptRunning())
+        OnScriptRunning(true);
+    return m_builder;
+}
+
 void CVantrolixDlg::OnBuildCommand()
 {
-    if (m_builder->isVisible()) {
+    if (Builder()->isVisible()) {
         m_builder->hide();
         return;
     }
@@ -584,7 +598,7 @@ void CVantrolixDlg::ApplyEntry(const ReceivedEntry& entry)
     case ReceivedEntry::Kind::Row:
         m_log->Add(entry.row);
         if (entry.deviceName)
-            m_builder->SelectDeviceByName(*entry.deviceName);
+            Builder()->SelectDeviceByName(*entry.deviceName);
         break;
     case ReceivedEntry::Kind::DeviceGone:
         ShowPortState(PortState::DeviceGone, tr("The device has gone away; the port opens again when it returns."));

@@ -76,7 +76,8 @@ public:
 
     QWidget* Control(int id) const { return m_controls.Item(id); }
     CGridCtrl* Grid() const;
-    CBuildCommandDlg* Builder() const { return m_builder; }
+    // The Build Command window, made on first use, or soon after the window's first paint.
+    CBuildCommandDlg* Builder();
     CSerialPort& Port() { return m_port; }
     const std::string& GetPortName() const { return m_portName; }
     QAction* AboutAction() const { return m_aboutAction; }

@@ -87,7 +87,7 @@ void CVantrolixDlg::RunScriptFile(const QString& path)
 
 void CVantrolixDlg::OnConformanceSweep()
 {
-    CSweepDlg dlg(m_builder ? m_builder->GetModelRow() : -1, this);
+    CSweepDlg dlg(Builder()->GetModelRow(), this);
     if (dlg.exec() == QDialog::Accepted)
         StartScriptJob({ScriptJob::Kind::Sweep, {}, dlg.ModelRow(), dlg.SetValues()});
 }

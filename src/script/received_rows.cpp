@@ -15,16 +15,29 @@ std::string ArrivedRow::Summary() const
 
 std::optional<ArrivedRow> CReceivedRows::Next(std::chrono::steady_clock::time_point deadline)
 {
+    using SteadyClock = std::chrono::steady_clock;
     const auto waiting = [this] { return !m_rows.empty(); };
+    const auto idleAt = SteadyClock::now() + kIdleAfter;
+    bool idleTold = !m_idleHook || idleAt >= deadline;
     std::unique_lock lock(m_mutex);
-    const auto idleAt = std::chrono::steady_clock::now() + kIdleAfter;
-    if (m_idleHook && idleAt < deadline && !m_arrived.wait_until(lock, idleAt, waiting)) {
+    while (!waiting()) {
+        const auto now = SteadyClock::now();
+        if (now >= deadline)
+            return std::nullopt;
+        if (!idleTold && now >= idleAt) {
+            idleTold = true;
+            lock.unlock();
+            GoingIdle();
+            lock.lock();
+            continue;
+        }
+        const auto until = idleTold ? deadline : idleAt;
         lock.unlock();
-        GoingIdle();
+        const bool readHere = m_read && m_read(until);
         lock.lock();
+        if (!readHere)
+            m_arrived.wait_until(lock, until, waiting);
     }
-    if (!m_arrived.wait_until(lock, deadline, waiting))
-        return std::nullopt;
     ArrivedRow row = std::move(m_rows.front());
     m_rows.pop_front();
     return row;

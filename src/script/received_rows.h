@@ -54,6 +54,25 @@ public:
             m_idleHook();
     }
 
+    // How a waiting thread can read the port itself, so that an answer reaches it without a
+    // hand-off from the receive thread: read is called by Next with the time it would wait until,
+    // and returns true when it read (the rows it framed are queued already), false when the
+    // receive thread reads for now. giveBack is called by Pausing. Set before the rows come.
+    using Reader = std::function<bool(std::chrono::steady_clock::time_point)>;
+    void SetReader(Reader read, std::function<void()> giveBack)
+    {
+        m_read = std::move(read);
+        m_giveBack = std::move(giveBack);
+    }
+    // The test stops waiting for rows for a while (a wait step): the receive thread reads
+    // meanwhile, so rows are stamped when they come, and the held-back step lines are shown.
+    void Pausing() const
+    {
+        if (m_giveBack)
+            m_giveBack();
+        GoingIdle();
+    }
+
     // The oldest row not yet taken, waiting for one until the deadline.
     std::optional<ArrivedRow> Next(std::chrono::steady_clock::time_point deadline);
     // How many rows were let go unseen since the last call.
@@ -71,6 +90,8 @@ private:
     CRadioText m_radioText; // the receive thread's
     PortObserver m_portObserver;
     std::function<void()> m_idleHook;
+    Reader m_read;
+    std::function<void()> m_giveBack;
     std::mutex m_mutex;
     std::condition_variable m_arrived;
     std::deque<ArrivedRow> m_rows;

@@ -89,7 +89,7 @@ void CScriptRunner::RunStep(const Script& script, const ScriptStep& step, const 
     }
     case ScriptStep::Kind::Wait: {
         const auto end = start + step.wait;
-        m_session.Rows().GoingIdle();
+        m_session.Rows().Pausing();
         while (!Stopped() && Clock::now() < end)
             std::this_thread::sleep_for(std::min<Clock::duration>(kWaitSlice, end - Clock::now()));
         outcome.arrived = "waited";

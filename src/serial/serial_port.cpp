@@ -282,6 +282,18 @@ bool CSerialPort::FillFromDevice(const Lease& lease, Clock::time_point deadline,
 
 bool CSerialPort::Read(std::uint8_t* buffer, std::size_t count, std::size_t* done)
 {
+    return ReadUntil(buffer, count, done, Clock::now() + std::chrono::milliseconds(m_readTimeout.load()), true);
+}
+
+bool CSerialPort::ReadAvailable(std::uint8_t* buffer, std::size_t count, std::size_t* done,
+                                Clock::time_point deadline)
+{
+    return ReadUntil(buffer, count, done, deadline, false);
+}
+
+bool CSerialPort::ReadUntil(std::uint8_t* buffer, std::size_t count, std::size_t* done, Clock::time_point deadline,
+                            bool whole)
+{
     std::size_t got = 0;
     if (done)
         *done = 0;
@@ -290,7 +302,6 @@ bool CSerialPort::Read(std::uint8_t* buffer, std::size_t count, std::size_t* don
     if (!lease)
         return false;
     Session& session = lease.session();
-    const auto deadline = Clock::now() + std::chrono::milliseconds(m_readTimeout.load());
     for (;;) {
         while (got < count && session.head < session.items.size()) {
             const std::uint32_t item = session.items[session.head];
@@ -314,7 +325,7 @@ bool CSerialPort::Read(std::uint8_t* buffer, std::size_t count, std::size_t* don
         }
         if (done)
             *done = got;
-        if (got == count || (got > 0 && session.head < session.items.size()))
+        if (got == count || (got > 0 && (!whole || session.head < session.items.size())))
             return true;
         bool timedOut = false;
         if (!FillFromDevice(lease, deadline, timedOut))

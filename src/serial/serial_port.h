@@ -48,6 +48,11 @@ public:
     // Returns when count bytes have arrived or the read time-out (kReadTimeout unless set) has
     // passed in all; a time-out is a success with fewer bytes. done may be null.
     bool Read(std::uint8_t* buffer, std::size_t count, std::size_t* done);
+    // As Read, but returns as soon as some bytes are in the buffer (what has arrived, up to
+    // count), or at the deadline with none.
+    bool ReadAvailable(std::uint8_t* buffer, std::size_t count, std::size_t* done,
+                       std::chrono::steady_clock::time_point deadline);
+    std::chrono::milliseconds ReadTimeout() const { return std::chrono::milliseconds(m_readTimeout.load()); }
     // For the Reads that start from now on. A longer wait shows that a read which ended early
     // was ended by Close, not by its own time-out.
     void SetReadTimeout(std::chrono::milliseconds timeout) { m_readTimeout = timeout.count(); }
@@ -86,6 +91,8 @@ private:
     bool Establish(const std::string& name, const LineSettings& settings,
                    const std::function<bool()>& stopRequested = {});
     void Retire(std::unique_lock<std::mutex>& lock, Session& session);
+    bool ReadUntil(std::uint8_t* buffer, std::size_t count, std::size_t* done,
+                   std::chrono::steady_clock::time_point deadline, bool whole);
     bool FillFromDevice(const Lease& lease, std::chrono::steady_clock::time_point deadline,
                         bool& timedOut);
     bool PumpsOnThisThread() const;

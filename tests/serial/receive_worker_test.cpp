@@ -4,11 +4,11 @@
 #include "serial/line_settings.h"
 #include "serial/receive_worker.h"
 #include "serial/serial_port.h"
+#include "support/process_cpu.h"
 #include "support/waiting_thread.h"
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <future>
 #include <thread>
 
@@ -20,13 +20,6 @@ using Rows = std::vector<std::string>;
 using namespace std::chrono_literals;
 
 constexpr LineSettings kSettings = kDeviceLineSettings;
-
-double ProcessCpuMilliseconds()
-{
-    timespec t {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
-}
 
 class ReceiveWorkerTest : public ::testing::Test {
 protected:
