@@ -16,6 +16,9 @@ namespace {
 constexpr double kSliceMs = 20;
 constexpr std::size_t kMinRowsPerSlice = 64;
 constexpr std::size_t kMaxRowsPerSlice = 65536;
+// A slice stops adding once this share of its time is gone, whatever its row count.
+constexpr double kAddingShare = 0.75;
+constexpr std::size_t kRowsBetweenClockReadings = 256;
 
 QString Count(std::size_t n)
 {
@@ -79,8 +82,10 @@ void CSessionReview::Continue()
     slice.start();
     m_log.BeginBatch();
     bool more = true;
-    for (std::size_t added = 0; added < m_rowsPerSlice; ++added, ++m_next, ++m_shown) {
+    std::size_t added = 0;
+    for (; added < m_rowsPerSlice; ++added, ++m_next, ++m_shown) {
         if (m_next == m_batch.size()) {
+            m_loader->Recycle(std::move(m_batch));
             m_batch = m_loader->Take(m_state);
             m_next = 0;
             if (m_batch.empty()) {
@@ -88,6 +93,11 @@ void CSessionReview::Continue()
                 break;
             }
         }
+        // Rows that cost more than the last slice's (longer texts, a machine gone busy) still
+        // leave the slice its time for the sizing.
+        if (added % kRowsBetweenClockReadings == kRowsBetweenClockReadings - 1
+            && static_cast<double>(slice.nsecsElapsed()) > kAddingShare * kSliceMs * 1e6)
+            break;
         if (auto* row = std::get_if<SessionRow>(&m_batch[m_next]))
             m_log.Add(*row);
         else
@@ -95,10 +105,13 @@ void CSessionReview::Continue()
     }
     m_log.EndBatch();
     // Sizing the columns to the new rows costs more than adding them: the next slice takes as many
-    // rows as fit its time with the sizing counted.
-    const double spent = std::max<double>(1, static_cast<double>(slice.elapsed()));
-    m_rowsPerSlice = std::clamp<std::size_t>(static_cast<std::size_t>(static_cast<double>(m_rowsPerSlice) * kSliceMs / spent),
-                                             kMinRowsPerSlice, kMaxRowsPerSlice);
+    // rows as fit its time with the sizing counted. It grows at most twofold, so one quick slice
+    // (the rows before it all measured already) does not make the next a long one.
+    const double spent = std::max(0.05, static_cast<double>(slice.nsecsElapsed()) / 1e6);
+    const auto fitting = static_cast<std::size_t>(static_cast<double>(std::max<std::size_t>(added, 1)) * kSliceMs / spent);
+    // A slice that ran out of rows tells only whether it was too long.
+    if (more || spent > kSliceMs)
+        m_rowsPerSlice = std::clamp<std::size_t>(std::min(fitting, 2 * m_rowsPerSlice), kMinRowsPerSlice, kMaxRowsPerSlice);
     if (!more && m_state.finished) {
         Finish();
         return;
