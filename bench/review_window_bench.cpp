@@ -6,6 +6,7 @@
 // QTableView whose columns fit their contents, as a plain Qt program shows such a file.
 
 #include "app/port_setting.h"
+#include "app/session_loader.h"
 #include "app/vantrolix_dlg.h"
 #include "log/session_format.h"
 #include "stall_meter.h"
@@ -23,10 +24,12 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include <time.h>
@@ -230,6 +233,49 @@ void BM_PeerTableViewOpen(benchmark::State& state)
     state.counters["rows_kept"] = shown;
     figures.Report(state);
 }
+
+// The loading thread alone, its batches taken as they come and given back: the file's bytes per
+// second of the whole process's processor time, the window's share of an opening left out.
+void BM_SessionLoaderAlone(benchmark::State& state)
+{
+    QTemporaryDir folder;
+    const std::string path = WriteSession(folder, static_cast<int>(state.range(0)));
+    const auto fileBytes = static_cast<double>(std::filesystem::file_size(path));
+    std::mutex mutex;
+    std::condition_variable told;
+    bool news = false;
+    std::size_t lines = 0;
+    double cpuMs = 0;
+    for (auto _ : state) {
+        lines = 0;
+        const double cpuBefore = ProcessCpuMs();
+        SessionLoader loader(path, CSessionReview::kRowLimit, [&] {
+            const std::lock_guard lock(mutex);
+            news = true;
+            told.notify_one();
+        });
+        SessionLoadState loadState;
+        for (;;) {
+            {
+                std::unique_lock lock(mutex);
+                told.wait_for(lock, std::chrono::milliseconds(100), [&] { return news; });
+                news = false;
+            }
+            std::vector<LoadedLine> batch;
+            while (!(batch = loader.Take(loadState)).empty()) {
+                lines += batch.size();
+                loader.Recycle(std::move(batch));
+            }
+            if (loadState.finished)
+                break;
+        }
+        cpuMs = ProcessCpuMs() - cpuBefore;
+    }
+    state.counters["lines"] = static_cast<double>(lines);
+    state.counters["MB_per_cpu_s"] = fileBytes / 1e3 / cpuMs;
+    state.counters["MB_per_s"] = benchmark::Counter(fileBytes / 1e6, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_SessionLoaderAlone)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 // 1,000,000 rows: about 100 MB, a long day's recording. 1,852,705 rows: the length of a field
 // recording that outgrew the live log's scrollback.
