@@ -3,7 +3,9 @@
 #include "app/response_log.h"
 #include "log/printable_text.h"
 
+#include <QAbstractScrollArea>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QLocale>
 #include <QTimer>
 
@@ -48,6 +50,42 @@ void CSessionReview::AddProblem(const SessionProblem& problem)
 CSessionReview::~CSessionReview()
 {
     m_loader.reset();
+    ReleaseRepaint();
+}
+
+void CSessionReview::PaceRepaints(QAbstractScrollArea* view)
+{
+    m_paced = view;
+    if (view)
+        view->viewport()->installEventFilter(this);
+}
+
+bool CSessionReview::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Paint && m_paced && watched == m_paced->viewport())
+        m_sincePaint.start();
+    return false;
+}
+
+void CSessionReview::HoldRepaint()
+{
+    if (!m_paced)
+        return;
+    // Painted lately, the view waits; the first rows, and a repaint due and not yet made, never do.
+    const bool due = m_shown == 0 || !m_sincePaint.isValid() || m_sincePaint.elapsed() >= kPaintEveryMs;
+    if (due)
+        m_sincePaint.invalidate();
+    // Enabled again, the view schedules its own repaint.
+    if (m_paced->updatesEnabled() != due)
+        m_paced->setUpdatesEnabled(due);
+}
+
+void CSessionReview::ReleaseRepaint()
+{
+    if (m_paced && !m_paced->updatesEnabled()) {
+        m_paced->setUpdatesEnabled(true);
+        m_sincePaint.invalidate();
+    }
 }
 
 void CSessionReview::Start()
@@ -80,6 +118,7 @@ void CSessionReview::Continue()
         return;
     QElapsedTimer slice;
     slice.start();
+    HoldRepaint();
     m_log.BeginBatch();
     bool more = true;
     std::size_t added = 0;
@@ -117,9 +156,12 @@ void CSessionReview::Continue()
         return;
     }
     ShowProgress();
-    // Without more at hand, the loader's news brings the next slice.
+    // Without more at hand, the loader's news brings the next slice; what is in the log shows
+    // meanwhile.
     if (more)
         Schedule();
+    else
+        ReleaseRepaint();
 }
 
 void CSessionReview::ShowProgress()
@@ -135,6 +177,7 @@ void CSessionReview::ShowProgress()
 void CSessionReview::Finish()
 {
     m_loader.reset();
+    ReleaseRepaint();
     m_batch = {};
     if (m_state.linesLeftOut > 0) {
         m_log.SetLeadingNote(Text(tr("Not shown: the last %1 rows of this file; the view holds its first %2")
