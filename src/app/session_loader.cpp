@@ -145,8 +145,12 @@ void SessionLoader::Shared::Load(const std::string& path, std::size_t lineLimit)
     const auto handOver = [&] {
         if (batch.empty())
             return;
+        const std::size_t lines = batch.size();
         Push(std::move(batch), position());
         batch.clear();
+        // The next batch is made at the size of this one at once rather than grown to it, every
+        // line moved at each doubling.
+        batch.reserve(lines);
         batchBytes = 0;
     };
     // A pipe's writer may pause for good: what came before the pause is shown now, not at the
