@@ -20,8 +20,10 @@ namespace {
 // Thrown through the reader's callbacks to end a load nobody waits for any more.
 struct LoadStopped {};
 
-// A batch this old is handed over at its next line, however short.
+// A batch this old is handed over at its next line, however short; its age is looked at every
+// so many lines, a clock reading costing as much as a short line's parsing.
 constexpr auto kBatchAge = std::chrono::milliseconds(100);
+constexpr std::size_t kAgeCheckLines = 64;
 // How long the owner waits for a stopped load to end before leaving it to end on its own.
 constexpr auto kStopWait = std::chrono::seconds(1);
 
@@ -39,6 +41,9 @@ struct SessionLoader::Shared {
     std::condition_variable room;
     std::condition_variable ended;
     std::deque<std::vector<LoadedLine>> batches;
+    // Batches the taker is done with, freed here: their texts were allocated on this thread, and
+    // freeing them here keeps that work off the thread that shows them.
+    std::vector<std::vector<LoadedLine>> spent;
     SessionLoadState state;
     std::function<void()> news;
     bool told = false;
@@ -57,14 +62,19 @@ struct SessionLoader::Shared {
     // Waits for room, then queues the batch; throws LoadStopped once the owner has gone.
     void Push(std::vector<LoadedLine>&& batch, std::uintmax_t bytesRead)
     {
-        std::unique_lock lock(mutex);
-        room.wait(lock, [this] { return stopped || batches.size() < kQueuedBatches; });
-        if (stopped)
-            throw LoadStopped{};
-        state.linesHanded += batch.size();
-        state.bytesRead = bytesRead;
-        batches.push_back(std::move(batch));
-        Tell();
+        std::vector<std::vector<LoadedLine>> done;
+        {
+            std::unique_lock lock(mutex);
+            room.wait(lock, [this] { return stopped || batches.size() < kQueuedBatches; });
+            if (stopped)
+                throw LoadStopped{};
+            state.linesHanded += batch.size();
+            state.bytesRead = bytesRead;
+            batches.push_back(std::move(batch));
+            done.swap(spent);
+            Tell();
+        }
+        // Freed outside the lock, so the taker never waits for it.
     }
 
     void ThrowIfStopped()
@@ -135,8 +145,12 @@ void SessionLoader::Shared::Load(const std::string& path, std::size_t lineLimit)
     const auto handOver = [&] {
         if (batch.empty())
             return;
+        const std::size_t lines = batch.size();
         Push(std::move(batch), position());
         batch.clear();
+        // The next batch is made at the size of this one at once rather than grown to it, every
+        // line moved at each doubling.
+        batch.reserve(lines);
         batchBytes = 0;
     };
     // A pipe's writer may pause for good: what came before the pause is shown now, not at the
@@ -160,7 +174,7 @@ void SessionLoader::Shared::Load(const std::string& path, std::size_t lineLimit)
         batch.push_back(std::move(line));
         // A slow source (a pipe) still shows its lines soon after they come.
         if (batch.size() >= kBatchLines || batchBytes >= kBatchBytes || kept == lineLimit
-            || std::chrono::steady_clock::now() - batchStart >= kBatchAge)
+            || (batch.size() % kAgeCheckLines == 0 && std::chrono::steady_clock::now() - batchStart >= kBatchAge))
             handOver();
     };
     try {
@@ -194,6 +208,7 @@ SessionLoader::~SessionLoader()
     m_shared->stopped = true;
     m_shared->news = nullptr;
     m_shared->batches.clear();
+    m_shared->spent.clear();
     m_shared->room.notify_all();
     // A load that ends soon is waited for, so no thread outlives its window without need.
     m_shared->ended.wait_for(lock, kStopWait, [this] { return m_shared->threadDone; });
@@ -210,4 +225,15 @@ std::vector<LoadedLine> SessionLoader::Take(SessionLoadState& state)
     m_shared->batches.pop_front();
     m_shared->room.notify_all();
     return batch;
+}
+
+void SessionLoader::Recycle(std::vector<LoadedLine>&& batch)
+{
+    if (batch.empty())
+        return;
+    const std::lock_guard lock(m_shared->mutex);
+    // Once the loading thread is done, nobody else would free them.
+    if (m_shared->threadDone || m_shared->stopped || m_shared->spent.size() >= kQueuedBatches)
+        return;
+    m_shared->spent.push_back(std::move(batch));
 }

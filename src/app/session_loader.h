@@ -46,6 +46,9 @@ public:
 
     // The oldest batch waiting, or none; the state as it was when the batch was taken.
     std::vector<LoadedLine> Take(SessionLoadState& state);
+    // Gives back a batch the taker is done with, to be freed on the loading thread while it
+    // still reads (or at once, by the caller, once it has ended).
+    void Recycle(std::vector<LoadedLine>&& batch);
 
 private:
     struct Shared;

@@ -3,7 +3,9 @@
 #include "app/response_log.h"
 #include "log/printable_text.h"
 
+#include <QAbstractScrollArea>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QLocale>
 #include <QTimer>
 
@@ -16,6 +18,9 @@ namespace {
 constexpr double kSliceMs = 20;
 constexpr std::size_t kMinRowsPerSlice = 64;
 constexpr std::size_t kMaxRowsPerSlice = 65536;
+// A slice stops adding once this share of its time is gone, whatever its row count.
+constexpr double kAddingShare = 0.75;
+constexpr std::size_t kRowsBetweenClockReadings = 256;
 
 QString Count(std::size_t n)
 {
@@ -45,6 +50,42 @@ void CSessionReview::AddProblem(const SessionProblem& problem)
 CSessionReview::~CSessionReview()
 {
     m_loader.reset();
+    ReleaseRepaint();
+}
+
+void CSessionReview::PaceRepaints(QAbstractScrollArea* view)
+{
+    m_paced = view;
+    if (view)
+        view->viewport()->installEventFilter(this);
+}
+
+bool CSessionReview::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Paint && m_paced && watched == m_paced->viewport())
+        m_sincePaint.start();
+    return false;
+}
+
+void CSessionReview::HoldRepaint()
+{
+    if (!m_paced)
+        return;
+    // Painted lately, the view waits; the first rows, and a repaint due and not yet made, never do.
+    const bool due = m_shown == 0 || !m_sincePaint.isValid() || m_sincePaint.elapsed() >= kPaintEveryMs;
+    if (due)
+        m_sincePaint.invalidate();
+    // Enabled again, the view schedules its own repaint.
+    if (m_paced->updatesEnabled() != due)
+        m_paced->setUpdatesEnabled(due);
+}
+
+void CSessionReview::ReleaseRepaint()
+{
+    if (m_paced && !m_paced->updatesEnabled()) {
+        m_paced->setUpdatesEnabled(true);
+        m_sincePaint.invalidate();
+    }
 }
 
 void CSessionReview::Start()
@@ -77,10 +118,13 @@ void CSessionReview::Continue()
         return;
     QElapsedTimer slice;
     slice.start();
+    HoldRepaint();
     m_log.BeginBatch();
     bool more = true;
-    for (std::size_t added = 0; added < m_rowsPerSlice; ++added, ++m_next, ++m_shown) {
+    std::size_t added = 0;
+    for (; added < m_rowsPerSlice; ++added, ++m_next, ++m_shown) {
         if (m_next == m_batch.size()) {
+            m_loader->Recycle(std::move(m_batch));
             m_batch = m_loader->Take(m_state);
             m_next = 0;
             if (m_batch.empty()) {
@@ -88,6 +132,11 @@ void CSessionReview::Continue()
                 break;
             }
         }
+        // Rows that cost more than the last slice's (longer texts, a machine gone busy) still
+        // leave the slice its time for the sizing.
+        if (added % kRowsBetweenClockReadings == kRowsBetweenClockReadings - 1
+            && static_cast<double>(slice.nsecsElapsed()) > kAddingShare * kSliceMs * 1e6)
+            break;
         if (auto* row = std::get_if<SessionRow>(&m_batch[m_next]))
             m_log.Add(*row);
         else
@@ -95,18 +144,24 @@ void CSessionReview::Continue()
     }
     m_log.EndBatch();
     // Sizing the columns to the new rows costs more than adding them: the next slice takes as many
-    // rows as fit its time with the sizing counted.
-    const double spent = std::max<double>(1, static_cast<double>(slice.elapsed()));
-    m_rowsPerSlice = std::clamp<std::size_t>(static_cast<std::size_t>(static_cast<double>(m_rowsPerSlice) * kSliceMs / spent),
-                                             kMinRowsPerSlice, kMaxRowsPerSlice);
+    // rows as fit its time with the sizing counted. It grows at most twofold, so one quick slice
+    // (the rows before it all measured already) does not make the next a long one.
+    const double spent = std::max(0.05, static_cast<double>(slice.nsecsElapsed()) / 1e6);
+    const auto fitting = static_cast<std::size_t>(static_cast<double>(std::max<std::size_t>(added, 1)) * kSliceMs / spent);
+    // A slice that ran out of rows tells only whether it was too long.
+    if (more || spent > kSliceMs)
+        m_rowsPerSlice = std::clamp<std::size_t>(std::min(fitting, 2 * m_rowsPerSlice), kMinRowsPerSlice, kMaxRowsPerSlice);
     if (!more && m_state.finished) {
         Finish();
         return;
     }
     ShowProgress();
-    // Without more at hand, the loader's news brings the next slice.
+    // Without more at hand, the loader's news brings the next slice; what is in the log shows
+    // meanwhile.
     if (more)
         Schedule();
+    else
+        ReleaseRepaint();
 }
 
 void CSessionReview::ShowProgress()
@@ -122,6 +177,7 @@ void CSessionReview::ShowProgress()
 void CSessionReview::Finish()
 {
     m_loader.reset();
+    ReleaseRepaint();
     m_batch = {};
     if (m_state.linesLeftOut > 0) {
         m_log.SetLeadingNote(Text(tr("Not shown: the last %1 rows of this file; the view holds its first %2")

@@ -2,7 +2,10 @@
 
 #include "app/session_loader.h"
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QAbstractScrollArea>
+#include <QPointer>
 #include <QString>
 
 #include <cstddef>
@@ -32,6 +35,16 @@ public:
 
     void Start();
     bool Loading() const { return m_loader != nullptr; }
+    // The view showing the log: while slices follow each other, it is repainted about every
+    // kPaintEveryMs rather than after each, a repaint costing as much as thousands of rows (input
+    // is still taken between every two slices). It paints at once whenever the loading waits for
+    // the file, and when it ends.
+    void PaceRepaints(QAbstractScrollArea* view);
+    static constexpr qint64 kPaintEveryMs = 100;
+
+protected:
+    // Notes when the paced view last painted.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Schedule();
@@ -40,6 +53,9 @@ private:
     void AddProblem(const SessionProblem& problem);
     void Finish();
     void ShowProgress();
+    // Before a slice: whether its repaint waits for a later one.
+    void HoldRepaint();
+    void ReleaseRepaint();
 
     CResponseLog& m_log;
     std::string m_path;
@@ -52,4 +68,6 @@ private:
     std::size_t m_shown = 0;   // lines of the file in the log
     std::size_t m_rowsPerSlice = 1024;
     bool m_scheduled = false;
+    QPointer<QAbstractScrollArea> m_paced;
+    QElapsedTimer m_sincePaint; // since the paced view last painted; invalid while a repaint is awaited
 };

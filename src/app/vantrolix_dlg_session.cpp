@@ -120,6 +120,7 @@ void CVantrolixDlg::LoadReviewFile()
         m_controls.Item(IDC_CLEAR)->setEnabled(state.isEmpty());
     };
     m_review = std::make_unique<CSessionReview>(*m_log, *m_reviewFile, m_reviewRowLimit, status);
+    m_review->PaceRepaints(Grid());
     m_review->Start();
 }
 

@@ -2,32 +2,83 @@
 
 #include "log/session_format.h"
 
+#include <algorithm>
+#include <cstring>
 #include <variant>
+#include <vector>
 
 namespace {
 
-// One line at a time, never more than kMaxSessionLine of it in memory. False at the end.
-bool NextLine(std::streambuf& buffer, std::string& line, bool& complete, bool& tooLong)
-{
-    line.clear();
-    complete = false;
-    tooLong = false;
-    bool any = false;
-    for (;;) {
-        const auto c = buffer.sbumpc();
-        if (c == std::char_traits<char>::eof())
-            return any;
-        any = true;
-        if (c == '\n') {
-            complete = true;
-            return true;
+// The lines of a stream, taken from it a block at a time and split where their line feeds are,
+// so a long file costs a search per line rather than a call per byte. Never more than
+// kMaxSessionLine of a line is held; a block is only taken as far as the stream already holds it,
+// so a source that pauses (a pipe) is asked for more only once every line it gave has been handed
+// over.
+class LineSplitter {
+public:
+    explicit LineSplitter(std::streambuf& buffer) : m_buffer(buffer), m_block(kBlockBytes) {}
+
+    // The next line, valid until the next call; false at the end.
+    bool Next(std::string_view& line, bool& complete, bool& tooLong)
+    {
+        m_long.clear();
+        complete = false;
+        tooLong = false;
+        bool any = false;
+        for (;;) {
+            if (m_begin == m_end && !Refill())
+                break;
+            any = true;
+            const char* const start = m_block.data() + m_begin;
+            const std::size_t size = m_end - m_begin;
+            const auto* feed = static_cast<const char*>(std::memchr(start, '\n', size));
+            const std::size_t piece = feed ? static_cast<std::size_t>(feed - start) : size;
+            m_begin += feed ? piece + 1 : piece;
+            if (feed && m_long.empty() && !tooLong) {
+                line = std::string_view(start, piece);
+                complete = true;
+                return true;
+            }
+            const std::size_t room = kMaxSessionLine - m_long.size();
+            m_long.append(start, std::min(piece, room));
+            tooLong = tooLong || piece > room;
+            if (feed) {
+                complete = true;
+                break;
+            }
         }
-        if (line.size() < kMaxSessionLine)
-            line += static_cast<char>(c);
-        else
-            tooLong = true;
+        line = m_long;
+        return any;
     }
-}
+
+private:
+    static constexpr std::size_t kBlockBytes = 64 * 1024;
+
+    // Takes what the stream holds without reading further, or else one byte, which may wait.
+    bool Refill()
+    {
+        m_begin = 0;
+        m_end = 0;
+        const std::streamsize held = m_buffer.in_avail();
+        if (held > 0) {
+            m_end = static_cast<std::size_t>(m_buffer.sgetn(m_block.data(), std::min<std::streamsize>(held, kBlockBytes)));
+            if (m_end > 0)
+                return true;
+        }
+        const auto c = m_buffer.sbumpc();
+        if (c == std::char_traits<char>::eof())
+            return false;
+        m_block[0] = std::char_traits<char>::to_char_type(c);
+        m_end = 1;
+        return true;
+    }
+
+    std::streambuf& m_buffer;
+    std::vector<char> m_block;
+    std::size_t m_begin = 0;
+    std::size_t m_end = 0;
+    std::string m_long; // a line that runs past the end of a block
+};
 
 // Whether the stream starts with the column titles and a line feed (CR LF too). Reads no more
 // than the titles' length: whatever else a file starts with, it is refused at once, however
@@ -58,11 +109,11 @@ bool ReadSession(std::istream& in, const SessionReadCallbacks& callbacks)
             callbacks.problem({1, std::string(kNotASessionFile), false, true});
             return !in.bad();
         }
-        std::string line;
+        LineSplitter lines(*buffer);
+        std::string_view text;
         bool complete = false;
         bool tooLong = false;
-        for (std::size_t number = 2; NextLine(*buffer, line, complete, tooLong); ++number) {
-            std::string_view text(line);
+        for (std::size_t number = 2; lines.Next(text, complete, tooLong); ++number) {
             if (!text.empty() && text.back() == '\r')
                 text.remove_suffix(1);
             // Checked first: a megabyte without a line feed is no row a killed recording left.

@@ -120,6 +120,30 @@ TEST_F(SessionLoaderTest, EveryLineComesInOrderInBatchesThatNeverRunAheadOfTheTa
     EXPECT_EQ(loaded.state.bytesRead, *loaded.state.fileSize);
 }
 
+// A taker that gives its batches back (to be freed on the loading thread) while the load goes on
+// and after it has ended still gets every line once, in order.
+TEST_F(SessionLoaderTest, BatchesGivenBackLeaveEveryLineInPlace)
+{
+    SessionLoader loader(Write(40'000), 1'000'000, [this] { news.Tell(); });
+    SessionLoadState state;
+    std::size_t next = 0;
+    for (;;) {
+        const int seen = news.Count();
+        std::vector<LoadedLine> batch = loader.Take(state);
+        const bool none = batch.empty();
+        for (const LoadedLine& line : batch)
+            ASSERT_EQ(DataOf(line), std::to_string(next++));
+        loader.Recycle(std::move(batch));
+        if (none && state.finished)
+            break;
+        if (none) {
+            ASSERT_TRUE(news.CameAfter(seen)) << next << " lines came";
+        }
+    }
+    EXPECT_EQ(next, 40'000u);
+    EXPECT_TRUE(state.failure.empty()) << state.failure;
+}
+
 TEST_F(SessionLoaderTest, PastTheLimitLinesAreCountedAndNotHeld)
 {
     SessionLoader loader(Write(50'000), 1000, [this] { news.Tell(); });

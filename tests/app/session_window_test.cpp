@@ -456,6 +456,40 @@ TEST_F(SessionWindow, AReopenedRecordingShowsEveryRowWhateverTheScrollback)
     EXPECT_EQ(GridTestAccess::CheckIndexes(Grid()), "");
 }
 
+namespace {
+
+// Counts the paints a widget gets.
+class PaintCount : public QObject {
+public:
+    explicit PaintCount(QWidget& widget) { widget.installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+} // namespace
+
+// While a long file loads, the log repaints a few times a second rather than after every slice;
+// once it has loaded, it paints as ever, wherever the last slice fell in that pacing.
+TEST_F(SessionWindow, ALongReopenedFileLeavesTheLogPaintingAsEverOnceLoaded)
+{
+    const std::string path = WriteRows("paced.tsv", 200'000);
+    for (int run = 0; run < 3; ++run) {
+        Review(path);
+        ASSERT_EQ(dlg->Log()->KeptRows(), 200'000u);
+        EXPECT_TRUE(Grid().updatesEnabled()) << "run " << run;
+        const PaintCount count(*Grid().viewport());
+        Grid().viewport()->update();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return count.paints > 0; }, 10'000)) << "run " << run;
+        dlg.reset();
+    }
+}
+
 TEST_F(SessionWindow, PastItsRowLimitAReopenedRecordingSaysAtTheTopHowManyRowsAreNotShown)
 {
     const std::string path = WriteRows("longer.tsv", 5000);

@@ -292,6 +292,79 @@ TEST(SessionReader, AnOverlongLineIsSkippedWithoutBeingKept)
     EXPECT_EQ(back.problems[0].line, 2u);
 }
 
+namespace {
+
+// A source that hands over its text a few bytes at a time, as a pipe or a terminal may, and
+// says nothing of what it holds ahead: whatever the reader takes in blocks must come out the same.
+class Trickle : public std::streambuf {
+public:
+    explicit Trickle(std::string text) : m_text(std::move(text)) {}
+
+protected:
+    int_type underflow() override
+    {
+        if (m_at >= m_text.size())
+            return traits_type::eof();
+        // 1 to 13 bytes at a time, varying, so pieces end everywhere in a line.
+        const std::size_t n = std::min<std::size_t>(1 + (m_step++ * 7) % 13, m_text.size() - m_at);
+        char* start = m_text.data() + m_at;
+        setg(start, start, start + n);
+        m_at += n;
+        return traits_type::to_int_type(*start);
+    }
+
+private:
+    std::string m_text;
+    std::size_t m_at = 0;
+    std::size_t m_step = 0;
+};
+
+} // namespace
+
+// Lines are split in blocks: a line across a block's end, CR LF split between two reads, an
+// overlong line spread over many blocks, and a last line cut short read the same from a source
+// that trickles as from one that holds everything.
+TEST(SessionReader, LinesReadTheSameWhereverTheSourcesPiecesEnd)
+{
+    std::string text(kSessionTitles);
+    text += "\r\n";
+    const std::vector<SessionRow> kinds = EveryKind();
+    // Enough rows that the 64 KiB blocks end inside lines many times.
+    for (int i = 0; i < 3000; ++i) {
+        std::string line;
+        AppendSessionLine(line, kinds[static_cast<std::size_t>(i) % kinds.size()]);
+        if (i % 7 == 0) {
+            line.pop_back();
+            line += "\r\n";
+        }
+        text += line;
+        if (i == 1500)
+            text += std::string(kMaxSessionLine + 70'000, 'x') + "\n";
+    }
+    text += "2026-12-07T13:04:56.123+01:00\treceived\tcut";
+
+    const ReadBack whole = Read(text);
+    ASSERT_EQ(whole.rows.size(), 3000u);
+    ASSERT_EQ(whole.problems.size(), 2u);
+    EXPECT_EQ(whole.problems[0].line, 2u + 1501u);
+    EXPECT_NE(whole.problems[0].reason.find("longer than"), std::string::npos) << whole.problems[0].reason;
+    EXPECT_TRUE(whole.problems[1].cutShort);
+    for (std::size_t i = 0; i < whole.rows.size(); ++i)
+        ASSERT_EQ(whole.rows[i], kinds[i % kinds.size()]) << "row " << i;
+
+    Trickle trickle(text);
+    std::istream in(&trickle);
+    ReadBack trickled;
+    EXPECT_TRUE(ReadSession(in, {[&](SessionRow&& row) { trickled.rows.push_back(std::move(row)); },
+                                 [&](SessionProblem&& problem) { trickled.problems.push_back(std::move(problem)); }}));
+    EXPECT_EQ(trickled.rows, whole.rows);
+    ASSERT_EQ(trickled.problems.size(), whole.problems.size());
+    for (std::size_t i = 0; i < whole.problems.size(); ++i) {
+        EXPECT_EQ(trickled.problems[i].line, whole.problems[i].line);
+        EXPECT_EQ(trickled.problems[i].reason, whole.problems[i].reason);
+    }
+}
+
 TEST_F(SessionFile, WriterRoundTripsThroughTheFileAndWritesWithoutBeingAsked)
 {
     const fs::path path = m_folder / "run.tsv";
