@@ -20,22 +20,25 @@ void CGridCtrl::PlaceRow(int row, int firstColumn)
 {
     Row& cells = m_rows[static_cast<std::size_t>(row)];
     for (int c = firstColumn; c < cells.Columns(); ++c) {
-        if (CGridCellBase* cell = cells.Object(c))
+        if (CGridCellBase* cell = cells.Object(c)) {
             cell->m_slot = CGridCellBase::Slot{StoredRow(row), c, CCellExtent()};
-        else if (cells.At(c).format != Row::kNoCell)
+            QueueFoundExtent(row, c, cell->m_slot.extent);
+        } else if (cells.At(c).format != Row::kNoCell) {
             cells.At(c).extent = CCellExtent();
-        else
-            continue;
-        QueueExtent(row, c);
+            QueueFoundExtent(row, c, cells.At(c).extent);
+        }
     }
 }
 
 void CGridCtrl::QueueExtent(int row, int column)
 {
-    if (m_extentsStale || !HasCell(row, column))
-        return;
-    CCellExtent& extent = ExtentOf(row, column);
-    if (extent.queued)
+    if (!m_extentsStale && HasCell(row, column))
+        QueueFoundExtent(row, column, ExtentOf(row, column));
+}
+
+void CGridCtrl::QueueFoundExtent(int row, int column, CCellExtent& extent)
+{
+    if (m_extentsStale || extent.queued)
         return;
     // Rows made and dropped again and again without sizing would let the queue outgrow the grid;
     // measuring everything once is cheaper then.
@@ -75,10 +78,11 @@ void CGridCtrl::UncountCell(CCellExtent& extent, int column)
     extent.SetCountedWidth(-1);
 }
 
-void CGridCtrl::CountCell(int row, int column, CDC* dc)
+void CGridCtrl::CountCell(int row, int column, CDC* dc) { CountFoundCell(row, column, ExtentOf(row, column), dc); }
+
+void CGridCtrl::CountFoundCell(int row, int column, CCellExtent& extent, CDC* dc)
 {
     const int width = CountedWidth(CellView(row, column), dc);
-    CCellExtent& extent = ExtentOf(row, column);
     extent.SetCountedWidth(width);
     extent.countedFixed = row < m_fixedRowCount;
     m_columnTallies[static_cast<std::size_t>(column)].Add(extent.CountedWidth(), extent.countedFixed);
@@ -103,14 +107,20 @@ void CGridCtrl::RefreshExtents(CDC* dc)
     }
     for (const CGridCellId& id : m_extentQueue) {
         // Entries of cells destroyed since are stale; a new cell in their place queued itself.
-        if (!IsValid(id.row, id.col) || !HasCell(id.row, id.col))
+        if (!IsValid(id.row, id.col))
             continue;
-        CCellExtent& extent = ExtentOf(id.row, id.col);
+        Row& cells = m_rows[static_cast<std::size_t>(id.row)];
+        if (id.col >= cells.Columns())
+            continue;
+        CGridCellBase* object = cells.Object(id.col);
+        if (object == nullptr && cells.At(id.col).format == Row::kNoCell)
+            continue;
+        CCellExtent& extent = object != nullptr ? object->m_slot.extent : cells.At(id.col).extent;
         if (!extent.queued)
             continue;
         extent.queued = false;
         UncountCell(extent, id.col);
-        CountCell(id.row, id.col, dc);
+        CountFoundCell(id.row, id.col, extent, dc);
     }
     // The rows of a whole log filled at once queue millions of cells; that room is not kept.
     if (m_extentQueue.capacity() > kKeptExtentQueue)

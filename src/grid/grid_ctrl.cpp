@@ -542,8 +542,9 @@ bool CGridCtrl::SetRowTexts(int row, std::span<const std::string_view> texts)
     if (plainChanged) {
         cells.SetAllTexts(m_rowTexts.data());
         for (std::size_t c = 0; c < texts.size(); ++c) {
-            if (HoldsPlainCell(row, static_cast<int>(c)))
-                QueueExtent(row, static_cast<int>(c));
+            const int column = static_cast<int>(c);
+            if (cells.Object(column) == nullptr && cells.At(column).format != Row::kNoCell)
+                QueueFoundExtent(row, column, cells.At(column).extent);
         }
     }
     InvalidateRow(row);

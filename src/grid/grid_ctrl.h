@@ -419,10 +419,13 @@ private:
     // Counts in the new cells of a row that has just been placed at index row.
     void PlaceRow(int row, int firstColumn);
     void QueueExtent(int row, int column);
+    // The same for a cell the caller has found already: its extent is taken as given.
+    void QueueFoundExtent(int row, int column, CCellExtent& extent);
     void OnCellContentChanged(CGridCellBase* cell);
     void UncountCell(CCellExtent& extent, int column);
     void RefreshExtents(CDC* dc);
     void CountCell(int row, int column, CDC* dc);
+    void CountFoundCell(int row, int column, CCellExtent& extent, CDC* dc);
 
     COLORREF m_emptyAreaColour = 0;
     COLORREF m_gridLineColour = RGB(0xC0, 0xC0, 0xC0);
