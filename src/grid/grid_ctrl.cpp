@@ -376,13 +376,16 @@ unsigned CGridCtrl::PlainState(int row, int column) const
 
 CGridCellBase* CGridCtrl::CellView(int row, int column) const
 {
-    if (!IsValid(row, column))
-        return nullptr;
-    if (CGridCellBase* object = CellObject(row, column))
-        return object;
-    if (!HoldsPlainCell(row, column))
+    // Measuring asks for every new cell: the row is looked up once.
+    if (!IsValid(row, column) || static_cast<std::size_t>(row) >= m_rows.size())
         return nullptr;
     const Row& cells = m_rows[static_cast<std::size_t>(row)];
+    if (column >= cells.Columns())
+        return nullptr;
+    if (CGridCellBase* object = cells.Object(column))
+        return object;
+    if (cells.At(column).format == Row::kNoCell)
+        return nullptr;
     m_standIn.SetText(cells.Text(column));
     m_standIn.SetFormat(cells.At(column).format);
     m_standIn.SetState(PlainState(row, column));
