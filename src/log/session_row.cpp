@@ -78,10 +78,30 @@ RowTime RowTime::Local(system_clock::time_point when)
     return {ms, LocalOffsetMinutes(static_cast<std::time_t>(seconds))};
 }
 
+namespace {
+sys_time<milliseconds> LocalTime(RowTime time)
+{
+    return sys_time<milliseconds>{milliseconds{time.utcMs + time.offsetMinutes * kMsPerMinute}};
+}
+
+// "HH:MM:SS", then ".mmm" with milliseconds.
+void AppendClock(std::string& out, const hh_mm_ss<milliseconds>& clock, bool withMilliseconds)
+{
+    AppendNumber(out, clock.hours().count(), 2);
+    out += ':';
+    AppendNumber(out, clock.minutes().count(), 2);
+    out += ':';
+    AppendNumber(out, clock.seconds().count(), 2);
+    if (withMilliseconds) {
+        out += '.';
+        AppendNumber(out, clock.subseconds().count(), 3);
+    }
+}
+} // namespace
+
 std::string FormatIsoTime(RowTime time)
 {
-    const std::int64_t localMs = time.utcMs + time.offsetMinutes * kMsPerMinute;
-    const sys_time<milliseconds> local{milliseconds{localMs}};
+    const sys_time<milliseconds> local = LocalTime(time);
     const auto day = floor<days>(local);
     const year_month_day date{day};
     const hh_mm_ss clock{local - day};
@@ -93,13 +113,7 @@ std::string FormatIsoTime(RowTime time)
     out += '-';
     AppendNumber(out, static_cast<unsigned>(date.day()), 2);
     out += 'T';
-    AppendNumber(out, clock.hours().count(), 2);
-    out += ':';
-    AppendNumber(out, clock.minutes().count(), 2);
-    out += ':';
-    AppendNumber(out, clock.seconds().count(), 2);
-    out += '.';
-    AppendNumber(out, clock.subseconds().count(), 3);
+    AppendClock(out, clock, true);
     out += time.offsetMinutes < 0 ? '-' : '+';
     const int offset = time.offsetMinutes < 0 ? -time.offsetMinutes : time.offsetMinutes;
     AppendNumber(out, offset / 60, 2);
@@ -130,9 +144,12 @@ std::optional<RowTime> ParseIsoTime(std::string_view text)
 
 std::string FormatClockTime(RowTime time, bool milliseconds)
 {
-    // The clock part of the ISO text, which already is local time.
-    const std::string iso = FormatIsoTime(time);
-    return iso.substr(11, milliseconds ? 12 : 8);
+    // The clock part of the ISO text alone: no date worked out, and at 12 characters the text
+    // stays within the string's own room (the log makes one for every row it shows).
+    const auto local = LocalTime(time);
+    std::string out;
+    AppendClock(out, hh_mm_ss{local - floor<days>(local)}, milliseconds);
+    return out;
 }
 
 SessionRow ReceivedRow(system_clock::time_point when, LogRow row)
