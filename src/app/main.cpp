@@ -1,9 +1,11 @@
 #include "app/command_line.h"
+#include "app/qt_platform_choice.h"
 #include "app/vantrolix_app.h"
 
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -39,6 +41,8 @@ int main(int argc, char* argv[])
     if (!early.run && (early.exitCode == 0 || !MayHoldQtArguments(rawArgs)))
         return PrintAndEnd(early);
 
+    if (const auto platform = ChosenQtPlatform(RunningUnderWine(), std::getenv("QT_QPA_PLATFORM"), rawArgs))
+        qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(*platform));
     QApplication qtApp(argc, argv);
     QApplication::setOrganizationName("Vantrolix");
     QApplication::setApplicationName("Vantrolix");
