@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/early_output.h"
 #include "app/qt_platform_choice.h"
 #include "app/vantrolix_app.h"
 
@@ -11,6 +12,7 @@ namespace {
 
 int PrintAndEnd(const CommandLineParse& parsed)
 {
+    ConnectEarlyOutput();
     std::FILE* out = parsed.exitCode == 0 ? stdout : stderr;
     if (std::fputs(parsed.message.c_str(), out) < 0 || std::fflush(out) != 0) {
         if (out == stdout)
