@@ -4,6 +4,8 @@
 # GoogleTest is built from its source package.
 # MinGW-w64 offers the POSIX reentrant time functions (localtime_r) when asked for them.
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 _POSIX_THREAD_SAFE_FUNCTIONS)
+# Release programs are shipped as they are built, one file each: stripped.
+add_link_options($<$<CONFIG:Release>:-s>)
 
 find_path(VANTROLIX_CLI11_INCLUDE CLI/CLI.hpp PATHS /usr/include NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
 if(NOT VANTROLIX_CLI11_INCLUDE)

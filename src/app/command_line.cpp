@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include "app/simulated_port.h"
 #include "catalogue/model_argument.h"
 #include "version/version.h"
 
@@ -86,6 +87,8 @@ CommandLineParse ParseCommandLine(const std::vector<std::string>& args)
         result.options.port = port;
     }
     if (simulateOption->count() > 0) {
+        if (const std::string why = SimulationUnavailable(); !why.empty())
+            return refuse(why);
         const std::string name =
             model.empty() || model.front().empty() ? std::string(kDefaultSimulatedModel) : model.front();
         if (FindModelArgument(name) < 0)

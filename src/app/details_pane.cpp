@@ -1,5 +1,7 @@
 #include "app/details_pane.h"
 
+#include "app/port_setting.h"
+
 #include <QFontDatabase>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -27,8 +29,7 @@ CDetailsPane::CDetailsPane(QString settingsFile, std::function<void()> relayout,
     m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setCursor(Qt::SizeVerCursor);
     m_text->viewport()->setCursor(Qt::IBeamCursor);
-    const QSettings settings(m_settingsFile, QSettings::IniFormat);
-    m_height = std::max(kLeastHeight, settings.value(kHeightKey, kDefaultHeight).toInt());
+    m_height = std::max(kLeastHeight, OpenSettings(m_settingsFile)->value(kHeightKey, kDefaultHeight).toInt());
     hide();
 }
 
@@ -42,19 +43,17 @@ QString CDetailsPane::Text() const { return m_text->toPlainText(); }
 
 bool CDetailsPane::StoredVisible() const
 {
-    return QSettings(m_settingsFile, QSettings::IniFormat).value(kVisibleKey, false).toBool();
+    return OpenSettings(m_settingsFile)->value(kVisibleKey, false).toBool();
 }
 
 void CDetailsPane::StoreVisible(bool visible) const
 {
-    QSettings settings(m_settingsFile, QSettings::IniFormat);
-    settings.setValue(kVisibleKey, visible);
+    OpenSettings(m_settingsFile)->setValue(kVisibleKey, visible);
 }
 
 void CDetailsPane::StoreHeight() const
 {
-    QSettings settings(m_settingsFile, QSettings::IniFormat);
-    settings.setValue(kHeightKey, m_height);
+    OpenSettings(m_settingsFile)->setValue(kHeightKey, m_height);
 }
 
 void CDetailsPane::resizeEvent(QResizeEvent* event)

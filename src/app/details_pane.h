@@ -13,6 +13,7 @@ class QPlainTextEdit;
 class CDetailsPane : public QWidget {
     Q_OBJECT
 public:
+    // settingsFile: the configuration file, empty for the user's own settings (see OpenSettings).
     // relayout: called when the pane's height changes by a drag.
     CDetailsPane(QString settingsFile, std::function<void()> relayout, QWidget* parent);
 

@@ -1,14 +1,18 @@
 #include "app/command_line.h"
+#include "app/early_output.h"
+#include "app/qt_platform_choice.h"
 #include "app/vantrolix_app.h"
 
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
 int PrintAndEnd(const CommandLineParse& parsed)
 {
+    ConnectEarlyOutput();
     std::FILE* out = parsed.exitCode == 0 ? stdout : stderr;
     if (std::fputs(parsed.message.c_str(), out) < 0 || std::fflush(out) != 0) {
         if (out == stdout)
@@ -39,6 +43,8 @@ int main(int argc, char* argv[])
     if (!early.run && (early.exitCode == 0 || !MayHoldQtArguments(rawArgs)))
         return PrintAndEnd(early);
 
+    if (const auto platform = ChosenQtPlatform(RunningUnderWine(), std::getenv("QT_QPA_PLATFORM"), rawArgs))
+        qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(*platform));
     QApplication qtApp(argc, argv);
     QApplication::setOrganizationName("Vantrolix");
     QApplication::setApplicationName("Vantrolix");

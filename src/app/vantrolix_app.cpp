@@ -2,10 +2,10 @@
 
 #include "app/after_first_paint.h"
 #include "app/port_setting.h"
+#include "app/simulated_port.h"
 #include "app/vantrolix_dlg.h"
 #include "catalogue/model_argument.h"
 #include "platform/resource_loader.h"
-#include "simulator/simulator_thread.h"
 
 #include <QApplication>
 
@@ -14,7 +14,7 @@
 
 int CVantrolixApp::InitInstance()
 {
-    std::unique_ptr<CSimulatorThread> simulator;
+    std::unique_ptr<CSimulatedPort> simulator;
     std::optional<std::string> port = m_options.port;
     if (m_options.simulateModel) {
         const int model = FindModelArgument(*m_options.simulateModel);
@@ -22,9 +22,10 @@ int CVantrolixApp::InitInstance()
             std::fprintf(stderr, "vantrolix: %s\n", UnknownModelText(*m_options.simulateModel).c_str());
             return 2;
         }
-        simulator = std::make_unique<CSimulatorThread>(model, SimulatorOptions{});
-        if (!simulator->Started()) {
-            std::fprintf(stderr, "vantrolix: cannot start the simulated device: %s\n", simulator->Error().c_str());
+        std::string error;
+        simulator = StartSimulatedPort(model, error);
+        if (!simulator) {
+            std::fprintf(stderr, "vantrolix: cannot start the simulated device: %s\n", error.c_str());
             return 1;
         }
         port = simulator->PortName();

@@ -15,8 +15,10 @@ struct CCellExtent {
     int CountedWidth() const { return static_cast<int>(widthPlusOne) - 1; }
     void SetCountedWidth(int width) { widthPlusOne = static_cast<unsigned>(width + 1) & kWidthMask; }
 
-    bool countedFixed : 1 = false;
-    bool queued : 1 = false;
+    // All three of one type: Windows' layout (MinGW's default) starts a new word for each change
+    // of a bit-field's type.
+    unsigned countedFixed : 1 = 0;
+    unsigned queued : 1 = 0;
 
 private:
     static constexpr unsigned kWidthMask = (1u << 30) - 1;

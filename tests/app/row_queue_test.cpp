@@ -1,8 +1,6 @@
 #include "app/power_notices.h"
 #include "app/row_queue.h"
 
-#include <QSignalSpy>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -32,15 +30,15 @@ TEST(RowQueue, OneWakeUpPerBatchAndRowsInOrder)
     EXPECT_FALSE(queue.Push({}));
 }
 
-TEST(PowerNotices, SleepAndWakeBecomeSuspendAndResumeCodes)
+TEST(PowerNotices, EachSystemsSleepAndWakeBecomeTheWindowsSuspendAndResumeCodes)
 {
-    CPowerNotices notices; // with or without a system bus
-    QSignalSpy spy(&notices, &CPowerNotices::PowerBroadcast);
-    notices.OnPrepareForSleep(true);
-    notices.OnPrepareForSleep(false);
-    ASSERT_EQ(spy.count(), 2);
-    EXPECT_EQ(spy.at(0).at(0).toUInt(), unsigned{PBT_APMQUERYSUSPEND});
-    EXPECT_EQ(spy.at(1).at(0).toUInt(), unsigned{PBT_APMRESUMESUSPEND});
+    EXPECT_EQ(PowerCodeOfPrepareForSleep(true), unsigned{PBT_APMQUERYSUSPEND});
+    EXPECT_EQ(PowerCodeOfPrepareForSleep(false), unsigned{PBT_APMRESUMESUSPEND});
+    // Windows since Vista sends only PBT_APMSUSPEND before sleeping; the port must still close.
+    EXPECT_EQ(PowerCodeOfWindowsEvent(PBT_APMSUSPEND), unsigned{PBT_APMQUERYSUSPEND});
+    for (const unsigned kept : {unsigned{PBT_APMQUERYSUSPEND}, unsigned{PBT_APMRESUMESUSPEND},
+                                unsigned{PBT_APMRESUMEAUTOMATIC}, unsigned{PBT_APMRESUMECRITICAL}, 10u})
+        EXPECT_EQ(PowerCodeOfWindowsEvent(kept), kept);
 }
 
 TEST(ReportedDeviceName, IsTheTextUpToTheFirstZeroByte)

@@ -1,11 +1,15 @@
 // The window's parts that need no window: the hexadecimal form of the log's bytes, the log's
-// counts and time differences, the command history and where a stored window goes.
+// counts and time differences, the command history, where a stored window goes and where the
+// details pane keeps its state.
 #include "app/command_history.h"
+#include "app/details_pane.h"
 #include "app/hex_byte_text.h"
+#include "app/port_setting.h"
 #include "app/response_log.h"
 #include "app/window_geometry.h"
 #include "grid/grid_ctrl.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -180,4 +184,22 @@ TEST(WindowGeometry, APlaceOffEveryScreenComesBackOnTheNearestOne)
     EXPECT_NE(BringOnScreen(QRect(100, -15, 900, 600), {left}).top(), -15);
     // Larger than the screen left: made to fit it.
     EXPECT_EQ(BringOnScreen(QRect(5000, 5000, 3000, 2000), {left, right}), right);
+}
+
+TEST(DetailsPane, KeepsItsStateInTheUsersSettingsWhenNoFileIsNamed)
+{
+    // As the program runs: no file named, so the user's settings (a file under the folder set
+    // here on Linux, the registry on Windows, under an organization of this test's own).
+    QTemporaryDir dir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    const QString organization = QCoreApplication::organizationName();
+    QCoreApplication::setOrganizationName("Vantrolix tests " + QString::number(QCoreApplication::applicationPid()));
+    {
+        const CDetailsPane pane({}, [] {}, nullptr);
+        EXPECT_FALSE(pane.StoredVisible());
+        pane.StoreVisible(true);
+        EXPECT_TRUE(CDetailsPane({}, [] {}, nullptr).StoredVisible());
+    }
+    OpenSettings({})->clear();
+    QCoreApplication::setOrganizationName(organization);
 }

@@ -1,0 +1,3 @@
+#include "app/early_output.h"
+
+void ConnectEarlyOutput() {}

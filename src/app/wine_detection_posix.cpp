@@ -1,0 +1,3 @@
+#include "app/qt_platform_choice.h"
+
+bool RunningUnderWine() { return false; }
