@@ -1,4 +1,5 @@
 #include "builder/build_command_dlg.h"
+#include "support/windows_headless.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -340,6 +341,8 @@ TEST_F(BuildCommandDlgTest, IrCommandGetVersionAndSoftwareUpdate)
 
 TEST_F(BuildCommandDlgTest, SendCloseAndShowAgain)
 {
+    if (kHeadlessWindows)
+        GTEST_SKIP() << "a dialog closed under Wine without a display still reports itself shown";
     dlg.SelectDeviceByName("Elmora");
     dlg.show();
     qobject_cast<QPushButton*>(dlg.Control(1010))->click();
