@@ -41,14 +41,14 @@ void CDetailsPane::SetText(const QString& text)
 
 QString CDetailsPane::Text() const { return m_text->toPlainText(); }
 
-bool CDetailsPane::StoredVisible() const
+bool CDetailsPane::StoredVisible(const QString& settingsFile)
 {
-    return OpenSettings(m_settingsFile)->value(kVisibleKey, false).toBool();
+    return OpenSettings(settingsFile)->value(kVisibleKey, false).toBool();
 }
 
-void CDetailsPane::StoreVisible(bool visible) const
+void CDetailsPane::StoreVisible(const QString& settingsFile, bool visible)
 {
-    OpenSettings(m_settingsFile)->setValue(kVisibleKey, visible);
+    OpenSettings(settingsFile)->setValue(kVisibleKey, visible);
 }
 
 void CDetailsPane::StoreHeight() const

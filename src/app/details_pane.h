@@ -21,9 +21,9 @@ public:
     QString Text() const;
     // The height the pane asks for, grip included.
     int PaneHeight() const { return m_height; }
-    // Whether the configuration file says the pane shows.
-    bool StoredVisible() const;
-    void StoreVisible(bool visible) const;
+    // Whether the configuration file (empty: the user's own settings) says the pane shows.
+    static bool StoredVisible(const QString& settingsFile);
+    static void StoreVisible(const QString& settingsFile, bool visible);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

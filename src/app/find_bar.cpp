@@ -240,9 +240,9 @@ void CFindBar::ClearFilter()
     ApplyFilter();
 }
 
-QString CFindBar::CountText() const
+QString CFindBar::CountText(const CResponseLog& log)
 {
-    return tr("%1 of %2 rows").arg(m_log.PassedRows()).arg(m_log.ListedRows());
+    return tr("%1 of %2 rows").arg(log.PassedRows()).arg(log.ListedRows());
 }
 
 QString CFindBar::FindNote() const { return m_findNote->text(); }

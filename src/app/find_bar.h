@@ -35,7 +35,8 @@ public:
     void Close();
 
     // "N of M rows": the rows the log shows of those it lists.
-    QString CountText() const;
+    QString CountText() const { return CountText(m_log); }
+    static QString CountText(const CResponseLog& log);
 
     QLineEdit* FindField() const { return m_find; }
     QLineEdit* FilterField() const { return m_filter; }

@@ -122,8 +122,10 @@ public:
     QList<QAction*> DetailsActions() const { return m_detailsActions; }
     // "N of M rows": the rows the log shows of those it lists.
     QString RowCountText() const;
-    CFindBar* FindBar() const { return m_findBar; }
-    CDetailsPane* DetailsPane() const { return m_detailsPane; }
+    // Made when first needed: most sessions never open them, and their line edits' clear buttons
+    // would have the first paint wait for the icon theme to be searched.
+    CFindBar* FindBar();
+    CDetailsPane* DetailsPane();
     // The details of the focused row; empty when no row is focused.
     QString FocusedRowDetails() const;
 
@@ -134,7 +136,8 @@ public:
     // reason shown, when the port is not open or a run is under way.
     bool StartScriptJob(ScriptJob job);
     bool IsScriptRunning() const;
-    CScriptPane* ScriptPane() const { return m_scriptPane; }
+    // Made when a script first runs (none in a saved session's window).
+    CScriptPane* ScriptPane();
     // Runs the script as soon as the port opens, instead of the start-up Device ID query (a rig's
     // run sees the script's traffic alone); with exitWhenDone the window closes when it ends and
     // ExitStatus is the run's, as the console tool's: 0 passed, 1 failed, 2 script error.

@@ -10,11 +10,25 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+CFindBar* CVantrolixDlg::FindBar()
+{
+    if (!m_findBar) {
+        m_findBar = new CFindBar(*Grid(), *m_log, this);
+        // The bar closes itself (Escape): the log takes its room back.
+        m_findBar->installEventFilter(this);
+    }
+    return m_findBar;
+}
+
+CDetailsPane* CVantrolixDlg::DetailsPane()
+{
+    if (!m_detailsPane)
+        m_detailsPane = new CDetailsPane(m_setting.File(), [this] { LayOutLogArea(); }, this);
+    return m_detailsPane;
+}
+
 void CVantrolixDlg::SetUpFindActions()
 {
-    m_findBar = new CFindBar(*Grid(), *m_log, this);
-    m_detailsPane = new CDetailsPane(m_setting.File(), [this] { LayOutLogArea(); }, this);
-
     const auto action = [this](const QString& text, const QKeySequence& keys, auto handler) {
         auto* made = new QAction(text, this);
         made->setShortcut(keys);
@@ -33,22 +47,20 @@ void CVantrolixDlg::SetUpFindActions()
     QAction* details = action(tr("&Details Pane"), QKeySequence(Qt::Key_F6), [this](bool on) { ShowDetailsPane(on); });
     details->setCheckable(true);
     m_detailsActions = {details};
-    // The bar closes itself (Escape): the log takes its room back.
-    m_findBar->installEventFilter(this);
     connect(Grid(), &CGridCtrl::GridNotify, this, [this](const CGridNotify& notify) {
         if (notify.code == LVN_ITEMCHANGED)
             UpdateDetails();
     });
-    if (m_detailsPane->StoredVisible()) {
+    if (CDetailsPane::StoredVisible(m_setting.File())) {
         const QSignalBlocker blocker(details);
         details->setChecked(true);
-        m_detailsPane->show();
+        DetailsPane()->show();
     }
 }
 
 void CVantrolixDlg::WithFindBar(const std::function<void()>& act)
 {
-    const bool shown = m_findBar->isHidden();
+    const bool shown = FindBar()->isHidden();
     act();
     if (shown)
         LayOutLogArea();
@@ -56,16 +68,16 @@ void CVantrolixDlg::WithFindBar(const std::function<void()>& act)
 
 void CVantrolixDlg::LayOutLogArea()
 {
-    if (m_logArea.isNull() || !m_findBar)
+    if (m_logArea.isNull())
         return;
     QRect log = m_logArea;
-    if (m_detailsPane->isVisible()) {
+    if (m_detailsPane && m_detailsPane->isVisible()) {
         // The log keeps at least half of its room.
         const int pane = std::min(m_detailsPane->PaneHeight(), log.height() / 2);
         m_detailsPane->setGeometry(log.left(), log.bottom() - pane + 1, log.width(), pane);
         log.setBottom(log.bottom() - pane);
     }
-    if (m_findBar->isVisible()) {
+    if (m_findBar && m_findBar->isVisible()) {
         const int bar = m_findBar->sizeHint().height();
         m_findBar->setGeometry(log.left(), log.bottom() - bar + 1, log.width(), bar);
         log.setBottom(log.bottom() - bar);
@@ -82,8 +94,12 @@ bool CVantrolixDlg::eventFilter(QObject* watched, QEvent* event)
 
 void CVantrolixDlg::ShowDetailsPane(bool show)
 {
-    m_detailsPane->setVisible(show);
-    m_detailsPane->StoreVisible(show);
+    if (!show && !m_detailsPane) {
+        CDetailsPane::StoreVisible(m_setting.File(), false);
+        return;
+    }
+    DetailsPane()->setVisible(show);
+    CDetailsPane::StoreVisible(m_setting.File(), show);
     if (show)
         UpdateDetails();
     LayOutLogArea();
@@ -109,5 +125,5 @@ QString CVantrolixDlg::FocusedRowDetails() const
 
 QString CVantrolixDlg::RowCountText() const
 {
-    return m_findBar ? m_findBar->CountText() : QString();
+    return CFindBar::CountText(*m_log);
 }

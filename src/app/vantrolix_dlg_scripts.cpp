@@ -44,14 +44,21 @@ void CVantrolixDlg::SetUpScriptActions()
     m_sweepAction = new QAction(tr("Conformance Sweep..."), this);
     connect(m_sweepAction, &QAction::triggered, this, [this] { OnConformanceSweep(); });
 
-    m_scriptPane = new CScriptPane(
-        {[this](const CountedBytes& payload, std::string& error) { return SendForScript(payload, error); },
-         [this](IRowSink* sink) { m_scriptRows.SetTarget(sink); },
-         [this](bool running) { OnScriptRunning(running); },
-         [this](auto from, auto to, const QString& matched) { ShowInLog(from, to, matched); },
-         [this](const CScriptSession::Finished& finished) { OnScriptFinished(finished); }},
-        this);
-    m_scriptPane->hide();
+}
+
+CScriptPane* CVantrolixDlg::ScriptPane()
+{
+    if (!m_scriptPane && m_runScriptAction) {
+        m_scriptPane = new CScriptPane(
+            {[this](const CountedBytes& payload, std::string& error) { return SendForScript(payload, error); },
+             [this](IRowSink* sink) { m_scriptRows.SetTarget(sink); },
+             [this](bool running) { OnScriptRunning(running); },
+             [this](auto from, auto to, const QString& matched) { ShowInLog(from, to, matched); },
+             [this](const CScriptSession::Finished& finished) { OnScriptFinished(finished); }},
+            this);
+        m_scriptPane->hide();
+    }
+    return m_scriptPane;
 }
 
 QList<QAction*> CVantrolixDlg::ToolsActions() const
@@ -95,7 +102,7 @@ void CVantrolixDlg::OnConformanceSweep()
 bool CVantrolixDlg::StartScriptJob(ScriptJob job)
 {
     std::string refusal;
-    if (!m_scriptPane || IsReviewing())
+    if (!m_runScriptAction || IsReviewing())
         refusal = "A saved session is shown: there is no port to run on.";
     else if (IsScriptRunning())
         refusal = "A script is running already; stop it first.";
@@ -114,7 +121,7 @@ bool CVantrolixDlg::StartScriptJob(ScriptJob job)
         }
         return false;
     }
-    if (!m_scriptPane->isVisible()) {
+    if (!ScriptPane()->isVisible()) {
         m_scriptPane->show();
         LayOutScriptPane();
     }

@@ -1,15 +1,17 @@
 // The window's parts that need no window: the hexadecimal form of the log's bytes, the log's
-// counts and time differences, the command history, where a stored window goes and where the
-// details pane keeps its state.
+// counts and time differences, the command history, where a stored window goes, where the
+// details pane keeps its state, and the status bar's parts.
 #include "app/command_history.h"
 #include "app/details_pane.h"
 #include "app/hex_byte_text.h"
 #include "app/port_setting.h"
 #include "app/response_log.h"
+#include "app/status_bar.h"
 #include "app/window_geometry.h"
 #include "grid/grid_ctrl.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -194,12 +196,33 @@ TEST(DetailsPane, KeepsItsStateInTheUsersSettingsWhenNoFileIsNamed)
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
     const QString organization = QCoreApplication::organizationName();
     QCoreApplication::setOrganizationName("Vantrolix tests " + QString::number(QCoreApplication::applicationPid()));
-    {
-        const CDetailsPane pane({}, [] {}, nullptr);
-        EXPECT_FALSE(pane.StoredVisible());
-        pane.StoreVisible(true);
-        EXPECT_TRUE(CDetailsPane({}, [] {}, nullptr).StoredVisible());
-    }
+    EXPECT_FALSE(CDetailsPane::StoredVisible({}));
+    CDetailsPane::StoreVisible({}, true);
+    EXPECT_TRUE(CDetailsPane::StoredVisible({}));
     OpenSettings({})->clear();
     QCoreApplication::setOrganizationName(organization);
+}
+
+TEST(StatusBar, EveryPartCanBeSelectedWithTheMouseOnceThePointerComesToIt)
+{
+    CWindowStatusBar bar(nullptr);
+    bar.resize(800, 30);
+    bar.SetPortState("/dev/ttyUSB0", "could not open: no such port");
+    bar.SetCounts(12345, 0, 3, std::nullopt);
+    bar.show();
+    const QList<QLabel*> parts = bar.findChildren<QLabel*>();
+    ASSERT_EQ(parts.size(), 4);
+    for (QLabel* part : parts) {
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(part, &enter);
+        EXPECT_EQ(part->textInteractionFlags(), Qt::TextSelectableByMouse) << part->accessibleName().toStdString();
+        EXPECT_FALSE(part->focusPolicy() & Qt::TabFocus) << "Tab would stop at every part";
+    }
+    // A drag across the port's part selects its words, to be copied into a report.
+    QLabel* port = parts.front();
+    ASSERT_EQ(port->text(), "/dev/ttyUSB0: could not open: no such port");
+    QTest::mousePress(port, Qt::LeftButton, {}, QPoint(1, port->height() / 2));
+    QTest::mouseMove(port, QPoint(port->width() - 1, port->height() / 2));
+    QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(port->width() - 1, port->height() / 2));
+    EXPECT_FALSE(port->selectedText().isEmpty());
 }
