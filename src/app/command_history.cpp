@@ -41,20 +41,25 @@ bool CCommandHistory::Add(const QString& text)
 }
 
 CCommandRecall::CCommandRecall(QLineEdit& edit, const CCommandHistory& history)
-    : QObject(&edit), m_edit(edit), m_history(history), m_completer(new QCompleter(this))
+    : QObject(&edit), m_edit(edit), m_history(history)
+{
+    connect(&edit, &QLineEdit::textEdited, this, [this] { Restart(); });
+    edit.installEventFilter(this);
+}
+
+void CCommandRecall::MakeCompleter()
 {
     // Not the field's own completer: that one would pop up at every keystroke and take Enter,
-    // which sends.
+    // which sends. Made when first wanted: most starts never drop the list down.
+    m_completer = new QCompleter(this);
     m_completer->setModel(new QStringListModel(m_completer));
-    m_completer->setWidget(&edit);
+    m_completer->setWidget(&m_edit);
     m_completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
     m_completer->setMaxVisibleItems(12);
     connect(m_completer, qOverload<const QString&>(&QCompleter::activated), this, [this](const QString& text) {
         m_edit.setText(text);
         Restart();
     });
-    connect(&edit, &QLineEdit::textEdited, this, [this] { Restart(); });
-    edit.installEventFilter(this);
 }
 
 void CCommandRecall::Restart()
@@ -66,6 +71,8 @@ void CCommandRecall::ShowList()
 {
     if (m_history.Items().isEmpty())
         return;
+    if (!m_completer)
+        MakeCompleter();
     static_cast<QStringListModel*>(m_completer->model())->setStringList(m_history.Items());
     m_completer->setCompletionPrefix(QString());
     m_completer->complete();

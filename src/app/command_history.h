@@ -35,6 +35,7 @@ public:
 
     // After a send: the next Up starts from the newest text again.
     void Restart();
+    // The drop-down list's completer, made the first time the list drops down (nullptr before).
     QCompleter* Completer() const { return m_completer; }
     // Drops the list down (the history's newest first).
     void ShowList();
@@ -44,10 +45,11 @@ protected:
 
 private:
     void Step(int by);
+    void MakeCompleter();
 
     QLineEdit& m_edit;
     const CCommandHistory& m_history;
-    QCompleter* m_completer;
+    QCompleter* m_completer = nullptr;
     int m_index = -1; // the text shown, -1 for the one being typed
     QString m_typed;
 };

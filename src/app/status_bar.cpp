@@ -1,5 +1,6 @@
 #include "app/status_bar.h"
 
+#include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
@@ -11,8 +12,8 @@ QLabel* AddPart(QStatusBar& bar, const QString& name, int stretch)
     auto* label = new QLabel(&bar);
     label->setTextFormat(Qt::PlainText);
     label->setAccessibleName(name);
-    // Selectable with the mouse, so a reason can be copied into a report; the keyboard stays out.
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Selectable with the mouse, so a reason can be copied into a report (see eventFilter).
+    label->installEventFilter(&bar);
     bar.addWidget(label, stretch);
     return label;
 }
@@ -34,6 +35,19 @@ CWindowStatusBar::CWindowStatusBar(QWidget* parent)
     setSizeGripEnabled(true);
     setAccessibleName(tr("Status"));
     SetCounts(0, 0, 0, std::nullopt);
+}
+
+bool CWindowStatusBar::eventFilter(QObject* watched, QEvent* event)
+{
+    // A selectable label lays its text out as a document, at every new text and size: several times
+    // the cost of a plain one, paid at start and at each count while rows pour in. So a part becomes
+    // selectable (the keyboard stays out) only once the pointer comes to it; it looks the same either way.
+    if (event->type() == QEvent::Enter) {
+        auto* label = static_cast<QLabel*>(watched);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->removeEventFilter(this);
+    }
+    return QStatusBar::eventFilter(watched, event);
 }
 
 void CWindowStatusBar::SetPortState(const QString& port, const QString& state)

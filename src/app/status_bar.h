@@ -28,6 +28,9 @@ public:
     QString ErrorsText() const;
     QString SessionText() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QLabel* m_port;
     QLabel* m_rows;

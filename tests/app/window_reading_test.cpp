@@ -94,6 +94,7 @@ TEST_F(WindowReading, SentCommandsAreRecalledWithUpAndDownAndKeptForTheNextRun)
 
     QTest::keyClick(command, Qt::Key_Down, Qt::AltModifier);
     ASSERT_TRUE(QTest::qWaitFor([&] { return dlg->findChild<CCommandRecall*>() != nullptr
+                                             && dlg->findChild<CCommandRecall*>()->Completer() != nullptr
                                              && dlg->findChild<CCommandRecall*>()->Completer()->popup()->isVisible(); }));
     QAbstractItemView* list = dlg->findChild<CCommandRecall*>()->Completer()->popup();
     EXPECT_EQ(list->model()->rowCount(), 2);
