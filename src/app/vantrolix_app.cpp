@@ -1,6 +1,7 @@
 #include "app/vantrolix_app.h"
 
 #include "app/after_first_paint.h"
+#include "app/deferred_icon_style.h"
 #include "app/port_setting.h"
 #include "app/simulated_port.h"
 #include "app/vantrolix_dlg.h"
@@ -31,11 +32,13 @@ int CVantrolixApp::InitInstance()
         port = simulator->PortName();
     }
 
+    UseDeferredIconStyle();
     CVantrolixDlg dlg(CPortSetting(), port);
     if (m_options.watchController)
         dlg.WatchForThisRun(*m_options.watchController,
                             {true, QString::fromStdString(*m_options.watchDevice), m_options.passThrough});
-    // Every later window (a session, a dialog) takes its icon from here.
+    // Every window (this one, a session's, a dialog) takes its icon from here. Decoding the icon's
+    // image is a good part of the start: the first frame goes without it.
     RunAfterFirstPaint(dlg, [] { QApplication::setWindowIcon(LoadResourceIcon(IDR_MAINFRAME)); });
     if (m_options.openFile)
         dlg.SetReviewFile(*m_options.openFile);

@@ -138,9 +138,6 @@ void CVantrolixDlg::OnInitDialog()
         addAction(m_aboutAction);
         connect(m_aboutAction, &QAction::triggered, this, [this] { OnAbout(); });
     }
-    // Decoding the icon's image is a good part of the start; the first frame goes without it.
-    RunAfterFirstPaint(*this, [this] { setWindowIcon(LoadResourceIcon(IDR_MAINFRAME)); });
-
     SetCommandData(QString("%1 %2").arg(MessageType::kQuery).arg(kDeviceIdVariable));
 
     m_log = std::make_unique<CResponseLog>(*Grid());
