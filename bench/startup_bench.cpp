@@ -19,7 +19,7 @@ struct Start {
     long peakKb = 0;
 };
 
-Start StartOnce(const char* program)
+Start StartOnce(const char* program, const char* argument)
 {
     int fds[2];
     if (pipe(fds) != 0)
@@ -30,7 +30,7 @@ Start StartOnce(const char* program)
         close(fds[0]);
         close(fds[1]);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        execl(program, program, static_cast<char*>(nullptr));
+        execl(program, program, argument, static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -48,12 +48,12 @@ Start StartOnce(const char* program)
     return start;
 }
 
-void Starts(benchmark::State& state, const char* program)
+void Starts(benchmark::State& state, const char* program, const char* argument = nullptr)
 {
     double cpuMs = 0;
     long peakKb = 0;
     for (auto _ : state) {
-        const Start start = StartOnce(program);
+        const Start start = StartOnce(program, argument);
         if (!start.ok) {
             state.SkipWithError("the program did not reach its first paint");
             return;
@@ -76,5 +76,11 @@ void BM_PeerBareWindowStart(benchmark::State& state)
     Starts(state, BARE_WINDOW_PROBE_PATH);
 }
 BENCHMARK(BM_PeerBareWindowStart)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+void BM_PeerWindowWithTextStart(benchmark::State& state)
+{
+    Starts(state, BARE_WINDOW_PROBE_PATH, "text");
+}
+BENCHMARK(BM_PeerWindowWithTextStart)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
 } // namespace
