@@ -24,6 +24,8 @@ public:
     explicit CPowerNotices(QObject* parent = nullptr);
     ~CPowerNotices() override;
 
+    // Whether the system's notices are asked for (on Linux the subscription itself is made on a
+    // thread of its own and may still be under way, or find no system bus).
     bool IsListening() const { return m_listener != nullptr; }
 
 signals:

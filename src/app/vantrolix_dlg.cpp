@@ -161,8 +161,11 @@ void CVantrolixDlg::OnInitDialog()
     m_worker = std::make_unique<ReceiveWorker>(m_port, static_cast<IRowSink&>(*this));
     m_worker->Start();
 
-    m_powerNotices = new CPowerNotices(this);
-    connect(m_powerNotices, &CPowerNotices::PowerBroadcast, this, &CVantrolixDlg::OnPowerBroadcast);
+    // Nothing sleeps in the instant before the first paint: the system's notices are asked for after it.
+    RunAfterFirstPaint(*this, [this] {
+        m_powerNotices = new CPowerNotices(this);
+        connect(m_powerNotices, &CPowerNotices::PowerBroadcast, this, &CVantrolixDlg::OnPowerBroadcast);
+    });
 
     // The device names itself in answer, which picks its model in the builder.
     m_queryWhenOpen = !m_scriptWhenOpen;
