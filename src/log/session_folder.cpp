@@ -99,7 +99,9 @@ std::vector<fs::path> PruneSessions(const fs::path& folder, const RetentionLimit
             ec.clear();
             continue;
         }
-        if (!keep.empty() && fs::equivalent(path, keep, ec)) {
+        // The file being written is in this folder under its own name: only an entry of that name
+        // is asked whether it is the same file (a question that reads both files' status).
+        if (!keep.empty() && path.filename() == keep.filename() && fs::equivalent(path, keep, ec)) {
             used += size;
             ++kept;
             continue;
