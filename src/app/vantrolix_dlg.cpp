@@ -129,6 +129,9 @@ void CVantrolixDlg::showEvent(QShowEvent* event)
 
 void CVantrolixDlg::OnInitDialog()
 {
+    // A live line starts just after the first paint (StartLine); until then the window says it is
+    // on its way, not that nothing is recorded.
+    m_lineStartPending = !m_reviewFile;
     // No system menu to extend on Linux desktops: the About entry lives in the window's context
     // menu and on F1.
     const QString about = LoadResourceString(IDS_ABOUTBOX);
@@ -156,24 +159,36 @@ void CVantrolixDlg::OnInitDialog()
     }
     m_portName = m_portOverride ? *m_portOverride : m_setting.Read().toStdString();
     ReadWatchChoice();
+    // The device names itself in answer, which picks its model in the builder.
+    m_queryWhenOpen = !m_scriptWhenOpen;
+    if (!m_watchSetup.watch)
+        ShowPortState(PortState::Opening);
+    // The session file, the receive thread, the port's open on a thread of its own and the
+    // system's sleep notices are not needed for the first sight of the window, and a good part of
+    // its start: they come just after the first paint, the port field saying meanwhile that the
+    // port is opening (or sooner, if the port is opened before).
+    RunAfterFirstPaint(*this, [this] {
+        // A window closed before it was ever painted opens nothing.
+        if (m_lineStartPending && isVisible())
+            OpenPort();
+    });
+}
+
+void CVantrolixDlg::StartLine()
+{
+    if (!std::exchange(m_lineStartPending, false))
+        return;
     StartRecording();
     UpdateSessionStatus();
     m_worker = std::make_unique<ReceiveWorker>(m_port, static_cast<IRowSink&>(*this));
     m_worker->Start();
-
-    // Nothing sleeps in the instant before the first paint: the system's notices are asked for after it.
-    RunAfterFirstPaint(*this, [this] {
-        m_powerNotices = new CPowerNotices(this);
-        connect(m_powerNotices, &CPowerNotices::PowerBroadcast, this, &CVantrolixDlg::OnPowerBroadcast);
-    });
-
-    // The device names itself in answer, which picks its model in the builder.
-    m_queryWhenOpen = !m_scriptWhenOpen;
-    OpenPort();
+    m_powerNotices = new CPowerNotices(this);
+    connect(m_powerNotices, &CPowerNotices::PowerBroadcast, this, &CVantrolixDlg::OnPowerBroadcast);
 }
 
 void CVantrolixDlg::OpenPort()
 {
+    StartLine();
     ClosePort();
     if (m_watchSetup.watch) {
         StartWatch();

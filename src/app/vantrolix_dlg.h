@@ -62,8 +62,10 @@ public:
     // Closes the port and opens the chosen one on the opener's thread; the port field says
     // "opening" until the outcome arrives.
     void OpenPort();
+    // True from the start until just after the first paint, when the port starts opening.
+    bool IsStartUpPending() const { return m_lineStartPending; }
     // Whether an open is under way whose outcome the window has not shown yet.
-    bool IsOpeningPort() const { return m_opener.IsBusy() || (m_watch && m_watch->IsOpening()); }
+    bool IsOpeningPort() const { return m_lineStartPending || m_opener.IsBusy() || (m_watch && m_watch->IsOpening()); }
     void Transmit();
     void SendDeviceIdQuery();
     void OnPowerBroadcast(unsigned event);
@@ -172,6 +174,9 @@ private:
     void ShowPortState(PortState state, const QString& reason = {});
     void ShowPortText(const QString& text, const QString& reason);
     void ClosePort();
+    // What the line needs before its port first opens: the session file, the receive thread, the
+    // sleep notices. Once.
+    void StartLine();
     // One quiet attempt for the open retry: true when the port is open now.
     bool RetryOpen();
     void OnOpenOutcome(const CPortOpener::Outcome& outcome);
@@ -279,6 +284,9 @@ private:
     std::unique_ptr<CResponseLog> m_log;
     CResizeRules m_resizeRules;
     CPowerNotices* m_powerNotices = nullptr;
+    // The recording, the receive thread and the first open of the port wait for the window's
+    // first paint (StartLine).
+    bool m_lineStartPending = false;
     QAction* m_aboutAction = nullptr;
     bool m_initialised = false;
 

@@ -89,7 +89,8 @@ std::string CVantrolixDlg::SessionFile() const
 
 QString CVantrolixDlg::SessionToolTip() const
 {
-    if (m_reviewFile)
+    // Until the session file is made just after the first paint, there is nothing to say of it.
+    if (m_reviewFile || m_lineStartPending)
         return {};
     if (!m_recordingProblem.isEmpty())
         return tr("Not recording: ") + m_recordingProblem;

@@ -253,7 +253,7 @@ void CVantrolixDlg::UpdateCounts()
 
 void CVantrolixDlg::UpdateSessionStatus()
 {
-    if (!m_statusBar)
+    if (!m_statusBar || m_lineStartPending)
         return;
     if (m_reviewFile)
         m_statusBar->SetSessionFile({}, tr("Not recording (a saved session)"));

@@ -65,6 +65,8 @@ protected:
         dlg = std::make_unique<CVantrolixDlg>(CPortSetting(SettingsFile()),
                                               port ? port : std::optional(device.SlavePath()));
         dlg->show();
+        // The port starts opening once the window is on the screen.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !dlg->IsStartUpPending(); }, 10000));
     }
     // Lets the UI thread run until the window shows how the opening of its port went.
     bool WaitForPort(int ms = 10000)

@@ -4,6 +4,7 @@
 
 #include "app/power_notices.h"
 #include "app/setup_dlg.h"
+#include "app/status_bar.h"
 #include "builder/build_command_dlg.h"
 #include "catalogue/describer.h"
 #include "protocol/command_text_parser.h"
@@ -314,6 +315,59 @@ TEST_F(MainWindowTest, AboutFromF1AndTheContextMenu)
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), dlg->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(dlg.get(), &click);
     EXPECT_EQ(entries, QStringList({"&About Vantrolix..."}));
+}
+
+// Runs a look at the window at its first paint.
+class FirstPaintLook : public QObject {
+public:
+    explicit FirstPaintLook(std::function<void()> look) : m_look(std::move(look)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && m_look)
+            std::exchange(m_look, {})();
+        return false;
+    }
+
+private:
+    std::function<void()> m_look;
+};
+
+TEST_F(MainWindowTest, TheWindowIsOnTheScreenBeforeItsPortOpensAndOneClosedBeforeThatOpensNothing)
+{
+    dlg = std::make_unique<CVantrolixDlg>(CPortSetting(SettingsFile()), device.SlavePath());
+    QString fieldAtFirstPaint;
+    QString sessionAtFirstPaint = "unseen";
+    bool clientAtFirstPaint = true;
+    FirstPaintLook look([&] {
+        fieldAtFirstPaint = Edit(1001)->text();
+        sessionAtFirstPaint = dlg->StatusBar()->SessionText();
+        clientAtFirstPaint = device.ClientPresent();
+    });
+    dlg->installEventFilter(&look);
+    dlg->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dlg->IsStartUpPending(); }, 10000));
+    ASSERT_TRUE(WaitForPort());
+    EXPECT_EQ(fieldAtFirstPaint, QString::fromStdString(device.SlavePath()) + " (opening port)");
+    EXPECT_FALSE(clientAtFirstPaint);
+    // Nothing said of the session file until it is made (not "not recorded").
+    EXPECT_EQ(sessionAtFirstPaint, "");
+    // Then the line starts as it always did: the port opens, the start-up query goes out, the
+    // session is recorded.
+    EXPECT_EQ(Edit(1001)->text(), QString::fromStdString(device.SlavePath()) + " (port open)");
+    EXPECT_EQ(Received(), (std::vector<std::uint8_t>{1, 20, 20, 2, 215}));
+    EXPECT_TRUE(Edit(1001)->toolTip().startsWith("Session file: ")) << Edit(1001)->toolTip().toStdString();
+    dlg->reject();
+    dlg.reset();
+
+    // Closed before it was ever painted: no session file is made and the port is never opened,
+    // however long the window object stays.
+    dlg = std::make_unique<CVantrolixDlg>(CPortSetting(SettingsFile()), device.SlavePath());
+    dlg->show();
+    dlg->reject();
+    EXPECT_FALSE(QTest::qWaitFor([&] { return !dlg->StatusBar()->SessionText().isEmpty() || dlg->Port().IsOpen(); }, 1500))
+        << dlg->StatusBar()->SessionText().toStdString();
 }
 
 TEST_F(MainWindowTest, EscapeClosesThePortAndEndsTheWindow)
