@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <new>
+#include <string>
 
 // Column auto-sizing asks every cell of a column for its extent. Measuring text is the costly
 // part, so each cell's width is measured once, when it is new or has changed, and counted in its
@@ -12,6 +13,9 @@
 
 namespace {
 constexpr std::size_t kKeptExtentQueue = 1 << 16;
+// Text has no overhang here (see CDC::GetTextMetrics), so plain cells are measured without a
+// context.
+constexpr int kTextOverhang = 0;
 
 int CountedWidth(CGridCellBase* cell, CDC* dc) { return std::clamp(cell->GetCellExtent(dc).cx, 0, CCellExtent::kMaxWidth); }
 } // namespace
@@ -26,6 +30,81 @@ void CGridCtrl::PlaceRow(int row, int firstColumn)
         } else if (cells.At(c).format != Row::kNoCell) {
             cells.At(c).extent = CCellExtent();
             QueueFoundExtent(row, c, cells.At(c).extent);
+        }
+    }
+}
+
+// A new row's plain cells are measured only when their texts could widen their columns: a text
+// whose width bound is no more than its column's widest measured width is left unmeasured.
+void CGridCtrl::PlaceAppendedRow(int row, std::span<const std::string_view> texts)
+{
+    Row& cells = m_rows[static_cast<std::size_t>(row)];
+    const bool fixedRow = row < m_fixedRowCount;
+    for (int c = 0; c < cells.Columns(); ++c) {
+        const std::string_view text = static_cast<std::size_t>(c) < texts.size() ? texts[static_cast<std::size_t>(c)] : std::string_view();
+        if (CGridCellBase* cell = cells.Object(c)) {
+            cell->m_slot = CGridCellBase::Slot{StoredRow(row), c, CCellExtent()};
+            QueueFoundExtent(row, c, cell->m_slot.extent);
+            cell->SetText(std::string(text).c_str());
+            continue;
+        }
+        CCellExtent& extent = cells.At(c).extent;
+        CColumnExtentTally& tally = m_columnTallies[static_cast<std::size_t>(c)];
+        const int bound = m_extentsStale ? -1 : PlainWidthBound(fixedRow, c < m_fixedColumnCount, text);
+        if (bound >= 0 && bound <= tally.SideMax(fixedRow)) {
+            extent.SetUnmeasured();
+            extent.countedFixed = fixedRow;
+            tally.AddUnmeasured(bound, fixedRow);
+        } else {
+            QueueFoundExtent(row, c, extent);
+        }
+    }
+}
+
+int CGridCtrl::PlainWidthBound(bool fixedRow, bool fixedColumn, std::string_view text) const
+{
+    const CGridDefaultCell* model = GetDefaultCell(fixedRow, fixedColumn);
+    const CFont* font = model->GetFontObject();
+    if (font == nullptr || font->GetSafeHandle() == nullptr)
+        return -1;
+    const int bound = font->TextWidthBound(text);
+    if (bound < 0)
+        return -1;
+    return std::min(CGridCellBase::ExtentWidth(bound, kTextOverhang, model->GetMargin()), CCellExtent::kMaxWidth);
+}
+
+int CGridCtrl::MeasuredWidth(int row, int column, CDC* dc) const
+{
+    // A plain cell is measured in its template's font straight from its row, as the stand-in
+    // would measure it.
+    const Row& cells = m_rows[static_cast<std::size_t>(row)];
+    if (cells.Object(column) == nullptr) {
+        const CGridDefaultCell* model = GetDefaultCell(row < m_fixedRowCount, column < m_fixedColumnCount);
+        const CFont* font = model->GetFontObject();
+        if (font != nullptr && font->GetSafeHandle() != nullptr) {
+            const int width = CGridCellBase::ExtentWidth(font->TextWidth(cells.TextView(column)), kTextOverhang, model->GetMargin());
+            return std::clamp(width, 0, CCellExtent::kMaxWidth);
+        }
+    }
+    return CountedWidth(CellView(row, column), dc);
+}
+
+CCellExtent* CGridCtrl::FoundExtent(Row& cells, int column)
+{
+    if (column >= cells.Columns())
+        return nullptr;
+    if (CGridCellBase* object = cells.Object(column))
+        return &object->m_slot.extent;
+    return cells.At(column).format != Row::kNoCell ? &cells.At(column).extent : nullptr;
+}
+
+void CGridCtrl::MeasureUnmeasured(int column, CDC* dc)
+{
+    for (int r = 0; r < m_rowCount; ++r) {
+        CCellExtent* extent = FoundExtent(m_rows[static_cast<std::size_t>(r)], column);
+        if (extent != nullptr && extent->Unmeasured()) {
+            UncountCell(*extent, column);
+            CountFoundCell(r, column, *extent, dc);
         }
     }
 }
@@ -73,8 +152,11 @@ void CGridCtrl::OnCellContentChanged(CGridCellBase* cell)
 
 void CGridCtrl::UncountCell(CCellExtent& extent, int column)
 {
-    if (extent.CountedWidth() >= 0)
-        m_columnTallies[static_cast<std::size_t>(column)].Remove(extent.CountedWidth(), extent.countedFixed);
+    CColumnExtentTally& tally = m_columnTallies[static_cast<std::size_t>(column)];
+    if (extent.Unmeasured())
+        tally.RemoveUnmeasured(extent.countedFixed);
+    else if (extent.CountedWidth() >= 0)
+        tally.Remove(extent.CountedWidth(), extent.countedFixed);
     extent.SetCountedWidth(-1);
 }
 
@@ -82,7 +164,7 @@ void CGridCtrl::CountCell(int row, int column, CDC* dc) { CountFoundCell(row, co
 
 void CGridCtrl::CountFoundCell(int row, int column, CCellExtent& extent, CDC* dc)
 {
-    const int width = CountedWidth(CellView(row, column), dc);
+    const int width = MeasuredWidth(row, column, dc);
     extent.SetCountedWidth(width);
     extent.countedFixed = row < m_fixedRowCount;
     m_columnTallies[static_cast<std::size_t>(column)].Add(extent.CountedWidth(), extent.countedFixed);
@@ -109,18 +191,12 @@ void CGridCtrl::RefreshExtents(CDC* dc)
         // Entries of cells destroyed since are stale; a new cell in their place queued itself.
         if (!IsValid(id.row, id.col))
             continue;
-        Row& cells = m_rows[static_cast<std::size_t>(id.row)];
-        if (id.col >= cells.Columns())
+        CCellExtent* extent = FoundExtent(m_rows[static_cast<std::size_t>(id.row)], id.col);
+        if (extent == nullptr || !extent->queued)
             continue;
-        CGridCellBase* object = cells.Object(id.col);
-        if (object == nullptr && cells.At(id.col).format == Row::kNoCell)
-            continue;
-        CCellExtent& extent = object != nullptr ? object->m_slot.extent : cells.At(id.col).extent;
-        if (!extent.queued)
-            continue;
-        extent.queued = false;
-        UncountCell(extent, id.col);
-        CountFoundCell(id.row, id.col, extent, dc);
+        extent->queued = false;
+        UncountCell(*extent, id.col);
+        CountFoundCell(id.row, id.col, *extent, dc);
     }
     // The rows of a whole log filled at once queue millions of cells; that room is not kept.
     if (m_extentQueue.capacity() > kKeptExtentQueue)
@@ -139,8 +215,12 @@ bool CGridCtrl::AutoSizeColumn(int column, int style, bool updateBars)
     RefreshExtents(dc.get());
     if (style == 0)
         style = m_autoSizeStyle;
+    const bool fixedRows = (style & 1) != 0;
+    const bool scrolledRows = (style & 2) != 0;
     const CColumnExtentTally& tally = m_columnTallies[static_cast<std::size_t>(column)];
-    SetColumnWidthInternal(column, tally.Max((style & 1) != 0, (style & 2) != 0));
+    if (tally.UnmeasuredMayWiden(fixedRows, scrolledRows))
+        MeasureUnmeasured(column, dc.get());
+    SetColumnWidthInternal(column, tally.Max(fixedRows, scrolledRows));
     if (updateBars)
         UpdateScrollBars();
     return true;
@@ -204,6 +284,15 @@ std::string CGridCtrl::CheckIndexConsistency()
             const CCellExtent& extent = ExtentOf(r, c);
             if (m_extentsStale || extent.queued || !dc)
                 continue;
+            if (extent.Unmeasured()) {
+                if (extent.countedFixed != (r < m_fixedRowCount))
+                    return "unmeasured cell on the wrong side of the fixed rows" + where;
+                const int bound = m_columnTallies[count(c)].UnmeasuredBound(extent.countedFixed);
+                if (CountedWidth(cell, dc.get()) > bound)
+                    return "unmeasured cell wider than its column's bound " + std::to_string(bound) + where;
+                tallies[count(c)].AddUnmeasured(0, extent.countedFixed);
+                continue;
+            }
             if (extent.CountedWidth() < 0)
                 return "cell neither measured nor queued" + where;
             const int fresh = CountedWidth(cell, dc.get());
@@ -223,10 +312,12 @@ std::string CGridCtrl::CheckIndexConsistency()
             if (!HasCell(r, static_cast<int>(c)))
                 continue;
             const CCellExtent& extent = ExtentOf(r, static_cast<int>(c));
-            if (extent.queued && extent.CountedWidth() >= 0)
+            if (extent.queued && extent.Unmeasured())
+                tallies[c].AddUnmeasured(0, extent.countedFixed);
+            else if (extent.queued && extent.CountedWidth() >= 0)
                 tallies[c].Add(extent.CountedWidth(), extent.countedFixed);
         }
-        if (!(tallies[c] == m_columnTallies[c]))
+        if (!tallies[c].SameWidths(m_columnTallies[c]))
             return "width tally of column " + std::to_string(c) + " differs from its cells";
     }
     return "";

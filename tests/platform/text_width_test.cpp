@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 // A remembered width is the one measuring again would give, in the font the text was measured
@@ -42,4 +43,39 @@ TEST(TextWidth, TheCacheStaysBounded)
     const std::string last = std::to_string(3 * CTextWidthCache::kMaxTexts - 1);
     EXPECT_EQ(cache.Find(last), static_cast<int>((3 * CTextWidthCache::kMaxTexts - 1) % 100));
     EXPECT_EQ(cache.Find("never"), -1);
+}
+
+// The bound that lets a grid skip measuring a text is never below the measured width, in any
+// size or style, for every printable ASCII text; other texts have none.
+TEST(TextWidth, TheBoundWithoutMeasuringIsNeverBelowTheWidth)
+{
+    std::mt19937 rng(5);
+    const auto randomText = [&rng] {
+        std::string text(rng() % 60, ' ');
+        for (char& c : text)
+            c = rng() % 20 == 0 ? '\t' : static_cast<char>(' ' + rng() % 95);
+        return text;
+    };
+    for (const char* family : {"DejaVu Sans", "DejaVu Sans Mono", "DejaVu Serif"}) {
+        for (const double points : {7.5, 9.0, 10.5, 13.0}) {
+            for (const bool bold : {false, true}) {
+                QFont qfont(family);
+                qfont.setPointSizeF(points);
+                qfont.setBold(bold);
+                qfont.setItalic(points > 10);
+                CFont font;
+                font.CreateFromQFont(qfont);
+                SCOPED_TRACE(std::string(family) + " " + std::to_string(points) + (bold ? " bold" : ""));
+                EXPECT_EQ(font.TextWidthBound(""), 0);
+                for (int i = 0; i < 300; ++i) {
+                    const std::string text = randomText();
+                    const int bound = font.TextWidthBound(text);
+                    ASSERT_GE(bound, 0) << "printable ASCII has a bound: " << text;
+                    ASSERT_GE(bound, font.TextWidth(text)) << text;
+                }
+                EXPECT_EQ(font.TextWidthBound("caf\xC3\xA9"), -1);
+                EXPECT_EQ(font.TextWidthBound(std::string("a\0b", 3)), -1);
+            }
+        }
+    }
 }
