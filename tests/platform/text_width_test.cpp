@@ -79,3 +79,20 @@ TEST(TextWidth, TheBoundWithoutMeasuringIsNeverBelowTheWidth)
         }
     }
 }
+
+// A stream of texts seen once (a clock with milliseconds) does not push out the texts that
+// recur among them: the log's few packets and descriptions stay remembered.
+TEST(TextWidth, TextsThatRecurStayThroughAStreamOfNewOnes)
+{
+    CTextWidthCache cache;
+    cache.Remember("Value Master Volume = -35.5 dB", 123);
+    for (std::size_t i = 0; i < 4 * CTextWidthCache::kMaxTexts; ++i) {
+        cache.Remember("12:00:00." + std::to_string(i), 60);
+        if (i % 1000 == 0) {
+            ASSERT_EQ(cache.Find("Value Master Volume = -35.5 dB"), 123) << "after " << i << " new texts";
+        }
+        ASSERT_LE(cache.Size(), CTextWidthCache::kMaxTexts);
+    }
+    cache.Clear();
+    EXPECT_EQ(cache.Find("Value Master Volume = -35.5 dB"), -1);
+}
