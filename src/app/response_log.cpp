@@ -125,8 +125,10 @@ void CResponseLog::Show(Entry& entry, const SessionRow& row)
 {
     entry.hexColumns = 0;
     const std::string time = TimeText(entry);
-    const std::string encoded = BytesText(entry, kEncodedColumn, entry.direction == RowDirection::Sent ? kSentMark : "", row.encoded);
-    const std::string data = BytesText(entry, kDataColumn, {}, row.data);
+    std::string madeEncoded;
+    std::string madeData;
+    const std::string_view encoded = BytesText(entry, kEncodedColumn, entry.direction == RowDirection::Sent ? kSentMark : "", row.encoded, madeEncoded);
+    const std::string_view data = BytesText(entry, kDataColumn, {}, row.data, madeData);
     // The row is made once with its texts; the grid's scroll bars and repaint wait for the batch's end.
     const std::string_view texts[] = {time, encoded, data, row.description};
     const int n = m_grid.AppendRow(texts);
@@ -158,15 +160,19 @@ std::string CResponseLog::TimeText(const Entry& entry)
     return text;
 }
 
-std::string CResponseLog::BytesText(Entry& entry, int column, const std::string& prefix, const std::string& text)
+std::string_view CResponseLog::BytesText(Entry& entry, int column, std::string_view prefix, const std::string& text, std::string& made)
 {
     if (m_display.hexBytes && !entry.note) {
         if (const auto hex = DecimalBytesToHex(text)) {
             entry.hexColumns |= ColumnBit(column);
-            return prefix + *hex;
+            made.assign(prefix).append(*hex);
+            return made;
         }
     }
-    return prefix + text;
+    if (prefix.empty())
+        return text;
+    made.assign(prefix).append(text);
+    return made;
 }
 
 void CResponseLog::Changed() const

@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CGridCtrl;
@@ -100,8 +101,10 @@ private:
     static bool IsShown(const Entry& entry, bool showSent);
     void Show(Entry& entry, const SessionRow& row);
     std::string TimeText(const Entry& entry);
-    // The Encoded or Data column's text, in hexadecimal when the display asks and the text is bytes.
-    std::string BytesText(Entry& entry, int column, const std::string& prefix, const std::string& text);
+    // The Encoded or Data column's text, in hexadecimal when the display asks and the text is bytes:
+    // the row's own text when it is shown as it is, else one made in `made` (a copy per row is
+    // what a long load can least afford).
+    std::string_view BytesText(Entry& entry, int column, std::string_view prefix, const std::string& text, std::string& made);
     void Changed() const;
     // Whether the filter passes the entry on this grid row.
     bool Passes(const Entry& entry, int gridRow) const;

@@ -510,7 +510,7 @@ private:
     CPrefixSums m_columnSums;
     std::vector<CColumnExtentTally> m_columnTallies;
     std::vector<CGridCellId> m_extentQueue;
-    // Room for a row's texts while SetRowTexts gathers them, kept between calls.
+    // Room for a row's texts while SetRowTexts or AppendRow gathers them, kept between calls.
     std::vector<std::string_view> m_rowTexts;
     bool m_extentsStale = true;
     // A layout update is posted for rows appended since the last one.

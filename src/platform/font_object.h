@@ -6,9 +6,9 @@
 #include <QFont>
 #include <QFontMetrics>
 
+#include <array>
 #include <memory>
 #include <string_view>
-#include <vector>
 
 // A platform font made from a LOGFONT. It keeps its metrics so that measuring many texts in one
 // font does not look the font up again each time.
@@ -56,8 +56,10 @@ private:
     bool m_created = false;
     mutable std::unique_ptr<QFontMetrics> m_metrics;
     mutable CTextWidthCache m_widths;
-    // Each ASCII character's advance in 64ths of a pixel, -1 for the others; empty until asked
-    // for, and all -1 when the font's texts turned out wider than their characters' sum.
-    mutable std::vector<int> m_advances;
+    // Each byte's advance in 64ths of a pixel as a character of printable ASCII (or a tab or line
+    // break), -1 for the others; null until asked for, and all -1 when the font's lines turned out
+    // otherwise than their characters' sum.
+    using Advances = std::array<int, 256>;
+    mutable std::unique_ptr<Advances> m_advances;
     mutable VerticalMeasures m_measures;
 };
