@@ -52,9 +52,9 @@ void CGridCtrl::PlaceAppendedRow(int row, std::span<const std::string_view> text
         CColumnExtentTally& tally = m_columnTallies[static_cast<std::size_t>(c)];
         const int bound = m_extentsStale ? -1 : PlainWidthBound(fixedRow, c < m_fixedColumnCount, text);
         if (bound >= 0 && bound <= tally.SideMax(fixedRow)) {
-            extent.SetUnmeasured();
+            extent.SetUnmeasured(bound);
             extent.countedFixed = fixedRow;
-            tally.AddUnmeasured(bound, fixedRow);
+            tally.AddUnmeasured(extent.UnmeasuredBound(), fixedRow);
         } else {
             QueueFoundExtent(row, c, extent);
         }
@@ -98,11 +98,14 @@ CCellExtent* CGridCtrl::FoundExtent(Row& cells, int column)
     return cells.At(column).format != Row::kNoCell ? &cells.At(column).extent : nullptr;
 }
 
-void CGridCtrl::MeasureUnmeasured(int column, CDC* dc)
+// Bounds are close: usually the first cell measured with the widest bound is as wide as it, and
+// the walk ends there. It starts from the newest rows, which a log keeps longest.
+void CGridCtrl::MeasureUnmeasured(int column, bool fixedRows, bool scrolledRows, CDC* dc)
 {
-    for (int r = 0; r < m_rowCount; ++r) {
+    const CColumnExtentTally& tally = m_columnTallies[static_cast<std::size_t>(column)];
+    for (int r = m_rowCount - 1; r >= 0 && tally.UnmeasuredMayWiden(fixedRows, scrolledRows); --r) {
         CCellExtent* extent = FoundExtent(m_rows[static_cast<std::size_t>(r)], column);
-        if (extent != nullptr && extent->Unmeasured()) {
+        if (extent != nullptr && extent->Unmeasured() && extent->UnmeasuredBound() > tally.Max(fixedRows, scrolledRows)) {
             UncountCell(*extent, column);
             CountFoundCell(r, column, *extent, dc);
         }
@@ -154,7 +157,7 @@ void CGridCtrl::UncountCell(CCellExtent& extent, int column)
 {
     CColumnExtentTally& tally = m_columnTallies[static_cast<std::size_t>(column)];
     if (extent.Unmeasured())
-        tally.RemoveUnmeasured(extent.countedFixed);
+        tally.RemoveUnmeasured(extent.UnmeasuredBound(), extent.countedFixed);
     else if (extent.CountedWidth() >= 0)
         tally.Remove(extent.CountedWidth(), extent.countedFixed);
     extent.SetCountedWidth(-1);
@@ -218,8 +221,7 @@ bool CGridCtrl::AutoSizeColumn(int column, int style, bool updateBars)
     const bool fixedRows = (style & 1) != 0;
     const bool scrolledRows = (style & 2) != 0;
     const CColumnExtentTally& tally = m_columnTallies[static_cast<std::size_t>(column)];
-    if (tally.UnmeasuredMayWiden(fixedRows, scrolledRows))
-        MeasureUnmeasured(column, dc.get());
+    MeasureUnmeasured(column, fixedRows, scrolledRows, dc.get());
     SetColumnWidthInternal(column, tally.Max(fixedRows, scrolledRows));
     if (updateBars)
         UpdateScrollBars();
@@ -287,10 +289,9 @@ std::string CGridCtrl::CheckIndexConsistency()
             if (extent.Unmeasured()) {
                 if (extent.countedFixed != (r < m_fixedRowCount))
                     return "unmeasured cell on the wrong side of the fixed rows" + where;
-                const int bound = m_columnTallies[count(c)].UnmeasuredBound(extent.countedFixed);
-                if (CountedWidth(cell, dc.get()) > bound)
-                    return "unmeasured cell wider than its column's bound " + std::to_string(bound) + where;
-                tallies[count(c)].AddUnmeasured(0, extent.countedFixed);
+                if (CountedWidth(cell, dc.get()) > extent.UnmeasuredBound())
+                    return "unmeasured cell wider than its bound " + std::to_string(extent.UnmeasuredBound()) + where;
+                tallies[count(c)].AddUnmeasured(extent.UnmeasuredBound(), extent.countedFixed);
                 continue;
             }
             if (extent.CountedWidth() < 0)
@@ -313,11 +314,11 @@ std::string CGridCtrl::CheckIndexConsistency()
                 continue;
             const CCellExtent& extent = ExtentOf(r, static_cast<int>(c));
             if (extent.queued && extent.Unmeasured())
-                tallies[c].AddUnmeasured(0, extent.countedFixed);
+                tallies[c].AddUnmeasured(extent.UnmeasuredBound(), extent.countedFixed);
             else if (extent.queued && extent.CountedWidth() >= 0)
                 tallies[c].Add(extent.CountedWidth(), extent.countedFixed);
         }
-        if (!tallies[c].SameWidths(m_columnTallies[c]))
+        if (!(tallies[c] == m_columnTallies[c]))
             return "width tally of column " + std::to_string(c) + " differs from its cells";
     }
     return "";

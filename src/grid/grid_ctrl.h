@@ -446,8 +446,9 @@ private:
     int MeasuredWidth(int row, int column, CDC* dc) const;
     // The extent of the row's cell at the column; null where there is no cell.
     static CCellExtent* FoundExtent(Row& cells, int column);
-    // Measures the column's unmeasured cells, which may be wider than its widest measured one.
-    void MeasureUnmeasured(int column, CDC* dc);
+    // Measures the column's unmeasured cells that may be wider than its widest measured one among
+    // the chosen rows, until none may.
+    void MeasureUnmeasured(int column, bool fixedRows, bool scrolledRows, CDC* dc);
 
     COLORREF m_emptyAreaColour = 0;
     COLORREF m_gridLineColour = RGB(0xC0, 0xC0, 0xC0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <span>
@@ -15,11 +16,12 @@ struct CCellExtent {
     static constexpr int kMaxWidth = (1 << 29) - 1;
     int CountedWidth() const { return Unmeasured() ? -1 : static_cast<int>(widthPlusOne) - 1; }
     void SetCountedWidth(int width) { widthPlusOne = static_cast<unsigned>(width + 1) & kWidthMask; }
-    // A new cell whose text was known not to widen its column when it came is left unmeasured:
-    // its tally counts it apart, with a bound on its width, until the column's widest width falls
-    // below that bound and the column's unmeasured cells are measured after all.
-    bool Unmeasured() const { return widthPlusOne == kUnmeasured; }
-    void SetUnmeasured() { widthPlusOne = kUnmeasured; }
+    // A new cell whose text was known not to widen its column when it came is left unmeasured,
+    // with a bound on its width: its tally counts the bound apart, and the cell is measured only
+    // if its column's widest measured width falls below its bound.
+    bool Unmeasured() const { return widthPlusOne >= kUnmeasured; }
+    int UnmeasuredBound() const { return static_cast<int>(widthPlusOne - kUnmeasured); }
+    void SetUnmeasured(int bound) { widthPlusOne = kUnmeasured + static_cast<unsigned>(std::clamp(bound, 0, kMaxWidth - 1)); }
 
     // All three of one type: Windows' layout (MinGW's default) starts a new word for each change
     // of a bit-field's type.
@@ -28,8 +30,9 @@ struct CCellExtent {
 
 private:
     static constexpr unsigned kWidthMask = (1u << 30) - 1;
-    // Above every width plus one.
-    static constexpr unsigned kUnmeasured = kWidthMask;
+    // Above every width plus one; an unmeasured cell's bound is added to it.
+    static constexpr unsigned kUnmeasured = static_cast<unsigned>(kMaxWidth) + 2;
+    static_assert(kUnmeasured + kMaxWidth - 1 <= kWidthMask);
     unsigned widthPlusOne : 30 = 0;
 };
 

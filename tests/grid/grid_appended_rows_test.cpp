@@ -44,6 +44,14 @@ int Append(CGridCtrl& grid, std::string_view time, std::string_view encoded, std
     return grid.AppendRow(texts);
 }
 
+// A log grid whose first row is wider than the rows to come, its columns sized to it.
+void StartWithAWideRow(CGridCtrl& grid)
+{
+    SetUpLogGrid(grid);
+    Append(grid, "12:00:00", "1, 20, 20, 69, 108, 109, 110, 111", "20, 20, 20, 20, 20, 20", "Value Master Volume = -35.5 dB");
+    grid.AutoSizeColumns(0);
+}
+
 // A grid whose cells are all objects: no plain cells are made for it.
 class CObjectGrid : public CGridCtrl {};
 
@@ -104,9 +112,7 @@ TEST_F(GridTest, AnAppendedRowIsTheRowSetRowCountAndSetRowTextsMake)
 TEST_F(GridTest, UnmeasuredCellsAreMeasuredOnceTheWidestRowsLeave)
 {
     CGridCtrl grid;
-    SetUpLogGrid(grid);
-    Append(grid, "12:00:00", "1, 20, 20, 69, 108, 109, 110, 111", "20, 20, 20, 20", "Value Master Volume = -35.5 dB");
-    grid.AutoSizeColumns(0);
+    StartWithAWideRow(grid);
     // Each narrower than the row before: every one of them could be left unmeasured.
     for (int n = 0; n < 20; ++n) {
         const std::string encoded = "1, 20, " + std::string(static_cast<std::size_t>(20 - n), '9');
@@ -126,14 +132,23 @@ TEST_F(GridTest, UnmeasuredCellsAreMeasuredOnceTheWidestRowsLeave)
 
     // A single unmeasured row left when the widest goes.
     CGridCtrl two;
-    SetUpLogGrid(two);
-    Append(two, "12:00:00", "1, 20, 20, 69, 108, 109, 110, 111", "20, 20, 20, 20", "Value Master Volume = -35.5 dB");
-    two.AutoSizeColumns(0);
+    StartWithAWideRow(two);
     Append(two, "12:00:01", "1, 20, 20, 69, 108", "20, 20", "Value Master Volume = 0 dB");
     EXPECT_EQ(Unmeasured(two), 4);
     two.DeleteRows(1, 1);
     ExpectSizedAfresh(two);
     EXPECT_EQ(Unmeasured(two), 0);
+
+    // A long log of rows alike, the widest measured row leaving: one of them measured is enough
+    // to size each column, not all of them (that would stall the log at a million rows).
+    CGridCtrl alike;
+    StartWithAWideRow(alike);
+    for (int n = 0; n < 1000; ++n)
+        Append(alike, "12:00:01", "1, 20, 21, 94, 86, 22, 2, 157", "20, 21, 22", "Value Volume = -35.5 dB");
+    ASSERT_EQ(Unmeasured(alike), 4000);
+    alike.DeleteRows(1, 1);
+    ExpectSizedAfresh(alike);
+    EXPECT_GE(Unmeasured(alike), 3990);
 }
 
 // Every way a cell's text, place or measuring can change reaches unmeasured cells too.
@@ -202,9 +217,7 @@ TEST_F(GridTest, UnmeasuredCellsFollowEditsObjectsFixedRowsAndFonts)
 TEST_F(GridTest, TextsBeyondAsciiAreAlwaysMeasured)
 {
     CGridCtrl grid;
-    SetUpLogGrid(grid);
-    Append(grid, "12:00:00", "1, 20, 20, 69, 108, 109", "20, 20, 20, 20, 20, 20", "Value Master Volume = -35.5 dB");
-    grid.AutoSizeColumns(0);
+    StartWithAWideRow(grid);
     for (int n = 0; n < 10; ++n)
         Append(grid, "\xE2\x80\x94", "\xEF\xBC\xB7\xEF\xBC\xB7", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80");
     EXPECT_EQ(Unmeasured(grid), 0);
