@@ -10,10 +10,11 @@
 // finding it here. Bounded: at most kMaxTexts texts, in two generations of half as many each;
 // when the recent one is full it becomes the older one and the one before is let go, so texts
 // that recur (found again in the older generation and brought back) stay while a stream of
-// texts seen once (a clock with milliseconds) passes through. Long texts are not kept.
+// texts seen once (a clock with milliseconds) passes through, and a log whose texts recur
+// within 16,384 others finds them all. Long texts are not kept.
 class CTextWidthCache {
 public:
-    static constexpr std::size_t kMaxTexts = 16384;
+    static constexpr std::size_t kMaxTexts = 32768;
     static constexpr std::size_t kMaxTextBytes = 256;
 
     // The width remembered for the text, or -1.

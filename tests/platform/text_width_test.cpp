@@ -96,3 +96,21 @@ TEST(TextWidth, TextsThatRecurStayThroughAStreamOfNewOnes)
     cache.Clear();
     EXPECT_EQ(cache.Find("Value Master Volume = -35.5 dB"), -1);
 }
+
+// A log whose texts recur within 16,384 others (as a font is used: looked up, measured and
+// remembered when missing) finds every one of them from its second round on.
+TEST(TextWidth, ALogsRecurringTextsAreAllFoundAfterTheirFirstRound)
+{
+    CTextWidthCache cache;
+    int misses = 0;
+    for (int round = 0; round < 4; ++round) {
+        for (int i = 0; i < 16000; ++i) {
+            const std::string text = "1, 20, " + std::to_string(i);
+            if (cache.Find(text) < 0) {
+                misses += round > 0 ? 1 : 0;
+                cache.Remember(text, i % 300);
+            }
+        }
+    }
+    EXPECT_EQ(misses, 0);
+}
