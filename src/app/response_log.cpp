@@ -64,27 +64,13 @@ bool CResponseLog::IsShown(const Entry& entry, bool showSent)
     return entry.direction != RowDirection::Sent || entry.note || showSent;
 }
 
-void CResponseLog::BeginBatch(std::size_t expectedRows)
+void CResponseLog::BeginBatch(std::size_t /*expectedRows*/)
 {
     // Only the row counts: scrolled right to read a long description, the log still follows. The
     // last row shown is the one that counts: with a filter, the log's last rows may be hidden.
     m_followEnd = m_follow && (m_lastPassed < m_grid.GetFixedRowCount()
                                || m_grid.IsCellVisible(m_lastPassed, m_grid.GetTopLeftScrolledCell().col));
     m_added = 0;
-    m_inBatch = true;
-    m_nextRow = m_grid.GetRowCount();
-    m_growth = static_cast<int>(std::clamp<std::size_t>(expectedRows, 1, kFirstGrowth));
-}
-
-int CResponseLog::NextGridRow()
-{
-    if (!m_inBatch)
-        m_nextRow = m_grid.GetRowCount();
-    if (m_nextRow >= m_grid.GetRowCount()) {
-        m_grid.SetRowCount(m_nextRow + (m_inBatch ? m_growth : 1));
-        m_growth = std::min(2 * m_growth, kMaxGrowth);
-    }
-    return m_nextRow++;
 }
 
 void CResponseLog::Add(const SessionRow& row)
@@ -137,14 +123,17 @@ void CResponseLog::RemoveLeadingNote()
 
 void CResponseLog::Show(Entry& entry, const SessionRow& row)
 {
-    const int n = NextGridRow();
     entry.hexColumns = 0;
     const std::string time = TimeText(entry);
-    const std::string encoded = BytesText(entry, kEncodedColumn, entry.direction == RowDirection::Sent ? kSentMark : "", row.encoded);
-    const std::string data = BytesText(entry, kDataColumn, {}, row.data);
-    // One call for the row: its cells' storage is built once and it is repainted once.
+    std::string madeEncoded;
+    std::string madeData;
+    const std::string_view encoded = BytesText(entry, kEncodedColumn, entry.direction == RowDirection::Sent ? kSentMark : "", row.encoded, madeEncoded);
+    const std::string_view data = BytesText(entry, kDataColumn, {}, row.data, madeData);
+    // The row is made once with its texts; the grid's scroll bars and repaint wait for the batch's end.
     const std::string_view texts[] = {time, encoded, data, row.description};
-    m_grid.SetRowTexts(n, texts);
+    const int n = m_grid.AppendRow(texts);
+    if (n < 0)
+        return;
     if (entry.note || entry.direction == RowDirection::Sent || entry.direction == RowDirection::Controller) {
         const COLORREF colour = entry.note ? kNoteText : entry.direction == RowDirection::Sent ? kSentText : kControllerText;
         for (int c = 0; c < 4; ++c)
@@ -171,15 +160,19 @@ std::string CResponseLog::TimeText(const Entry& entry)
     return text;
 }
 
-std::string CResponseLog::BytesText(Entry& entry, int column, const std::string& prefix, const std::string& text)
+std::string_view CResponseLog::BytesText(Entry& entry, int column, std::string_view prefix, const std::string& text, std::string& made)
 {
     if (m_display.hexBytes && !entry.note) {
         if (const auto hex = DecimalBytesToHex(text)) {
             entry.hexColumns |= ColumnBit(column);
-            return prefix + *hex;
+            made.assign(prefix).append(*hex);
+            return made;
         }
     }
-    return prefix + text;
+    if (prefix.empty())
+        return text;
+    made.assign(prefix).append(text);
+    return made;
 }
 
 void CResponseLog::Changed() const
@@ -232,9 +225,6 @@ std::size_t CResponseLog::ListedRows() const
 
 void CResponseLog::EndBatch()
 {
-    m_inBatch = false;
-    if (m_grid.GetRowCount() > m_nextRow)
-        m_grid.SetRowCount(m_nextRow);
     if (m_added == 0)
         return;
     Trim();
@@ -333,7 +323,6 @@ void CResponseLog::Redraw(bool shownBefore)
     BeginBatch(rows.size());
     m_previousShownMs.reset();
     m_grid.SetRowCount(m_grid.GetFixedRowCount());
-    m_nextRow = m_grid.GetFixedRowCount();
     m_filteredOut = 0;
     m_lastPassed = m_grid.GetFixedRowCount() - 1;
     for (std::size_t i = 0; i < rows.size(); ++i) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CGridCtrl;
@@ -37,8 +38,8 @@ public:
     void SetDisplay(const LogDisplay& display);
     const LogDisplay& Display() const { return m_display; }
 
-    // expectedRows: about how many rows the batch brings (0 when unknown); the grid grows by
-    // that many at once rather than a row at a time.
+    // expectedRows: about how many rows the batch brings (0 when unknown). The grid makes each
+    // row as it comes and updates its layout once, at the batch's end, so the count is not needed.
     void BeginBatch(std::size_t expectedRows = 0);
     void Add(const SessionRow& row);
     // A line of text in the encoded column that is no recorded row (an unreadable line of a file).
@@ -100,8 +101,10 @@ private:
     static bool IsShown(const Entry& entry, bool showSent);
     void Show(Entry& entry, const SessionRow& row);
     std::string TimeText(const Entry& entry);
-    // The Encoded or Data column's text, in hexadecimal when the display asks and the text is bytes.
-    std::string BytesText(Entry& entry, int column, const std::string& prefix, const std::string& text);
+    // The Encoded or Data column's text, in hexadecimal when the display asks and the text is bytes:
+    // the row's own text when it is shown as it is, else one made in `made` (a copy per row is
+    // what a long load can least afford).
+    std::string_view BytesText(Entry& entry, int column, std::string_view prefix, const std::string& text, std::string& made);
     void Changed() const;
     // Whether the filter passes the entry on this grid row.
     bool Passes(const Entry& entry, int gridRow) const;
@@ -110,26 +113,12 @@ private:
     SessionRow RowOf(const Entry& entry, int gridRow) const;
     void Trim();
     void Redraw(bool shownBefore);
-    // The grid row the next shown row goes to, the grid grown for it if need be.
-    int NextGridRow();
-
-    // Rows are added to the grid in steps during a batch, and the rows not filled go at its end:
-    // growing the grid costs a scroll bar update and a repaint request each time.
-    // The grid grows in steps that double from the first, so rows made ahead and dropped unfilled at
-    // the batch's end stay fewer than those added: a batch cut short by its time budget (a slow
-    // machine, a debugging build) must not pay for thousands of rows it never fills.
-    static constexpr int kFirstGrowth = 64;
-    static constexpr int kMaxGrowth = 4096;
-
     CGridCtrl& m_grid;
     LogDisplay m_display;
     std::deque<Entry> m_entries;
     bool m_follow = true;
     bool m_followEnd = false;
     int m_added = 0; // rows added or changed in this batch
-    bool m_inBatch = false;
-    int m_nextRow = 0;
-    int m_growth = 1;
     std::optional<std::int64_t> m_previousShownMs; // the time of the last row shown, for sincePrevious
     std::size_t m_dropped = 0;
     std::size_t m_errors = 0;

@@ -2,26 +2,34 @@
 
 #include <algorithm>
 
-void CColumnExtentTally::Remove(int width, bool fixedRow)
+void CColumnExtentTally::Uncount(std::map<int, int>& counts, int value)
 {
-    std::map<int, int>& side = Side(fixedRow);
-    const auto it = side.find(width);
-    if (it != side.end() && --it->second == 0)
-        side.erase(it);
+    const auto it = counts.find(value);
+    if (it != counts.end() && --it->second == 0)
+        counts.erase(it);
 }
 
 int CColumnExtentTally::Max(bool fixedRows, bool scrolledRows) const
 {
-    int widest = 0;
-    if (fixedRows && !m_fixed.empty())
-        widest = std::max(widest, m_fixed.rbegin()->first);
-    if (scrolledRows && !m_scrolled.empty())
-        widest = std::max(widest, m_scrolled.rbegin()->first);
-    return widest;
+    return std::max(fixedRows ? SideMax(true) : 0, scrolledRows ? SideMax(false) : 0);
+}
+
+bool CColumnExtentTally::UnmeasuredMayWiden(bool fixedRows, bool scrolledRows) const
+{
+    const int widest = Max(fixedRows, scrolledRows);
+    return (fixedRows && Top(m_fixed.bounds) > widest) || (scrolledRows && Top(m_scrolled.bounds) > widest);
+}
+
+int CColumnExtentTally::Unmeasured(bool fixedRow) const
+{
+    int cells = 0;
+    for (const auto& [bound, count] : Side(fixedRow).bounds)
+        cells += count;
+    return cells;
 }
 
 void CColumnExtentTally::Clear()
 {
-    m_fixed.clear();
-    m_scrolled.clear();
+    m_fixed = Counts();
+    m_scrolled = Counts();
 }

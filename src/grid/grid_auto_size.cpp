@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <new>
+#include <string>
 
 // Column auto-sizing asks every cell of a column for its extent. Measuring text is the costly
 // part, so each cell's width is measured once, when it is new or has changed, and counted in its
@@ -12,6 +13,9 @@
 
 namespace {
 constexpr std::size_t kKeptExtentQueue = 1 << 16;
+// Text has no overhang here (see CDC::GetTextMetrics), so plain cells are measured without a
+// context.
+constexpr int kTextOverhang = 0;
 
 int CountedWidth(CGridCellBase* cell, CDC* dc) { return std::clamp(cell->GetCellExtent(dc).cx, 0, CCellExtent::kMaxWidth); }
 } // namespace
@@ -26,6 +30,84 @@ void CGridCtrl::PlaceRow(int row, int firstColumn)
         } else if (cells.At(c).format != Row::kNoCell) {
             cells.At(c).extent = CCellExtent();
             QueueFoundExtent(row, c, cells.At(c).extent);
+        }
+    }
+}
+
+// A new row's plain cells are measured only when their texts could widen their columns: a text
+// whose width bound is no more than its column's widest measured width is left unmeasured.
+void CGridCtrl::PlaceAppendedRow(int row, std::span<const std::string_view> texts)
+{
+    Row& cells = m_rows[static_cast<std::size_t>(row)];
+    const bool fixedRow = row < m_fixedRowCount;
+    for (int c = 0; c < cells.Columns(); ++c) {
+        const std::string_view text = static_cast<std::size_t>(c) < texts.size() ? texts[static_cast<std::size_t>(c)] : std::string_view();
+        if (CGridCellBase* cell = cells.Object(c)) {
+            cell->m_slot = CGridCellBase::Slot{StoredRow(row), c, CCellExtent()};
+            QueueFoundExtent(row, c, cell->m_slot.extent);
+            cell->SetText(std::string(text).c_str());
+            continue;
+        }
+        CCellExtent& extent = cells.At(c).extent;
+        CColumnExtentTally& tally = m_columnTallies[static_cast<std::size_t>(c)];
+        const int bound = m_extentsStale ? -1 : PlainWidthBound(fixedRow, c < m_fixedColumnCount, text);
+        if (bound >= 0 && bound <= tally.SideMax(fixedRow)) {
+            extent.SetUnmeasured(bound);
+            extent.countedFixed = fixedRow;
+            tally.AddUnmeasured(extent.UnmeasuredBound(), fixedRow);
+        } else {
+            QueueFoundExtent(row, c, extent);
+        }
+    }
+}
+
+int CGridCtrl::PlainWidthBound(bool fixedRow, bool fixedColumn, std::string_view text) const
+{
+    const CGridDefaultCell* model = GetDefaultCell(fixedRow, fixedColumn);
+    const CFont* font = model->GetFontObject();
+    if (font == nullptr || font->GetSafeHandle() == nullptr)
+        return -1;
+    const int bound = font->TextWidthBound(text);
+    if (bound < 0)
+        return -1;
+    return std::min(CGridCellBase::ExtentWidth(bound, kTextOverhang, model->GetMargin()), CCellExtent::kMaxWidth);
+}
+
+int CGridCtrl::MeasuredWidth(int row, int column, CDC* dc) const
+{
+    // A plain cell is measured in its template's font straight from its row, as the stand-in
+    // would measure it.
+    const Row& cells = m_rows[static_cast<std::size_t>(row)];
+    if (cells.Object(column) == nullptr) {
+        const CGridDefaultCell* model = GetDefaultCell(row < m_fixedRowCount, column < m_fixedColumnCount);
+        const CFont* font = model->GetFontObject();
+        if (font != nullptr && font->GetSafeHandle() != nullptr) {
+            const int width = CGridCellBase::ExtentWidth(font->TextWidth(cells.TextView(column)), kTextOverhang, model->GetMargin());
+            return std::clamp(width, 0, CCellExtent::kMaxWidth);
+        }
+    }
+    return CountedWidth(CellView(row, column), dc);
+}
+
+CCellExtent* CGridCtrl::FoundExtent(Row& cells, int column)
+{
+    if (column >= cells.Columns())
+        return nullptr;
+    if (CGridCellBase* object = cells.Object(column))
+        return &object->m_slot.extent;
+    return cells.At(column).format != Row::kNoCell ? &cells.At(column).extent : nullptr;
+}
+
+// Bounds are close: usually the first cell measured with the widest bound is as wide as it, and
+// the walk ends there. It starts from the newest rows, which a log keeps longest.
+void CGridCtrl::MeasureUnmeasured(int column, bool fixedRows, bool scrolledRows, CDC* dc)
+{
+    const CColumnExtentTally& tally = m_columnTallies[static_cast<std::size_t>(column)];
+    for (int r = m_rowCount - 1; r >= 0 && tally.UnmeasuredMayWiden(fixedRows, scrolledRows); --r) {
+        CCellExtent* extent = FoundExtent(m_rows[static_cast<std::size_t>(r)], column);
+        if (extent != nullptr && extent->Unmeasured() && extent->UnmeasuredBound() > tally.Max(fixedRows, scrolledRows)) {
+            UncountCell(*extent, column);
+            CountFoundCell(r, column, *extent, dc);
         }
     }
 }
@@ -73,8 +155,11 @@ void CGridCtrl::OnCellContentChanged(CGridCellBase* cell)
 
 void CGridCtrl::UncountCell(CCellExtent& extent, int column)
 {
-    if (extent.CountedWidth() >= 0)
-        m_columnTallies[static_cast<std::size_t>(column)].Remove(extent.CountedWidth(), extent.countedFixed);
+    CColumnExtentTally& tally = m_columnTallies[static_cast<std::size_t>(column)];
+    if (extent.Unmeasured())
+        tally.RemoveUnmeasured(extent.UnmeasuredBound(), extent.countedFixed);
+    else if (extent.CountedWidth() >= 0)
+        tally.Remove(extent.CountedWidth(), extent.countedFixed);
     extent.SetCountedWidth(-1);
 }
 
@@ -82,7 +167,7 @@ void CGridCtrl::CountCell(int row, int column, CDC* dc) { CountFoundCell(row, co
 
 void CGridCtrl::CountFoundCell(int row, int column, CCellExtent& extent, CDC* dc)
 {
-    const int width = CountedWidth(CellView(row, column), dc);
+    const int width = MeasuredWidth(row, column, dc);
     extent.SetCountedWidth(width);
     extent.countedFixed = row < m_fixedRowCount;
     m_columnTallies[static_cast<std::size_t>(column)].Add(extent.CountedWidth(), extent.countedFixed);
@@ -109,18 +194,12 @@ void CGridCtrl::RefreshExtents(CDC* dc)
         // Entries of cells destroyed since are stale; a new cell in their place queued itself.
         if (!IsValid(id.row, id.col))
             continue;
-        Row& cells = m_rows[static_cast<std::size_t>(id.row)];
-        if (id.col >= cells.Columns())
+        CCellExtent* extent = FoundExtent(m_rows[static_cast<std::size_t>(id.row)], id.col);
+        if (extent == nullptr || !extent->queued)
             continue;
-        CGridCellBase* object = cells.Object(id.col);
-        if (object == nullptr && cells.At(id.col).format == Row::kNoCell)
-            continue;
-        CCellExtent& extent = object != nullptr ? object->m_slot.extent : cells.At(id.col).extent;
-        if (!extent.queued)
-            continue;
-        extent.queued = false;
-        UncountCell(extent, id.col);
-        CountFoundCell(id.row, id.col, extent, dc);
+        extent->queued = false;
+        UncountCell(*extent, id.col);
+        CountFoundCell(id.row, id.col, *extent, dc);
     }
     // The rows of a whole log filled at once queue millions of cells; that room is not kept.
     if (m_extentQueue.capacity() > kKeptExtentQueue)
@@ -139,8 +218,11 @@ bool CGridCtrl::AutoSizeColumn(int column, int style, bool updateBars)
     RefreshExtents(dc.get());
     if (style == 0)
         style = m_autoSizeStyle;
+    const bool fixedRows = (style & 1) != 0;
+    const bool scrolledRows = (style & 2) != 0;
     const CColumnExtentTally& tally = m_columnTallies[static_cast<std::size_t>(column)];
-    SetColumnWidthInternal(column, tally.Max((style & 1) != 0, (style & 2) != 0));
+    MeasureUnmeasured(column, fixedRows, scrolledRows, dc.get());
+    SetColumnWidthInternal(column, tally.Max(fixedRows, scrolledRows));
     if (updateBars)
         UpdateScrollBars();
     return true;
@@ -204,6 +286,14 @@ std::string CGridCtrl::CheckIndexConsistency()
             const CCellExtent& extent = ExtentOf(r, c);
             if (m_extentsStale || extent.queued || !dc)
                 continue;
+            if (extent.Unmeasured()) {
+                if (extent.countedFixed != (r < m_fixedRowCount))
+                    return "unmeasured cell on the wrong side of the fixed rows" + where;
+                if (CountedWidth(cell, dc.get()) > extent.UnmeasuredBound())
+                    return "unmeasured cell wider than its bound " + std::to_string(extent.UnmeasuredBound()) + where;
+                tallies[count(c)].AddUnmeasured(extent.UnmeasuredBound(), extent.countedFixed);
+                continue;
+            }
             if (extent.CountedWidth() < 0)
                 return "cell neither measured nor queued" + where;
             const int fresh = CountedWidth(cell, dc.get());
@@ -223,7 +313,9 @@ std::string CGridCtrl::CheckIndexConsistency()
             if (!HasCell(r, static_cast<int>(c)))
                 continue;
             const CCellExtent& extent = ExtentOf(r, static_cast<int>(c));
-            if (extent.queued && extent.CountedWidth() >= 0)
+            if (extent.queued && extent.Unmeasured())
+                tallies[c].AddUnmeasured(extent.UnmeasuredBound(), extent.countedFixed);
+            else if (extent.queued && extent.CountedWidth() >= 0)
                 tallies[c].Add(extent.CountedWidth(), extent.countedFixed);
         }
         if (!(tallies[c] == m_columnTallies[c]))

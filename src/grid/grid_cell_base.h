@@ -61,6 +61,8 @@ public:
     virtual bool GetTipTextRect(CRect* rect) { return GetTextRect(rect); }
     // dc may be null: the grid window's context is used.
     virtual CSize GetTextExtent(const char* text, CDC* dc);
+    // The width GetTextExtent gives a text of this width: the overhang and two margins either side.
+    static int ExtentWidth(int textWidth, int overhang, unsigned margin) { return textWidth + overhang + 4 * static_cast<int>(margin); }
     virtual CSize GetCellExtent(CDC* dc);
 
     virtual bool OnSetCursor();

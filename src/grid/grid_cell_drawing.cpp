@@ -88,12 +88,12 @@ CSize CGridCellBase::GetTextExtent(const char* text, CDC* dc)
     const CFont* font = GetFontObject();
     const CFont* oldFont = font != nullptr ? dc->SelectObject(font) : nullptr;
     CSize size = dc->GetTextExtent(text);
-    size.cx += dc->GetTextMetrics().tmOverhang;
+    const int overhang = dc->GetTextMetrics().tmOverhang;
     if (font != nullptr)
         dc->SelectObject(oldFont);
-    const int margin = static_cast<int>(GetMargin());
-    size.cx += 4 * margin;
-    size.cy += 2 * margin;
+    const unsigned margin = GetMargin();
+    size.cx = ExtentWidth(size.cx, overhang, margin);
+    size.cy += 2 * static_cast<int>(margin);
     return size;
 }
 

@@ -117,36 +117,7 @@ bool CGridCtrl::SetRowCount(int rows)
     try {
         while (m_rowCount < rows) {
             const int r = m_rowCount;
-            const auto height = static_cast<unsigned>(m_defaultCell.GetHeight());
-            Row row(m_columnCount);
-            bool heightStored = false;
-            bool rowStored = false;
-            try {
-                for (int c = 0; c < m_columnCount; ++c) {
-                    // A plain cell is only its format, the one CreateCell takes from the cell above.
-                    const unsigned format = !plainCells ? Row::kNoCell : r > 0 ? GetItemFormat(r - 1, c) : CGridCell::kInherit;
-                    if (format != Row::kNoCell)
-                        row.At(c).format = format;
-                    else
-                        StoreNewCell(row, r, c, CreateCell(r, c));
-                }
-                m_rowHeights.push_back(height);
-                heightStored = true;
-                m_rows.push_back(std::move(row));
-                rowStored = true;
-                m_rowSums.PushBack(height);
-            } catch (...) {
-                if (rowStored) {
-                    row = std::move(m_rows.back());
-                    m_rows.pop_back();
-                }
-                if (heightStored)
-                    m_rowHeights.pop_back();
-                for (int c = 0; c < row.Columns(); ++c)
-                    delete row.Object(c);
-                throw;
-            }
-            ++m_rowCount;
+            StoreRow(MakeRow(r, plainCells, {}));
             PlaceRow(r, 0);
         }
     } catch (const std::bad_alloc&) {
@@ -156,6 +127,94 @@ bool CGridCtrl::SetRowCount(int rows)
     UpdateScrollBars();
     InvalidateAll();
     return true;
+}
+
+CGridCtrl::Row CGridCtrl::MakeRow(int row, bool plainCells, std::span<const std::string_view> texts)
+{
+    Row cells = plainCells ? Row(m_columnCount, texts) : Row(m_columnCount);
+    const Row* above = row > 0 ? &m_rows[static_cast<std::size_t>(row - 1)] : nullptr;
+    // A plain cell is only its format, the one CreateCell takes from the cell above: read from its
+    // record when it holds one of its own, as GetItemFormat would answer.
+    const auto formatAbove = [&](int c) {
+        if (above->Object(c) == nullptr && above->At(c).format != Row::kNoCell && above->At(c).format != CGridCell::kInherit)
+            return above->At(c).format;
+        return GetItemFormat(row - 1, c);
+    };
+    try {
+        for (int c = 0; c < m_columnCount; ++c) {
+            const unsigned format = !plainCells ? Row::kNoCell : above != nullptr ? formatAbove(c) : CGridCell::kInherit;
+            if (format != Row::kNoCell)
+                cells.At(c).format = format;
+            else
+                StoreNewCell(cells, row, c, CreateCell(row, c));
+        }
+    } catch (...) {
+        for (int c = 0; c < cells.Columns(); ++c)
+            delete cells.Object(c);
+        throw;
+    }
+    return cells;
+}
+
+void CGridCtrl::StoreRow(Row&& cells)
+{
+    const auto height = static_cast<unsigned>(m_defaultCell.GetHeight());
+    bool heightStored = false;
+    bool rowStored = false;
+    try {
+        m_rowHeights.push_back(height);
+        heightStored = true;
+        m_rows.push_back(std::move(cells));
+        rowStored = true;
+        m_rowSums.PushBack(height);
+    } catch (...) {
+        if (rowStored) {
+            cells = std::move(m_rows.back());
+            m_rows.pop_back();
+        }
+        if (heightStored)
+            m_rowHeights.pop_back();
+        for (int c = 0; c < cells.Columns(); ++c)
+            delete cells.Object(c);
+        throw;
+    }
+    ++m_rowCount;
+}
+
+int CGridCtrl::AppendRow(std::span<const std::string_view> texts)
+{
+    if (texts.size() > static_cast<std::size_t>(m_columnCount))
+        return -1;
+    const int row = m_rowCount;
+    ForgetTopLeft();
+    try {
+        if (MakesPlainCells()) {
+            m_rowTexts.assign(texts.begin(), texts.end());
+            for (std::string_view& text : m_rowTexts)
+                text = text.substr(0, text.find('\0'));
+            StoreRow(MakeRow(row, true, m_rowTexts));
+            PlaceAppendedRow(row, m_rowTexts);
+        } else {
+            StoreRow(MakeRow(row, false, {}));
+            PlaceRow(row, 0);
+            SetRowTexts(row, texts);
+        }
+    } catch (const std::bad_alloc&) {
+        AfxMessageBox(kOutOfMemoryMessage);
+        return -1;
+    }
+    if (!m_layoutPosted) {
+        m_layoutPosted = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_layoutPosted = false;
+                UpdateScrollBars();
+                InvalidateAll();
+            },
+            Qt::QueuedConnection);
+    }
+    return row;
 }
 
 bool CGridCtrl::SetColumnCount(int columns)

@@ -133,6 +133,12 @@ public:
     // NUL, as a C string would. False when the row or a column is not valid or a position holds no
     // cell (the others still take their texts).
     bool SetRowTexts(int row, std::span<const std::string_view> texts);
+    // A new last row holding the texts in its first texts.size() cells (each ending at its first
+    // NUL), made once with them: the row SetRowCount would add, with SetRowTexts' texts. Its index,
+    // or -1 when there are more texts than columns or no memory. The scroll bars and the repaint
+    // follow once per run of appended rows, when the event loop next runs (or at the owner's own
+    // UpdateScrollBars and InvalidateAll), so a batch of rows costs one layout.
+    int AppendRow(std::span<const std::string_view> texts);
     std::string GetItemText(int row, int column) const;
     // The same text without a copy, for reading every row of a long grid; good until the cell
     // changes or goes.
@@ -368,6 +374,10 @@ private:
     CGridCellBase* Materialise(int row, int column);
     // Keeps a cell just made for the position: plain ones in the row's record, others as objects.
     void StoreNewCell(Row& cells, int row, int column, CGridCellBase* cell);
+    // A new row for index row: plain cells holding the texts, or cells made by CreateCell.
+    Row MakeRow(int row, bool plainCells, std::span<const std::string_view> texts);
+    // Keeps the row at the end, with the default height; on failure the arrays are as before.
+    void StoreRow(Row&& cells);
     CCellExtent& ExtentOf(int row, int column);
     // A cell object's row from its slot, and the reverse; -1 for a cell not placed.
     int PlacedRow(const CGridCellBase::Slot& slot) const { return slot.storedRow < 0 ? -1 : slot.storedRow - m_rowBase; }
@@ -426,6 +436,19 @@ private:
     void RefreshExtents(CDC* dc);
     void CountCell(int row, int column, CDC* dc);
     void CountFoundCell(int row, int column, CCellExtent& extent, CDC* dc);
+    // Counts in the cells of a row just appended with these texts, leaving unmeasured the plain
+    // ones that cannot widen their columns.
+    void PlaceAppendedRow(int row, std::span<const std::string_view> texts);
+    // A width a plain cell with the text is never wider than, without measuring it; -1 when none
+    // is known.
+    int PlainWidthBound(bool fixedRow, bool fixedColumn, std::string_view text) const;
+    // The cell's width as the tally counts it.
+    int MeasuredWidth(int row, int column, CDC* dc) const;
+    // The extent of the row's cell at the column; null where there is no cell.
+    static CCellExtent* FoundExtent(Row& cells, int column);
+    // Measures the column's unmeasured cells that may be wider than its widest measured one among
+    // the chosen rows, until none may.
+    void MeasureUnmeasured(int column, bool fixedRows, bool scrolledRows, CDC* dc);
 
     COLORREF m_emptyAreaColour = 0;
     COLORREF m_gridLineColour = RGB(0xC0, 0xC0, 0xC0);
@@ -488,9 +511,11 @@ private:
     CPrefixSums m_columnSums;
     std::vector<CColumnExtentTally> m_columnTallies;
     std::vector<CGridCellId> m_extentQueue;
-    // Room for a row's texts while SetRowTexts gathers them, kept between calls.
+    // Room for a row's texts while SetRowTexts or AppendRow gathers them, kept between calls.
     std::vector<std::string_view> m_rowTexts;
     bool m_extentsStale = true;
+    // A layout update is posted for rows appended since the last one.
+    bool m_layoutPosted = false;
 
     QRect m_updateRect;
 };

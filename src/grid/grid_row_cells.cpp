@@ -34,6 +34,17 @@ std::size_t CGridRowCells::TextStart(unsigned column) const
 
 const char* CGridRowCells::Text(int column) const { return Texts() + TextStart(static_cast<unsigned>(column)); }
 
+std::string_view CGridRowCells::TextView(int column) const
+{
+    const char* text = Texts();
+    std::size_t length = std::strlen(text);
+    for (int c = 0; c < column; ++c) {
+        text += length + 1;
+        length = std::strlen(text);
+    }
+    return {text, length};
+}
+
 void CGridRowCells::AllTexts(std::string_view* out) const
 {
     const char* text = m_block ? Texts() : nullptr;
@@ -47,15 +58,19 @@ void CGridRowCells::SetText(int column, const char* text)
 {
     const unsigned columns = Head()->columns;
     char* const oldTexts = Texts();
-    const std::size_t start = TextStart(static_cast<unsigned>(column));
-    const std::size_t oldLength = std::strlen(oldTexts + start);
+    const std::string_view old = TextView(column);
+    const auto start = static_cast<std::size_t>(old.data() - oldTexts);
+    const std::size_t oldLength = old.size();
     const std::size_t length = std::strlen(text);
     if (length == oldLength) {
         std::memcpy(oldTexts + start, text, length);
         return;
     }
+    // The walk goes on from the changed text to the end of the area.
     const std::size_t oldEnd = start + oldLength + 1;
-    const std::size_t oldBytes = TextStart(columns);
+    std::size_t oldBytes = oldEnd;
+    for (auto c = static_cast<unsigned>(column) + 1; c < columns; ++c)
+        oldBytes += std::strlen(oldTexts + oldBytes) + 1;
     std::unique_ptr<std::byte[]> block = CopiedHead(oldBytes - oldLength + length);
     char* newTexts = TextsIn(block.get());
     std::memcpy(newTexts, oldTexts, start);
@@ -76,21 +91,45 @@ std::unique_ptr<std::byte[]> CGridRowCells::CopiedHead(std::size_t textBytes) co
     return block;
 }
 
+namespace {
+// The room the first `columns` of the texts take, each with its NUL; positions past the texts
+// take their NUL alone.
+std::size_t TextBytes(std::span<const std::string_view> texts, unsigned columns)
+{
+    std::size_t bytes = columns;
+    for (std::size_t c = 0; c < texts.size() && c < columns; ++c)
+        bytes += texts[c].size();
+    return bytes;
+}
+
+void CopyTexts(char* to, std::span<const std::string_view> texts, unsigned columns)
+{
+    for (unsigned c = 0; c < columns; ++c) {
+        if (c < texts.size()) {
+            std::memcpy(to, texts[c].data(), texts[c].size());
+            to += texts[c].size();
+        }
+        *to++ = '\0';
+    }
+}
+} // namespace
+
+CGridRowCells::CGridRowCells(int columns, std::span<const std::string_view> texts)
+{
+    const auto n = static_cast<unsigned>(columns);
+    m_block = Allocate(n, false, TextBytes(texts, n));
+    std::uninitialized_fill_n(Records(), n, Record{});
+    CopyTexts(Texts(), texts, n);
+}
+
 void CGridRowCells::SetAllTexts(const std::string_view* texts)
 {
     if (!m_block)
         return;
     const unsigned columns = Head()->columns;
-    std::size_t bytes = 0;
-    for (unsigned c = 0; c < columns; ++c)
-        bytes += texts[c].size() + 1;
-    std::unique_ptr<std::byte[]> block = CopiedHead(bytes);
-    char* text = TextsIn(block.get());
-    for (unsigned c = 0; c < columns; ++c) {
-        std::memcpy(text, texts[c].data(), texts[c].size());
-        text += texts[c].size();
-        *text++ = '\0';
-    }
+    const std::span<const std::string_view> all(texts, columns);
+    std::unique_ptr<std::byte[]> block = CopiedHead(TextBytes(all, columns));
+    CopyTexts(TextsIn(block.get()), all, columns);
     m_block = std::move(block);
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <string_view>
 
 class CGridCellBase;
@@ -12,8 +14,14 @@ class CGridCellBase;
 struct CCellExtent {
     // Wider cells are counted at this width, which no screen reaches.
     static constexpr int kMaxWidth = (1 << 29) - 1;
-    int CountedWidth() const { return static_cast<int>(widthPlusOne) - 1; }
+    int CountedWidth() const { return Unmeasured() ? -1 : static_cast<int>(widthPlusOne) - 1; }
     void SetCountedWidth(int width) { widthPlusOne = static_cast<unsigned>(width + 1) & kWidthMask; }
+    // A new cell whose text was known not to widen its column when it came is left unmeasured,
+    // with a bound on its width: its tally counts the bound apart, and the cell is measured only
+    // if its column's widest measured width falls below its bound.
+    bool Unmeasured() const { return widthPlusOne >= kUnmeasured; }
+    int UnmeasuredBound() const { return static_cast<int>(widthPlusOne - kUnmeasured); }
+    void SetUnmeasured(int bound) { widthPlusOne = kUnmeasured + static_cast<unsigned>(std::clamp(bound, 0, kMaxWidth - 1)); }
 
     // All three of one type: Windows' layout (MinGW's default) starts a new word for each change
     // of a bit-field's type.
@@ -22,6 +30,9 @@ struct CCellExtent {
 
 private:
     static constexpr unsigned kWidthMask = (1u << 30) - 1;
+    // Above every width plus one; an unmeasured cell's bound is added to it.
+    static constexpr unsigned kUnmeasured = static_cast<unsigned>(kMaxWidth) + 2;
+    static_assert(kUnmeasured + kMaxWidth - 1 <= kWidthMask);
     unsigned widthPlusOne : 30 = 0;
 };
 
@@ -42,6 +53,9 @@ public:
 
     CGridRowCells() = default;
     explicit CGridRowCells(int columns) { Resize(columns); }
+    // A row whose first texts.size() positions hold these texts (none holding a NUL) and the rest
+    // "", built in one block; every position holds no cell until its format is set.
+    CGridRowCells(int columns, std::span<const std::string_view> texts);
 
     // Inline: the grid asks for them several times for every cell it adds or measures.
     int Columns() const { return m_block ? static_cast<int>(Head()->columns) : 0; }
@@ -49,6 +63,8 @@ public:
     const Record& At(int column) const { return Records()[column]; }
     // The text of a plain cell; "" for the others.
     const char* Text(int column) const;
+    // The same with its length, found on the walk to it.
+    std::string_view TextView(int column) const;
     // Every column's text, in one walk over them: out[c] for each c < Columns().
     void AllTexts(std::string_view* out) const;
     void SetText(int column, const char* text);

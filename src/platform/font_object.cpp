@@ -2,6 +2,14 @@
 
 #include "platform/display_text.h"
 
+#include <QFontMetricsF>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
 bool CFont::CreateFontIndirect(const LOGFONT* font)
 {
     DeleteObject();
@@ -20,6 +28,7 @@ void CFont::CreateFromQFont(const QFont& font)
     m_font.setKerning(false);
     m_metrics.reset();
     m_widths.Clear();
+    m_advances.reset();
     m_created = true;
 }
 
@@ -38,20 +47,63 @@ const CFont::VerticalMeasures& CFont::Measures() const
     return m_measures;
 }
 
-int CFont::TextWidth(const char* text) const
+int CFont::TextWidth(const char* text) const { return TextWidth(std::string_view(text != nullptr ? text : "")); }
+
+int CFont::TextWidth(std::string_view text) const
 {
-    const std::string_view bytes = text != nullptr ? text : "";
-    if (const int known = m_widths.Find(bytes); known >= 0)
+    if (const int known = m_widths.Find(text); known >= 0)
         return known;
     const int width = Metrics().horizontalAdvance(DisplayText(text));
-    m_widths.Remember(bytes, width);
+    m_widths.Remember(text, width);
     return width;
+}
+
+int CFont::TextWidthBound(std::string_view text) const
+{
+    if (!m_advances)
+        MeasureAdvances();
+    // Every byte looked up alike, without a branch: a byte with no advance makes `unknown` negative.
+    const int* const advances = m_advances->data();
+    std::int64_t sum = 0;
+    int unknown = 0;
+    for (const char c : text) {
+        const int advance = advances[static_cast<unsigned char>(c)];
+        unknown |= advance;
+        sum += advance;
+    }
+    if (unknown < 0)
+        return -1;
+    // Rounded as the metrics round a line's advance, from the same 64ths of a pixel.
+    return static_cast<int>(std::min<std::int64_t>((sum + 32) / 64, std::numeric_limits<int>::max()));
+}
+
+void CFont::MeasureAdvances() const
+{
+    auto advances = std::make_unique<Advances>();
+    advances->fill(-1);
+    const QFontMetricsF metrics(m_font);
+    std::string sample;
+    for (char c = ' '; c <= '~'; ++c) {
+        (*advances)[static_cast<unsigned char>(c)] = static_cast<int>(std::ceil(metrics.horizontalAdvance(QChar(c)) * 64));
+        sample += c;
+    }
+    for (const char c : {'\t', '\r', '\n'})
+        (*advances)[static_cast<unsigned char>(c)] = (*advances)[' '];
+    m_advances = std::move(advances);
+    // A font engine that draws a line otherwise than its characters side by side is not bounded
+    // so: every character alone, and all of them in a line, must measure as their sum.
+    bool sums = TextWidth(sample) == TextWidthBound(sample);
+    for (std::size_t i = 0; sums && i < sample.size(); ++i)
+        sums = TextWidth(sample.substr(i, 1)) == TextWidthBound(sample.substr(i, 1));
+    if (!sums)
+        m_advances->fill(-1);
 }
 
 void CFont::DeleteObject()
 {
     m_metrics.reset();
     m_widths.Clear();
+    m_advances.reset();
     m_created = false;
     m_font = QFont();
 }

@@ -1,17 +1,32 @@
 #include "platform/text_width_cache.h"
 
-int CTextWidthCache::Find(std::string_view text) const
+#include <utility>
+
+int CTextWidthCache::Find(std::string_view text)
 {
-    const auto it = m_widths.find(text);
-    return it != m_widths.end() ? it->second : -1;
+    if (const auto it = m_recent.find(text); it != m_recent.end())
+        return it->second;
+    const auto it = m_older.find(text);
+    if (it == m_older.end())
+        return -1;
+    const int width = it->second;
+    Remember(text, width);
+    return width;
 }
 
 void CTextWidthCache::Remember(std::string_view text, int width)
 {
     if (text.size() > kMaxTextBytes)
         return;
-    // Starting again keeps the memory bounded; a log's texts that recur are back within a batch.
-    if (m_widths.size() >= kMaxTexts)
-        m_widths.clear();
-    m_widths.emplace(text, width);
+    if (m_recent.size() >= kMaxTexts / 2) {
+        m_older = std::move(m_recent);
+        m_recent = Widths();
+    }
+    m_recent.emplace(text, width);
+}
+
+void CTextWidthCache::Clear()
+{
+    m_recent.clear();
+    m_older.clear();
 }

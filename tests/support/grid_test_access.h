@@ -47,6 +47,15 @@ struct GridTestAccess {
         return grid.OnDrop(data, effect, point);
     }
 
+    // The cell to read or measure, without giving a plain cell an object.
+    static CGridCellBase* CellView(const CGridCtrl& grid, int row, int column) { return grid.CellView(row, column); }
+    // Cells of the column left unmeasured, on either side of the fixed rows.
+    static int UnmeasuredCells(const CGridCtrl& grid, int column)
+    {
+        const CColumnExtentTally& tally = grid.m_columnTallies[static_cast<std::size_t>(column)];
+        return tally.Unmeasured(true) + tally.Unmeasured(false);
+    }
+
     // "" when every index agrees with the sizes and cells, else the first difference.
     static std::string CheckIndexes(CGridCtrl& grid) { return grid.CheckIndexConsistency(); }
 };
