@@ -30,7 +30,7 @@ struct BigLog {
                                             "RDS RT: Radio text so far, up to sixty-four characters long"};
         constexpr int kBatch = 10'000;
         for (int done = 0; done < kRows; done += kBatch) {
-            log.BeginBatch(kBatch);
+            log.BeginBatch();
             for (int i = done; i < done + kBatch; ++i)
                 log.Add(ReceivedRow(start + std::chrono::milliseconds(i),
                                     {"", "1, 20, 21, 94, 86, 22, 2, 157", "20, 21, 22, " + std::to_string(i % 200),

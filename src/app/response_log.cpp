@@ -64,7 +64,7 @@ bool CResponseLog::IsShown(const Entry& entry, bool showSent)
     return entry.direction != RowDirection::Sent || entry.note || showSent;
 }
 
-void CResponseLog::BeginBatch(std::size_t /*expectedRows*/)
+void CResponseLog::BeginBatch()
 {
     // Only the row counts: scrolled right to read a long description, the log still follows. The
     // last row shown is the one that counts: with a filter, the log's last rows may be hidden.
@@ -320,7 +320,7 @@ void CResponseLog::Redraw(bool shownBefore)
         gridRow += shown ? 1 : 0;
     }
 
-    BeginBatch(rows.size());
+    BeginBatch();
     m_previousShownMs.reset();
     m_grid.SetRowCount(m_grid.GetFixedRowCount());
     m_filteredOut = 0;

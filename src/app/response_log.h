@@ -38,9 +38,8 @@ public:
     void SetDisplay(const LogDisplay& display);
     const LogDisplay& Display() const { return m_display; }
 
-    // expectedRows: about how many rows the batch brings (0 when unknown). The grid makes each
-    // row as it comes and updates its layout once, at the batch's end, so the count is not needed.
-    void BeginBatch(std::size_t expectedRows = 0);
+    // The grid makes each row of a batch as it comes and updates its layout once, at the batch's end.
+    void BeginBatch();
     void Add(const SessionRow& row);
     // A line of text in the encoded column that is no recorded row (an unreadable line of a file).
     void AddNote(const std::string& text);

@@ -589,7 +589,7 @@ void CVantrolixDlg::DrainRows(bool everything)
         return;
     QElapsedTimer budget;
     budget.start();
-    m_log->BeginBatch(m_pending.size());
+    m_log->BeginBatch();
     for (int applied = 1; !m_pending.empty(); ++applied) {
         ApplyEntry(m_pending.front());
         m_pending.pop_front();

@@ -244,13 +244,11 @@ bool CDC::TextOut(int x, int y, const char* text)
 
 CSize CDC::GetTextExtent(const char* text) const
 {
-    const QFontMetrics& fm = m_state.font->Metrics();
     return CSize(m_state.font->TextWidth(text), m_state.font->Height());
 }
 
 TEXTMETRIC CDC::GetTextMetrics() const
 {
-    const QFontMetrics& fm = m_state.font->Metrics();
     TEXTMETRIC tm;
     tm.tmHeight = m_state.font->Height();
     tm.tmAscent = m_state.font->Ascent();

@@ -36,7 +36,7 @@ protected:
 // whether the batch brought fewer rows than announced, more, or rows came outside a batch.
 TEST_F(ResponseLog, BatchesLeaveExactlyTheirRows)
 {
-    log.BeginBatch(100);
+    log.BeginBatch();
     for (int n = 1; n <= 3; ++n)
         log.Add(Row(n));
     log.EndBatch();
@@ -48,7 +48,7 @@ TEST_F(ResponseLog, BatchesLeaveExactlyTheirRows)
     log.EndBatch();
     ExpectRows(1, 5000);
 
-    log.BeginBatch(10);
+    log.BeginBatch();
     log.EndBatch();
     ExpectRows(1, 5000);
 
@@ -63,7 +63,7 @@ TEST_F(ResponseLog, BatchesLeaveExactlyTheirRows)
 TEST_F(ResponseLog, RedrawAndScrollbackKeepWholeRows)
 {
     log.SetDisplay({false, false, 1000});
-    log.BeginBatch(2000);
+    log.BeginBatch();
     for (int n = 1; n <= 1500; ++n)
         log.Add(Row(n, n % 3 == 0 ? RowDirection::Sent : RowDirection::Received));
     log.EndBatch();
