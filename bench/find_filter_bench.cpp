@@ -63,7 +63,7 @@ void BM_FilterApply(benchmark::State& state)
         big.log.SetFilter({});
         const std::size_t before = HeapInUse();
         state.ResumeTiming();
-        big.log.SetFilter({Rule("mute"), false, false, false});
+        big.log.SetFilter({Rule("mute"), false, false, false, std::nullopt});
         state.PauseTiming();
         held = HeapInUse() - before;
         state.ResumeTiming();
@@ -78,7 +78,7 @@ void BM_FilterClear(benchmark::State& state)
     BigLog& big = Log();
     for (auto _ : state) {
         state.PauseTiming();
-        big.log.SetFilter({Rule("mute"), false, false, false});
+        big.log.SetFilter({Rule("mute"), false, false, false, std::nullopt});
         state.ResumeTiming();
         big.log.SetFilter({});
     }

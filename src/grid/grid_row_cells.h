@@ -21,7 +21,10 @@ struct CCellExtent {
     // if its column's widest measured width falls below its bound.
     bool Unmeasured() const { return widthPlusOne >= kUnmeasured; }
     int UnmeasuredBound() const { return static_cast<int>(widthPlusOne - kUnmeasured); }
-    void SetUnmeasured(int bound) { widthPlusOne = kUnmeasured + static_cast<unsigned>(std::clamp(bound, 0, kMaxWidth - 1)); }
+    void SetUnmeasured(int bound)
+    {
+        widthPlusOne = (kUnmeasured + static_cast<unsigned>(std::clamp(bound, 0, kMaxWidth - 1))) & kWidthMask;
+    }
 
     // All three of one type: Windows' layout (MinGW's default) starts a new word for each change
     // of a bit-field's type.
