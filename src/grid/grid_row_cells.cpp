@@ -105,7 +105,8 @@ std::size_t TextBytes(std::span<const std::string_view> texts, unsigned columns)
 void CopyTexts(char* to, std::span<const std::string_view> texts, unsigned columns)
 {
     for (unsigned c = 0; c < columns; ++c) {
-        if (c < texts.size()) {
+        // An empty view may have no data at all, which memcpy must not be given.
+        if (c < texts.size() && !texts[c].empty()) {
             std::memcpy(to, texts[c].data(), texts[c].size());
             to += texts[c].size();
         }

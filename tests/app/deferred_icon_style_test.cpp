@@ -78,4 +78,7 @@ TEST(DeferredIconStyle, TheApplicationKeepsItsStyleWrapped)
     ASSERT_NE(overflow, nullptr);
     EXPECT_TRUE(overflow->isVisible());
     EXPECT_EQ(Picture(overflow->icon()), Direct(QStyle::SP_ToolBarHorizontalExtensionButton, Qt::LeftToRight));
+
+    // The other tests of this program run under the style they started with.
+    QApplication::setStyle(QStyleFactory::create(before));
 }
