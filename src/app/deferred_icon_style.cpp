@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QIconEngine>
 #include <QPointer>
-#include <QStyleFactory>
 #include <QStyleOption>
 #include <QWidget>
 
@@ -78,12 +77,13 @@ QIcon CDeferredIconStyle::standardIcon(StandardPixmap which, const QStyleOption*
 
 void UseDeferredIconStyle()
 {
-    if (qobject_cast<CDeferredIconStyle*>(QApplication::style()))
+    QStyle* current = QApplication::style();
+    if (qobject_cast<CDeferredIconStyle*>(current))
         return;
-    if (QStyle* base = QStyleFactory::create(QApplication::style()->name())) {
-        auto* style = new CDeferredIconStyle(base);
-        // Qt tells the platform's own style from one the user chose by this name.
-        style->setObjectName(base->objectName());
-        QApplication::setStyle(style);
-    }
+    // The style in use becomes the wrapped one, not a second instance of it: Qt deletes a style it
+    // replaces only while the application owns it, and the wrapper owns it now.
+    auto* style = new CDeferredIconStyle(current);
+    // Qt tells the platform's own style from one the user chose by this name.
+    style->setObjectName(current->objectName());
+    QApplication::setStyle(style);
 }

@@ -9,12 +9,12 @@
 class CDeferredIconStyle : public QProxyStyle {
     Q_OBJECT
 public:
-    // base: the style to wrap (taken over), e.g. a new instance of the one the application chose.
+    // base: the style to wrap, which the wrapper then owns.
     explicit CDeferredIconStyle(QStyle* base);
 
     QIcon standardIcon(StandardPixmap which, const QStyleOption* option, const QWidget* widget) const override;
 };
 
 // Wraps the application's current style (the one the platform or -style chose) in a
-// CDeferredIconStyle. Called before the first widget is made.
+// CDeferredIconStyle. Called before the first widget is made; once is enough.
 void UseDeferredIconStyle();
