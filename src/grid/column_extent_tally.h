@@ -15,7 +15,7 @@ public:
     void RemoveUnmeasured(int bound, bool fixedRow) { Uncount(Side(fixedRow).bounds, bound); }
     // The widest counted width among the chosen rows; 0 when there is none.
     int Max(bool fixedRows, bool scrolledRows) const;
-    // The widest counted width of one side of the fixed rows; 0 when there is none.
+    // The widest counted width of the fixed rows, or of the scrolled ones; 0 when there is none.
     int SideMax(bool fixedRow) const { return Top(Side(fixedRow).widths); }
     // Whether an unmeasured cell of the chosen rows could be wider than Max: those of its cells
     // whose bounds exceed Max must be measured, widest bound first, until none does.

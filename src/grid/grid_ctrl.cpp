@@ -132,17 +132,10 @@ bool CGridCtrl::SetRowCount(int rows)
 CGridCtrl::Row CGridCtrl::MakeRow(int row, bool plainCells, std::span<const std::string_view> texts)
 {
     Row cells = plainCells ? Row(m_columnCount, texts) : Row(m_columnCount);
-    const Row* above = row > 0 ? &m_rows[static_cast<std::size_t>(row - 1)] : nullptr;
-    // A plain cell is only its format, the one CreateCell takes from the cell above: read from its
-    // record when it holds one of its own, as GetItemFormat would answer.
-    const auto formatAbove = [&](int c) {
-        if (above->Object(c) == nullptr && above->At(c).format != Row::kNoCell && above->At(c).format != CGridCell::kInherit)
-            return above->At(c).format;
-        return GetItemFormat(row - 1, c);
-    };
     try {
         for (int c = 0; c < m_columnCount; ++c) {
-            const unsigned format = !plainCells ? Row::kNoCell : above != nullptr ? formatAbove(c) : CGridCell::kInherit;
+            // A plain cell is only its format, the one CreateCell takes from the cell above.
+            const unsigned format = !plainCells ? Row::kNoCell : row > 0 ? GetItemFormat(row - 1, c) : CGridCell::kInherit;
             if (format != Row::kNoCell)
                 cells.At(c).format = format;
             else
